@@ -1,0 +1,42 @@
+# make demo   install what is missing, build, write the sample clip and convert it
+# make test   install what is missing, build, run every test
+# make bench  build and run the benchmarks
+# make asan   the whole test suite under AddressSanitizer + UndefinedBehaviorSanitizer
+JOBS ?= $(shell nproc)
+BUILD ?= build/release
+ASAN_BUILD ?= build/asan
+TSAN_BUILD ?= build/tsan
+DEMO_DIR ?= demo
+
+.PHONY: all deps build demo test bench asan tsan clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	@bash scripts/demo $(BUILD) $(DEMO_DIR)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@bash scripts/bench $(BUILD)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAW2TVX_SANITIZE=ON -DRAW2TVX_BENCH=OFF >/dev/null
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAW2TVX_TSAN=ON -DRAW2TVX_BENCH=OFF >/dev/null
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+
+clean:
+	rm -rf build $(DEMO_DIR)

@@ -1,0 +1,10 @@
+if(RAW2TVX_SANITIZE)
+  set(sanitize_flags -fsanitize=address,undefined -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+  add_compile_options(${sanitize_flags})
+  add_link_options(${sanitize_flags})
+endif()
+if(RAW2TVX_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()

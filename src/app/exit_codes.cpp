@@ -1,0 +1,1 @@
+#include "app/exit_codes.h"
