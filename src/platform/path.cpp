@@ -1,0 +1,75 @@
+#include "platform/path.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "platform/directory.h"
+
+namespace platform {
+
+std::string currentDirectory() {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    const std::string joined = path[0] == '/' ? path : currentDirectory() + "/" + path;
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= joined.size()) {
+        std::size_t end = joined.find('/', start);
+        if (end == std::string::npos) end = joined.size();
+        const std::string part = joined.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    std::string result;
+    for (const auto& part : parts) result += "/" + part;
+    if (result.empty()) result = "/";
+    // A trailing '/' on the input names a directory; keep that visible.
+    if (joined.back() == '/' && result != "/") result += "/";
+    return result;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::uint32_t logicalBlockSize(const std::string& path) {
+    struct statvfs volume {};
+    std::string probe = path;
+    if (::statvfs(probe.c_str(), &volume) != 0) {
+        probe = directoryPart(absolutePath(path));
+        if (probe.empty() || ::statvfs(probe.c_str(), &volume) != 0) return 512;
+    }
+    return volume.f_bsize == 0 ? 512u : static_cast<std::uint32_t>(volume.f_bsize);
+}
+
+bool renameReplacing(const std::string& from, const std::string& to, int* error) {
+    if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+    if (error) *error = errno;
+    return false;
+}
+
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::string errorText(int error) { return std::strerror(error); }
+
+}  // namespace platform
