@@ -11,7 +11,9 @@
 
 namespace {
 
-char lowerCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string formatNumber(float value) {
     char text[64];
@@ -36,19 +38,31 @@ ParseOutcome checkCurveParameter(const char* argument, const ConversionSettings&
 
 void applyBlackSwitch(const char* argument, ConversionSettings& settings) {
     switch (lowerCase(argument[2])) {
-        case 'l': settings.blackOverride = readInteger(argument + 3); break;
-        case 'c': settings.blackCalibrationPath = argument + 3; break;
-        case 'o': settings.blackCalibrationOffset = readInteger(argument + 3); break;
-        default: break;
+        case 'l':
+            settings.blackOverride = readInteger(argument + 3);
+            break;
+        case 'c':
+            settings.blackCalibrationPath = argument + 3;
+            break;
+        case 'o':
+            settings.blackCalibrationOffset = readInteger(argument + 3);
+            break;
+        default:
+            break;
     }
 }
 
 void applyCineonSwitch(const char* argument, ConversionSettings& settings) {
     settings.curveKind = kCurveCineon;
     switch (lowerCase(argument[2])) {
-        case 'b': settings.cineonBlack = readInteger(argument + 3); break;
-        case 'w': settings.cineonWhite = readInteger(argument + 3); break;
-        default: break;
+        case 'b':
+            settings.cineonBlack = readInteger(argument + 3);
+            break;
+        case 'w':
+            settings.cineonWhite = readInteger(argument + 3);
+            break;
+        default:
+            break;
     }
 }
 
@@ -72,35 +86,56 @@ ParseOutcome applySwitch(const char* argument, ConversionSettings& settings) {
     }
     const char* value = argument + 2;
     switch (lowerCase(selector)) {
-        case '4': applyOutputFormatSwitch(argument, settings); break;
-        case 'y': settings.outputFormat = OutputFormat::Yuv422; break;
-        case 'b': applyBlackSwitch(argument, settings); break;
-        case 'c': applyCineonSwitch(argument, settings); break;
+        case '4':
+            applyOutputFormatSwitch(argument, settings);
+            break;
+        case 'y':
+            settings.outputFormat = OutputFormat::Yuv422;
+            break;
+        case 'b':
+            applyBlackSwitch(argument, settings);
+            break;
+        case 'c':
+            applyCineonSwitch(argument, settings);
+            break;
         case 'd':
             settings.debayerType = readInteger(value);
             settings.debayerExplicit = true;
             break;
-        case 'f': applyFrameRateSwitch(value, settings); break;
+        case 'f':
+            applyFrameRateSwitch(value, settings);
+            break;
         case 'g':
             settings.curveKind = kCurveGamma;
             readFloat(value, &settings.curveParam);
             return checkCurveParameter(argument, settings);
-        case 'h': settings.outputHeight = readInteger(value); break;
-        case 'i': settings.inPoint = static_cast<std::uint32_t>(readInteger(value)); break;
+        case 'h':
+            settings.outputHeight = readInteger(value);
+            break;
+        case 'i':
+            settings.inPoint = static_cast<std::uint32_t>(readInteger(value));
+            break;
         case 'l':
             settings.curveKind = kCurveLog;
             readFloat(value, &settings.curveParam);
             return checkCurveParameter(argument, settings);
-        case 'o': settings.outPoint = static_cast<std::uint32_t>(readInteger(value)); break;
-        case 'q': settings.quality = readInteger(value); break;
-        case 's': settings.skipFrames = readInteger(value); break;
+        case 'o':
+            settings.outPoint = static_cast<std::uint32_t>(readInteger(value));
+            break;
+        case 'q':
+            settings.quality = readInteger(value);
+            break;
+        case 's':
+            settings.skipFrames = readInteger(value);
+            break;
         case 'w':
             if (lowerCase(argument[2]) == 'l')
                 settings.whiteOverride = readInteger(argument + 3);
             else
                 settings.outputWidth = readInteger(value);
             break;
-        default: break;
+        default:
+            break;
     }
     return {};
 }
@@ -112,9 +147,12 @@ void applyPathArgument(const char* argument, ConversionSettings& settings) {
             settings.outputPath = argument;
             settings.movieOutput = true;
             break;
-        case PathKind::Dpx: settings.outputPath = argument; break;
+        case PathKind::Dpx:
+            settings.outputPath = argument;
+            break;
         case PathKind::Raw:
-        case PathKind::Other: break;
+        case PathKind::Other:
+            break;
     }
 }
 

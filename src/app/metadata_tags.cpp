@@ -14,7 +14,9 @@ namespace {
 
 constexpr std::size_t kRecordHeaderBytes = 8;
 
-std::size_t recordBytes(std::size_t valueBytes) { return kRecordHeaderBytes + ((valueBytes + 3) & ~std::size_t{3}); }
+std::size_t recordBytes(std::size_t valueBytes) {
+    return kRecordHeaderBytes + ((valueBytes + 3) & ~std::size_t{3});
+}
 
 bool fitsInList(const MetadataTagList& tags, std::size_t bytes) {
     return bytes <= static_cast<std::size_t>(MetadataTagList::kCapacity - tags.used);
@@ -41,7 +43,8 @@ void appendLittleEndian32(std::string& bytes, std::uint32_t word) {
 
 bool appendTagRecord(MetadataTagList& tags, const char* argument, char type, std::string_view value) {
     if (!fitsInList(tags, recordBytes(value.size()))) {
-        std::printf("metadata %s not added: the list of %d bytes is full\n", argument, MetadataTagList::kCapacity);
+        std::printf("metadata %s not added: the list of %d bytes is full\n", argument,
+                    MetadataTagList::kCapacity);
         return false;
     }
     appendRecord(tags, argument + 1, type, value);
@@ -65,8 +68,8 @@ void addStringTag(const char* argument, const char* value, MetadataTagList& tags
 // comma ends the reading, and the values not reached stay 0.
 void addFloatArrayTag(const char* argument, const char* value, int valueCount, MetadataTagList& tags) {
     if (valueCount > kMaximumTagArrayValues) {
-        std::printf("metadata %c%c%c%c: %d values given, only the first %d are kept\n", argument[1], argument[2],
-                    argument[3], argument[4], valueCount, kMaximumTagArrayValues);
+        std::printf("metadata %c%c%c%c: %d values given, only the first %d are kept\n", argument[1],
+                    argument[2], argument[3], argument[4], valueCount, kMaximumTagArrayValues);
         valueCount = kMaximumTagArrayValues;
     }
     std::array<float, kMaximumTagArrayValues> values{};
@@ -156,7 +159,8 @@ void addFreeformArgument(const char* argument, MetadataTagList& tags) {
     const std::string_view name = cutFreeformText(text.substr(1, equals - 1), "name");
     const std::string_view value = cutFreeformText(text.substr(equals + 1), "value");
     if (!fitsInList(tags, recordBytes(name.size()) + recordBytes(value.size()))) {
-        std::printf("metadata %s not added: the list of %d bytes is full\n", argument, MetadataTagList::kCapacity);
+        std::printf("metadata %s not added: the list of %d bytes is full\n", argument,
+                    MetadataTagList::kCapacity);
         return;
     }
     appendRecord(tags, "TAGN", 'c', name);

@@ -25,7 +25,8 @@ Parsed parse(std::vector<std::string> arguments, const std::string& programPath 
     parsed.settings.quality = 77;
     parsed.settings.outputPath = "stale.avi";
     testing::internal::CaptureStdout();
-    parsed.outcome = parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings, parsed.tags);
+    parsed.outcome =
+        parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings, parsed.tags);
     parsed.printed = testing::internal::GetCapturedStdout();
     return parsed;
 }
@@ -64,7 +65,8 @@ void expectDefaults(const ConversionSettings& s) {
 }  // namespace
 
 TEST(CommandLine, UnknownSwitchesAndInputsLeaveEveryDefault) {
-    const Parsed parsed = parse({"clip.RAW", "-", "--", "-z5", "-4", "-4x", "-b", "-bx3", "-V", "-x", "notes.txt"});
+    const Parsed parsed =
+        parse({"clip.RAW", "-", "--", "-z5", "-4", "-4x", "-b", "-bx3", "-V", "-x", "notes.txt"});
     EXPECT_TRUE(parsed.outcome.ok);
     expectDefaults(parsed.settings);
     EXPECT_EQ(0, parsed.tags.used);
@@ -212,9 +214,10 @@ TEST(CommandLine, FrameRateSwitch) {
     ASSERT_EQ(29969, truncatedThousandths(29.97f));
     ASSERT_EQ(59939, truncatedThousandths(59.94f));
     const Case cases[] = {
-        {"-f24", 24, 1},          {"-f23.976", 24000, 1001}, {"-f23.98", 24000, 1001}, {"-f29.98", 30000, 1001},
-        {"-f30", 30, 1},          {"-f25", 25, 1},           {"-F12.5", 12500, 1000},  {"-f29.97", 29969, 1000},
-        {"-f59.94", 59939, 1000}, {"-f1e30", 2147483647, 1},
+        {"-f24", 24, 1},           {"-f23.976", 24000, 1001}, {"-f23.98", 24000, 1001},
+        {"-f29.98", 30000, 1001},  {"-f30", 30, 1},           {"-f25", 25, 1},
+        {"-F12.5", 12500, 1000},   {"-f29.97", 29969, 1000},  {"-f59.94", 59939, 1000},
+        {"-f1e30", 2147483647, 1},
     };
     for (const Case& rate : cases) {
         const Parsed parsed = parse({rate.argument});

@@ -31,7 +31,9 @@ std::vector<std::uint8_t> usedBytes(const MetadataTagList& tags) {
     return {tags.bytes.begin(), tags.bytes.begin() + tags.used};
 }
 
-std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytesOf(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 // The record a string value makes: tag, 24-bit little-endian size, 'c', the
 // characters, zeros up to a multiple of 4.
@@ -65,23 +67,26 @@ std::vector<std::uint8_t> concat(std::vector<std::uint8_t> a, const std::vector<
 
 TEST(MetadataTag, IntegerAndHexadecimalValues) {
     const Added timb = add({"+TIMB=24"});
-    EXPECT_EQ((std::vector<std::uint8_t>{0x54, 0x49, 0x4D, 0x42, 0x04, 0x00, 0x00, 0x4C, 0x18, 0x00, 0x00, 0x00}),
-              usedBytes(timb.tags));
+    EXPECT_EQ(
+        (std::vector<std::uint8_t>{0x54, 0x49, 0x4D, 0x42, 0x04, 0x00, 0x00, 0x4C, 0x18, 0x00, 0x00, 0x00}),
+        usedBytes(timb.tags));
     EXPECT_EQ("add TIMB = 24 (int)\n", timb.printed);
 
     const Added zero = add({"+ABCD=0"});
-    EXPECT_EQ((std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 4, 0, 0, 'L', 0, 0, 0, 0}), usedBytes(zero.tags));
+    EXPECT_EQ((std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 4, 0, 0, 'L', 0, 0, 0, 0}),
+              usedBytes(zero.tags));
     EXPECT_EQ("add ABCD = 0 (int)\n", zero.printed);
 
     // -5 is 0xFFFFFFFB; "1-2" reads as atoi does, up to the minus sign.
     const Added negative = add({"+ABCD=-5", "+ABCD=1-2"});
     EXPECT_EQ((std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 4, 0, 0, 'L', 0xFB, 0xFF, 0xFF, 0xFF,
-                                         'A', 'B', 'C', 'D', 4, 0, 0, 'L', 1, 0, 0, 0}),
+                                         'A', 'B', 'C', 'D', 4, 0, 0, 'L', 1,    0,    0,    0}),
               usedBytes(negative.tags));
     EXPECT_EQ("add ABCD = -5 (int)\nadd ABCD = 1 (int)\n", negative.printed);
 
     const Added hex = add({"+ABCD=0x1F"});
-    EXPECT_EQ((std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 4, 0, 0, 'H', 0x1F, 0, 0, 0}), usedBytes(hex.tags));
+    EXPECT_EQ((std::vector<std::uint8_t>{'A', 'B', 'C', 'D', 4, 0, 0, 'H', 0x1F, 0, 0, 0}),
+              usedBytes(hex.tags));
     EXPECT_EQ("add ABCD = 0x0000001f (hex)\n", hex.printed);
 
     // Only a lower-case x makes hexadecimal; 0X with its letter is a string.
@@ -94,8 +99,8 @@ TEST(MetadataTag, IntegerAndHexadecimalValues) {
 TEST(MetadataTag, StringValues) {
     const Added timc = add({"+TIMC=01:12:32:15"});
     EXPECT_EQ(20, timc.tags.used);
-    EXPECT_EQ((std::vector<std::uint8_t>{'T', 'I', 'M', 'C', 11, 0, 0, 'c', '0', '1', ':', '1', '2', ':', '3', '2',
-                                         ':', '1', '5', 0}),
+    EXPECT_EQ((std::vector<std::uint8_t>{'T', 'I', 'M', 'C', 11,  0,   0,   'c', '0', '1',
+                                         ':', '1', '2', ':', '3', '2', ':', '1', '5', 0}),
               usedBytes(timc.tags));
     EXPECT_EQ("add TIMC = 01:12:32:15 (string)\n", timc.printed);
 
@@ -144,10 +149,12 @@ TEST(MetadataTag, ArraysKeepTheirFirstSixteenValues) {
     for (int value = 1; value <= 20; ++value) values += (value > 1 ? "," : "") + std::to_string(value);
     const Added added = add({"+COLM=" + values});
     std::vector<std::uint8_t> expected = {'C', 'O', 'L', 'M', 64, 0, 0, 'f'};
-    for (int value = 1; value <= 16; ++value) expected = concat(expected, floatValueBytes({static_cast<float>(value)}));
+    for (int value = 1; value <= 16; ++value)
+        expected = concat(expected, floatValueBytes({static_cast<float>(value)}));
     EXPECT_EQ(expected, usedBytes(added.tags));
     std::string echo = "add COLM = ";
-    for (int value = 1; value <= 16; ++value) echo += (value > 1 ? "," : "") + std::to_string(value) + ".000000";
+    for (int value = 1; value <= 16; ++value)
+        echo += (value > 1 ? "," : "") + std::to_string(value) + ".000000";
     EXPECT_EQ("metadata COLM: 20 values given, only the first 16 are kept\n" + echo + "\n", added.printed);
 }
 
@@ -159,7 +166,8 @@ TEST(MetadataTag, MalformedArgumentsAreIgnoredSilently) {
 
 TEST(MetadataFreeform, NameAndValueRecords) {
     const Added director = add({":Director=Q. Ombry"});
-    EXPECT_EQ(concat(stringRecord("TAGN", "Director"), stringRecord("TAGV", "Q. Ombry")), usedBytes(director.tags));
+    EXPECT_EQ(concat(stringRecord("TAGN", "Director"), stringRecord("TAGV", "Q. Ombry")),
+              usedBytes(director.tags));
     EXPECT_EQ(32, director.tags.used);
     EXPECT_EQ("add Director = Q. Ombry (freeform)\n", director.printed);
 
@@ -180,11 +188,13 @@ TEST(MetadataFreeform, LongNamesAndValuesAreCutTo255Characters) {
     const std::string name(300, 'n');
     const std::string value(256, 'v');
     const Added added = add({":" + name + "=" + value});
-    EXPECT_EQ(concat(stringRecord("TAGN", std::string(255, 'n')), stringRecord("TAGV", std::string(255, 'v'))),
-              usedBytes(added.tags));
-    EXPECT_EQ("freeform name of 300 characters cut to 255\nfreeform value of 256 characters cut to 255\nadd " +
-                  std::string(255, 'n') + " = " + std::string(255, 'v') + " (freeform)\n",
-              added.printed);
+    EXPECT_EQ(
+        concat(stringRecord("TAGN", std::string(255, 'n')), stringRecord("TAGV", std::string(255, 'v'))),
+        usedBytes(added.tags));
+    EXPECT_EQ(
+        "freeform name of 300 characters cut to 255\nfreeform value of 256 characters cut to 255\nadd " +
+            std::string(255, 'n') + " = " + std::string(255, 'v') + " (freeform)\n",
+        added.printed);
 }
 
 TEST(MetadataList, ARecordThatDoesNotFitIsNotAdded) {
@@ -218,8 +228,11 @@ TEST(MetadataList, ARecordThatDoesNotFitIsNotAdded) {
     addTagArgument("+TIMB=24", nearlyFull.tags);
     const std::string nearlyPrinted = testing::internal::GetCapturedStdout();
     EXPECT_EQ(16616 + 12, nearlyFull.tags.used);
-    EXPECT_EQ("metadata :abcde=fghij not added: the list of 16640 bytes is full\n"
-              "metadata +LOOK=" + std::string(17, 'z') + " not added: the list of 16640 bytes is full\n"
-              "add TIMB = 24 (int)\n",
-              nearlyPrinted);
+    EXPECT_EQ(
+        "metadata :abcde=fghij not added: the list of 16640 bytes is full\n"
+        "metadata +LOOK=" +
+            std::string(17, 'z') +
+            " not added: the list of 16640 bytes is full\n"
+            "add TIMB = 24 (int)\n",
+        nearlyPrinted);
 }

@@ -8,8 +8,8 @@
 TEST(Help, TooFewArgumentsPrintTheHelpTextAndEndWithCodeOne) {
     const std::string golden = testing_support::readFileBytes(std::string(TEST_DATA_DIR) + "/help.golden");
     ASSERT_FALSE(golden.empty());
-    for (const auto& arguments :
-         {std::vector<std::string>{}, std::vector<std::string>{"clip.RAW"}, std::vector<std::string>{"-l1"}}) {
+    for (const auto& arguments : {std::vector<std::string>{}, std::vector<std::string>{"clip.RAW"},
+                                  std::vector<std::string>{"-l1"}}) {
         const auto result = testing_support::runRaw2tvx(arguments);
         EXPECT_FALSE(result.signalled);
         EXPECT_EQ(1, result.exitCode);

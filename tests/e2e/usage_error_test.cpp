@@ -23,7 +23,8 @@ TEST(UsageError, UnusableCurveValuesAreRefusedWithExitCodeTwo) {
 
 TEST(UsageError, MetadataEchoedBeforeTheRefusedSwitchStaysInTheOutput) {
     testing_support::TempDir dir;
-    const auto result = testing_support::runRaw2tvx({"x.RAW", "out.avi", "+TIMB=24", "-g1", "-l"}, dir.path());
+    const auto result =
+        testing_support::runRaw2tvx({"x.RAW", "out.avi", "+TIMB=24", "-g1", "-l"}, dir.path());
     EXPECT_EQ(2, result.exitCode);
     EXPECT_EQ(0u, result.out.find("add TIMB = 24 (int)\n-l: log power 1 ")) << result.out;
 }
