@@ -39,8 +39,8 @@ void BM_PackFrame(benchmark::State& state) {
         }
     }
     state.SetBytesProcessed(state.iterations() * (kFileBytes - 2048));
-    state.counters["Mpixel/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * kWidth * kHeight / 1e6,
-                                                    benchmark::Counter::kIsRate);
+    state.counters["Mpixel/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * kWidth * kHeight / 1e6, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PackFrame)->Unit(benchmark::kMillisecond);
 

@@ -70,7 +70,8 @@ bool CDPXFile::OpenForWholeFileLoad(const std::filesystem::path& path) {
 }
 
 bool CDPXFile::Seek(std::int64_t distance, SeekOrigin origin) {
-    const auto from = origin == SeekOrigin::Begin ? platform::File::Origin::Begin : platform::File::Origin::Current;
+    const auto from =
+        origin == SeekOrigin::Begin ? platform::File::Origin::Begin : platform::File::Origin::Current;
     if (file_.seek(distance, from) < 0) return noteFailure();
     return true;
 }

@@ -16,8 +16,8 @@ inline constexpr std::size_t kDpxImageInformationBytes = 640;
 inline constexpr std::size_t kDpxOrientationBytes = 256;
 inline constexpr std::size_t kDpxFilmBytes = 256;
 inline constexpr std::size_t kDpxTelevisionBytes = 128;
-inline constexpr std::uint32_t kDpxGenericHeaderBytes = 1664;   // file + image information + orientation
-inline constexpr std::uint32_t kDpxIndustryHeaderBytes = 384;   // film + television
+inline constexpr std::uint32_t kDpxGenericHeaderBytes = 1664;  // file + image information + orientation
+inline constexpr std::uint32_t kDpxIndustryHeaderBytes = 384;  // film + television
 
 // The state both DPX file classes share: the open file, the header blocks as
 // they stand in the file, and the values taken from or put into them. Also the

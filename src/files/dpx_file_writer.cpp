@@ -90,9 +90,13 @@ CDPXFileWriter::CDPXFileWriter(std::uint32_t width, std::uint32_t height, const 
     timeCode_ = parseTimeCode(timeCode);
 }
 
-CDPXFileWriter::~CDPXFileWriter() { CloseFile(); }
+CDPXFileWriter::~CDPXFileWriter() {
+    CloseFile();
+}
 
-bool CDPXFileWriter::Preallocate(std::uint64_t) { return false; }
+bool CDPXFileWriter::Preallocate(std::uint64_t) {
+    return false;
+}
 
 std::uint32_t CDPXFileWriter::userDataBytes() const {
     if (templates_.userData.data == nullptr || templates_.userData.size > kAllOnes) return 0;
@@ -101,7 +105,8 @@ std::uint32_t CDPXFileWriter::userDataBytes() const {
 
 std::uint64_t CDPXFileWriter::TotalFileSize() const {
     const std::uint64_t imageBytes = std::uint64_t{width_} * height_ * bytesPerPixel_;
-    return imageBytes + kDpxGenericHeaderBytes + kDpxIndustryHeaderBytes + userDataBytes() + secondElement_.size;
+    return imageBytes + kDpxGenericHeaderBytes + kDpxIndustryHeaderBytes + userDataBytes() +
+           secondElement_.size;
 }
 
 bool CDPXFileWriter::writeChecked(const void* buffer, std::size_t count) {
@@ -110,7 +115,8 @@ bool CDPXFileWriter::writeChecked(const void* buffer, std::size_t count) {
     return false;
 }
 
-void CDPXFileWriter::buildFileInformation(const std::filesystem::path& recordedName, std::uint32_t userDataSize) {
+void CDPXFileWriter::buildFileInformation(const std::filesystem::path& recordedName,
+                                          std::uint32_t userDataSize) {
     if (usable<kDpxFileInformationBytes>(templates_.fileInformation)) {
         std::memcpy(fileInformation_.data(), templates_.fileInformation.data, kDpxFileInformationBytes);
         return;
@@ -180,7 +186,9 @@ void CDPXFileWriter::buildTelevision() {
     if (timeCodeFieldEmpty && timeCode_.isSet()) putBE32(television_, kTimeCodeAt, packTimeCode(timeCode_));
 }
 
-bool CDPXFileWriter::Create(const std::filesystem::path& path) { return Create(path, path); }
+bool CDPXFileWriter::Create(const std::filesystem::path& path) {
+    return Create(path, path);
+}
 
 bool CDPXFileWriter::Create(const std::filesystem::path& path, const std::filesystem::path& recordedName) {
     created_ = false;
@@ -219,7 +227,9 @@ bool CDPXFileWriter::Create(const std::filesystem::path& path, const std::filesy
     return true;
 }
 
-bool CDPXFileWriter::Write(const void* buffer, std::size_t count) { return writeChecked(buffer, count); }
+bool CDPXFileWriter::Write(const void* buffer, std::size_t count) {
+    return writeChecked(buffer, count);
+}
 
 bool CDPXFileWriter::WriteFrame(const void* buffer, std::size_t pitch) {
     const auto* row = static_cast<const std::uint8_t*>(buffer);

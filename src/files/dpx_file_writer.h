@@ -19,7 +19,8 @@ inline constexpr char kDpxCreator[] = "Created using Tavrix tools";
 class CDPXFileWriter : public CDPXFile, public IFileWriter {
 public:
     // templates and timeCode may be null. A time code is "HH:MM:SS:FF".
-    CDPXFileWriter(std::uint32_t width, std::uint32_t height, const DPXTemplates* templates, const char* timeCode);
+    CDPXFileWriter(std::uint32_t width, std::uint32_t height, const DPXTemplates* templates,
+                   const char* timeCode);
 
     bool Preallocate(std::uint64_t totalBytes) override;
     bool WriteFrame(const void* buffer, std::size_t pitch) override;

@@ -41,7 +41,9 @@ bool writeRows(CDPXFileWriter& writer, const std::uint16_t* frame, std::uint32_t
 
 DPXSequenceExporter::DPXSequenceExporter(std::string nameFormat) : nameFormat_(std::move(nameFormat)) {}
 
-bool DPXSequenceExporter::ExportsFrames() const { return nameFormat_.compare(0, 4, "null") != 0; }
+bool DPXSequenceExporter::ExportsFrames() const {
+    return nameFormat_.compare(0, 4, "null") != 0;
+}
 
 bool DPXSequenceExporter::ExportFrame(const std::uint16_t* rgbFrame, int width, int height,
                                       std::int64_t frameNumber, std::string* failureMessage) const {
@@ -50,20 +52,22 @@ bool DPXSequenceExporter::ExportFrame(const std::uint16_t* rgbFrame, int width, 
     return WriteDPXFrame(nameFormat_, frameNumber, rgbFrame, width, height, pitch, failureMessage);
 }
 
-bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame, int width,
-                   int height, std::size_t pitchBytes, std::string* failureMessage) {
+bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame,
+                   int width, int height, std::size_t pitchBytes, std::string* failureMessage) {
     const std::string name = formatFrameName(nameFormat, frameNumber);
     if (name.empty())
         return fail(failureMessage, "cannot write a DPX file: the output name \"" + nameFormat +
-                                        "\" gives no usable file name for frame " + std::to_string(frameNumber));
+                                        "\" gives no usable file name for frame " +
+                                        std::to_string(frameNumber));
     const CPathName finalPath(name);
     if (finalPath.GetError() != 0)
         return failFile(failureMessage, name,
                         "the absolute path is longer than " + std::to_string(kPathCapacity - 1) + " bytes");
     const std::string finalName = finalPath.GetNarrow();
     if (width <= 0 || height <= 0)
-        return failFile(failureMessage, finalName,
-                        "the picture size " + std::to_string(width) + "x" + std::to_string(height) + " is empty");
+        return failFile(
+            failureMessage, finalName,
+            "the picture size " + std::to_string(width) + "x" + std::to_string(height) + " is empty");
     assert(frame != nullptr);
     assert(pitchBytes % 2 == 0 && pitchBytes >= static_cast<std::size_t>(width) * kBytesPerRgbPixel);
 
@@ -74,7 +78,8 @@ bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, cons
                         "out of memory for a row buffer of " + std::to_string(rowBytes) + " bytes");
 
     const std::string temporary = temporaryNameFor(finalName);
-    CDPXFileWriter writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), nullptr, nullptr);
+    CDPXFileWriter writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), nullptr,
+                          nullptr);
     if (!writer.Create(temporary, finalPath.GetWide())) {
         const int error = writer.LastError();
         platform::removeFile(temporary);

@@ -35,5 +35,5 @@ private:
 // Writes the frame numbered frameNumber as one DPX file named from
 // nameFormat. pitchBytes is the distance between rows of frame, at least
 // width * 6 and even. True when the file is complete under its final name.
-bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame, int width,
-                   int height, std::size_t pitchBytes, std::string* failureMessage);
+bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame,
+                   int width, int height, std::size_t pitchBytes, std::string* failureMessage);

@@ -13,4 +13,6 @@ std::string FormatLastError(int errorCode) {
     return text.data();
 }
 
-void ReportLastError(int errorCode) { platform::writeDebugString(FormatLastError(errorCode).c_str()); }
+void ReportLastError(int errorCode) {
+    platform::writeDebugString(FormatLastError(errorCode).c_str());
+}

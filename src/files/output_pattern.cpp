@@ -16,7 +16,9 @@ struct ParsedPattern {
     int width = 0;
 };
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 bool refuse(std::string* message, const std::string& pattern, const std::string& reason) {
     if (message != nullptr) *message = "bad output name " + quoted(pattern) + ": " + reason;
@@ -58,10 +60,12 @@ bool parsePattern(const std::string& pattern, ParsedPattern* parsed, std::string
             return refuse(message, pattern, "it ends inside a conversion; write %% for a percent sign");
         if (pattern[index] != 'd') {
             const std::string conversion = pattern.substr(start, index + 1 - start);
-            return refuse(message, pattern, "the conversion " + quoted(conversion) + " is not allowed; " + kGrammar);
+            return refuse(message, pattern,
+                          "the conversion " + quoted(conversion) + " is not allowed; " + kGrammar);
         }
         ++index;
-        if (width > kMaxFrameNumberWidth) return refuse(message, pattern, "the frame number is wider than 10");
+        if (width > kMaxFrameNumberWidth)
+            return refuse(message, pattern, "the frame number is wider than 10");
         if (parsed->hasConversion)
             return refuse(message, pattern, "it holds more than one conversion; " + std::string(kGrammar));
         parsed->hasConversion = true;

@@ -16,11 +16,17 @@ void copyTruncated(const std::string& text, char* buffer, std::size_t size) {
 
 }  // namespace
 
-CPathName::CPathName(const char* narrowName) { build(narrowName == nullptr ? std::string() : narrowName); }
+CPathName::CPathName(const char* narrowName) {
+    build(narrowName == nullptr ? std::string() : narrowName);
+}
 
-CPathName::CPathName(const std::string& narrowName) { build(narrowName); }
+CPathName::CPathName(const std::string& narrowName) {
+    build(narrowName);
+}
 
-CPathName::CPathName(const std::filesystem::path& wideName) { build(wideName.native()); }
+CPathName::CPathName(const std::filesystem::path& wideName) {
+    build(wideName.native());
+}
 
 void CPathName::build(const std::string& name) {
     const bool usable = !name.empty() && name.size() < kPathCapacity && name.find('\0') == std::string::npos;
@@ -41,7 +47,9 @@ void CPathName::build(const std::string& name) {
     }
 }
 
-const char* CPathName::GetNarrow() const { return path_.empty() ? nullptr : path_.c_str(); }
+const char* CPathName::GetNarrow() const {
+    return path_.empty() ? nullptr : path_.c_str();
+}
 
 void CPathName::GetFileNameA(char* buffer, std::size_t size) const {
     const std::string& narrow = path_.native();
@@ -64,7 +72,8 @@ void CPathName::GetDirectoryA(char* buffer, std::size_t size) const {
 std::filesystem::path CPathName::GetDirectoryW() const {
     const std::string& wide = path_.native();
     const std::size_t slash = wide.rfind('/');
-    return slash == std::string::npos ? std::filesystem::path() : std::filesystem::path(wide.substr(0, slash));
+    return slash == std::string::npos ? std::filesystem::path()
+                                      : std::filesystem::path(wide.substr(0, slash));
 }
 
 std::filesystem::path CPathName::GetFileNameW() const {

@@ -4,6 +4,8 @@
 
 namespace platform {
 
-int processId() { return static_cast<int>(::getpid()); }
+int processId() {
+    return static_cast<int>(::getpid());
+}
 
 }  // namespace platform

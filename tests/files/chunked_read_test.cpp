@@ -83,7 +83,8 @@ TEST(ReadChunked, FailsOnAReadErrorWithoutRetrying) {
 TEST(ReadChunked, ReadsARealFileThroughTheDpxFileHandle) {
     testing_support::TempDir dir;
     std::string content(100000, '\0');
-    for (std::size_t index = 0; index < content.size(); ++index) content[index] = static_cast<char>(index * 7 % 251);
+    for (std::size_t index = 0; index < content.size(); ++index)
+        content[index] = static_cast<char>(index * 7 % 251);
     testing_support::writeFileBytes(dir.file("data.bin"), content);
 
     CDPXFile file;

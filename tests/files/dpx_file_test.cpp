@@ -88,7 +88,8 @@ TEST(DpxFilePrimitives, EveryOpenModeReadsTheSameBytes) {
     std::fill(block.get(), block.get() + rounded, 'z');
     ASSERT_TRUE(load.ReadChunked(block.get(), rounded, &reported));
     EXPECT_EQ(content, std::string(block.get(), content.size()));
-    EXPECT_EQ(std::string(rounded - content.size(), '\0'), std::string(block.get() + content.size(), rounded - content.size()));
+    EXPECT_EQ(std::string(rounded - content.size(), '\0'),
+              std::string(block.get() + content.size(), rounded - content.size()));
 
     CDPXFile missing;
     EXPECT_FALSE(missing.OpenForHeaderScan(dir.file("none.dpx")));

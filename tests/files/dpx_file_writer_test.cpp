@@ -16,7 +16,9 @@ void put32(std::string& bytes, std::size_t at, std::uint32_t value) {
     for (int index = 3; index >= 0; --index, value >>= 8) bytes[at + index] = static_cast<char>(value & 0xFF);
 }
 
-void putText(std::string& bytes, std::size_t at, const std::string& text) { bytes.replace(at, text.size(), text); }
+void putText(std::string& bytes, std::size_t at, const std::string& text) {
+    bytes.replace(at, text.size(), text);
+}
 
 // The header of an export file, from the field table, for a picture of
 // width x height whose file is called name.
@@ -45,7 +47,9 @@ std::string expectedHeader(std::uint32_t width, std::uint32_t height, const std:
     return header;
 }
 
-std::string bytesAt(const std::string& file, std::size_t at, std::size_t count) { return file.substr(at, count); }
+std::string bytesAt(const std::string& file, std::size_t at, std::size_t count) {
+    return file.substr(at, count);
+}
 
 }  // namespace
 
@@ -63,7 +67,7 @@ TEST(DpxFileWriter, WritesTheHeaderFieldByFieldBigEndian) {
     const std::string file = testing_support::readFileBytes(dir.file("shot_0007.dpx"));
     ASSERT_EQ(8296448u, file.size());
     EXPECT_EQ(std::string("\x53\x44\x50\x58\x00\x00\x08\x00", 8), bytesAt(file, 0, 8));
-    EXPECT_EQ(std::string("\x00\x7E\x98\x00", 4), bytesAt(file, 16, 4));  // 8,296,448
+    EXPECT_EQ(std::string("\x00\x7E\x98\x00", 4), bytesAt(file, 16, 4));   // 8,296,448
     EXPECT_EQ(std::string("\x00\x00\x07\x80", 4), bytesAt(file, 772, 4));  // 1920
     EXPECT_EQ(std::string("\x00\x00\x04\x38", 4), bytesAt(file, 776, 4));  // 1080
     EXPECT_EQ(50, file[800]);
@@ -103,7 +107,8 @@ TEST(DpxFileWriter, RecordsTheNameItIsGivenAndCutsLongNames) {
         ASSERT_TRUE(writer.Create(dir.file(".shot_00010.dpx.tmp-1"), "/out/shot_00010.dpx"));
     }
     dpx_test::Header header;
-    ASSERT_TRUE(dpx_test::parseHeader(testing_support::readFileBytes(dir.file(".shot_00010.dpx.tmp-1")), &header));
+    ASSERT_TRUE(
+        dpx_test::parseHeader(testing_support::readFileBytes(dir.file(".shot_00010.dpx.tmp-1")), &header));
     EXPECT_EQ("shot_00010.dpx", header.fileName);
 
     const std::string longName = std::string(120, 'n') + ".dpx";

@@ -116,14 +116,16 @@ TEST(DpxSequenceExporter, ACreateFailureNamesTheFileAndLeavesNothing) {
     TempDir dir;
     const std::vector<std::uint16_t> frame = randomFrame(16, 2, 5);
     std::string message;
-    EXPECT_FALSE(DPXSequenceExporter(dir.path() + "/missing/x_%d.dpx").ExportFrame(frame.data(), 16, 2, 1, &message));
+    EXPECT_FALSE(
+        DPXSequenceExporter(dir.path() + "/missing/x_%d.dpx").ExportFrame(frame.data(), 16, 2, 1, &message));
     EXPECT_EQ("cannot write DPX file " + dir.path() + "/missing/x_1.dpx: No such file or directory", message);
     EXPECT_TRUE(namesIn(dir.path()).empty());
 
     // The final name is taken by a directory: the rename fails and the
     // finished temporary file is removed again.
     std::filesystem::create_directory(dir.file("taken.dpx"));
-    EXPECT_FALSE(DPXSequenceExporter(dir.path() + "/taken.dpx").ExportFrame(frame.data(), 16, 2, 1, &message));
+    EXPECT_FALSE(
+        DPXSequenceExporter(dir.path() + "/taken.dpx").ExportFrame(frame.data(), 16, 2, 1, &message));
     EXPECT_EQ("cannot write DPX file " + dir.path() + "/taken.dpx: Is a directory", message);
     EXPECT_EQ((std::set<std::string>{"taken.dpx"}), namesIn(dir.path()));
 
@@ -149,10 +151,12 @@ TEST(DpxSequenceExporter, AWriteFailureLeavesNoPartialFileAndKeepsTheOldOne) {
         const rlimit limit{64 * 1024, 64 * 1024};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
         std::string message;
-        const bool newFile = DPXSequenceExporter(dir.path() + "/big_%d.dpx").ExportFrame(frame.data(), 256, 256, 1, &message);
+        const bool newFile =
+            DPXSequenceExporter(dir.path() + "/big_%d.dpx").ExportFrame(frame.data(), 256, 256, 1, &message);
         if (newFile) ::_exit(11);
         if (message != "cannot write DPX file " + dir.path() + "/big_1.dpx: File too large") ::_exit(12);
-        const bool replaced = DPXSequenceExporter(dir.path() + "/keep.dpx").ExportFrame(frame.data(), 256, 256, 1, &message);
+        const bool replaced =
+            DPXSequenceExporter(dir.path() + "/keep.dpx").ExportFrame(frame.data(), 256, 256, 1, &message);
         if (replaced) ::_exit(13);
         ::_exit(0);
     }
@@ -173,14 +177,16 @@ TEST(DpxSequenceExporter, FfmpegReadsTheSamplesBack) {
     const std::vector<std::uint16_t> frame = randomFrame(width, height, 8);
     std::string message;
     ASSERT_TRUE(DPXSequenceExporter(dir.file("f.dpx")).ExportFrame(frame.data(), width, height, 0, &message));
-    const auto result = testing_support::runProgram(
-        {"/usr/bin/ffmpeg", "-v", "error", "-i", dir.file("f.dpx"), "-f", "rawvideo", "-pix_fmt", "gbrp10le", "-"});
+    const auto result =
+        testing_support::runProgram({"/usr/bin/ffmpeg", "-v", "error", "-i", dir.file("f.dpx"), "-f",
+                                     "rawvideo", "-pix_fmt", "gbrp10le", "-"});
     ASSERT_EQ(0, result.exitCode) << result.err;
     const std::size_t pixels = static_cast<std::size_t>(width) * height;
     ASSERT_EQ(pixels * 3 * 2, result.out.size());
     const auto sample = [&](std::size_t plane, std::size_t pixel) {
         const std::size_t at = (plane * pixels + pixel) * 2;
-        return static_cast<unsigned char>(result.out[at]) + 256u * static_cast<unsigned char>(result.out[at + 1]);
+        return static_cast<unsigned char>(result.out[at]) +
+               256u * static_cast<unsigned char>(result.out[at + 1]);
     };
     for (std::size_t pixel = 0; pixel < pixels; ++pixel) {
         ASSERT_EQ(frame[pixel * 3 + 1] / 64u, sample(0, pixel)) << "green of pixel " << pixel;
@@ -217,7 +223,8 @@ TEST(DpxSequenceExporter, OpenImageIoReadsTheHeaderAndTheSamples) {
         unsigned red = 0;
         unsigned green = 0;
         unsigned blue = 0;
-        if (std::sscanf(line.c_str(), "    Pixel (%d, %d): %u %u %u", &x, &y, &red, &green, &blue) != 5) continue;
+        if (std::sscanf(line.c_str(), "    Pixel (%d, %d): %u %u %u", &x, &y, &red, &green, &blue) != 5)
+            continue;
         const std::size_t index = static_cast<std::size_t>(y) * width + x;
         const auto scaled = [](unsigned tenBit) { return tenBit * 64 + tenBit / 16; };
         ASSERT_EQ(scaled(frame[index * 3] / 64u), red) << line;
