@@ -1,0 +1,101 @@
+#include "files/dpx_sequence_exporter.h"
+
+#include <cassert>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "files/dpx_file_writer.h"
+#include "files/dpx_pixel_packing.h"
+#include "files/output_pattern.h"
+#include "files/path_name.h"
+#include "files/temporary_name.h"
+#include "platform/path.h"
+
+namespace {
+
+constexpr std::size_t kBytesPerRgbPixel = 6;
+constexpr std::size_t kBytesPerDpxPixel = 4;
+
+bool fail(std::string* failureMessage, const std::string& text) {
+    if (failureMessage != nullptr) *failureMessage = text;
+    return false;
+}
+
+bool failFile(std::string* failureMessage, const std::string& finalName, const std::string& reason) {
+    return fail(failureMessage, "cannot write DPX file " + finalName + ": " + reason);
+}
+
+// Packs and writes the rows after the header; false at the first failed write.
+bool writeRows(CDPXFileWriter& writer, const std::uint16_t* frame, std::uint32_t width, std::uint32_t height,
+               std::size_t pitchSamples, std::uint8_t* rowBuffer) {
+    const std::size_t rowBytes = std::size_t{width} * kBytesPerDpxPixel;
+    for (std::uint32_t row = 0; row < height; ++row, frame += pitchSamples) {
+        packRgbRowTo10Bit(frame, width, rowBuffer);
+        if (!writer.Write(rowBuffer, rowBytes)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+DPXSequenceExporter::DPXSequenceExporter(std::string nameFormat) : nameFormat_(std::move(nameFormat)) {}
+
+bool DPXSequenceExporter::ExportsFrames() const {
+    return nameFormat_.compare(0, 4, "null") != 0;
+}
+
+bool DPXSequenceExporter::ExportFrame(const std::uint16_t* rgbFrame, int width, int height,
+                                      std::int64_t frameNumber, std::string* failureMessage) const {
+    if (!ExportsFrames()) return true;
+    const std::size_t pitch = width > 0 ? static_cast<std::size_t>(width) * kBytesPerRgbPixel : 0;
+    return WriteDPXFrame(nameFormat_, frameNumber, rgbFrame, width, height, pitch, failureMessage);
+}
+
+bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame,
+                   int width, int height, std::size_t pitchBytes, std::string* failureMessage) {
+    const std::string name = formatFrameName(nameFormat, frameNumber);
+    if (name.empty())
+        return fail(failureMessage, "cannot write a DPX file: the output name \"" + nameFormat +
+                                        "\" gives no usable file name for frame " +
+                                        std::to_string(frameNumber));
+    const CPathName finalPath(name);
+    if (finalPath.GetError() != 0)
+        return failFile(failureMessage, name,
+                        "the absolute path is longer than " + std::to_string(kPathCapacity - 1) + " bytes");
+    const std::string finalName = finalPath.GetNarrow();
+    if (width <= 0 || height <= 0)
+        return failFile(
+            failureMessage, finalName,
+            "the picture size " + std::to_string(width) + "x" + std::to_string(height) + " is empty");
+    assert(frame != nullptr);
+    assert(pitchBytes % 2 == 0 && pitchBytes >= static_cast<std::size_t>(width) * kBytesPerRgbPixel);
+
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * kBytesPerDpxPixel;
+    const std::unique_ptr<std::uint8_t[]> rowBuffer(new (std::nothrow) std::uint8_t[rowBytes]);
+    if (!rowBuffer)
+        return failFile(failureMessage, finalName,
+                        "out of memory for a row buffer of " + std::to_string(rowBytes) + " bytes");
+
+    const std::string temporary = temporaryNameFor(finalName);
+    CDPXFileWriter writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), nullptr,
+                          nullptr);
+    if (!writer.Create(temporary, finalPath.GetWide())) {
+        const int error = writer.LastError();
+        platform::removeFile(temporary);
+        return failFile(failureMessage, finalName, platform::errorText(error));
+    }
+    const bool rowsWritten = writeRows(writer, frame, static_cast<std::uint32_t>(width),
+                                       static_cast<std::uint32_t>(height), pitchBytes / 2, rowBuffer.get());
+    const int writeError = writer.LastError();
+    if (!writer.Close() || !rowsWritten) {
+        platform::removeFile(temporary);
+        return failFile(failureMessage, finalName, platform::errorText(writeError));
+    }
+    int renameError = 0;
+    if (!platform::renameReplacing(temporary, finalName, &renameError)) {
+        platform::removeFile(temporary);
+        return failFile(failureMessage, finalName, platform::errorText(renameError));
+    }
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+struct DPXTimeCode {
+    std::int32_t hours = 0;
+    std::int32_t minutes = 0;
+    std::int32_t seconds = 0;
+    std::int32_t frames = 0;
+
+    bool isSet() const { return hours != 0 || minutes != 0 || seconds != 0 || frames != 0; }
+};
+
+// Reads "HH:MM:SS:FF". Text shorter than 11 characters, or absent, gives all
+// zeros. Otherwise each field is read as a decimal of at most two characters
+// (after leading blanks, a sign counting as one of the two), fields separated
+// by exactly one ':'; reading stops at the first field that does not match,
+// and the fields it did not reach stay 0.
+DPXTimeCode parseTimeCode(const char* text);
+
+// Packed decimal: hours tens in bits 31-28 down to frames units in bits 3-0.
+// Each field is taken as 0..99; values outside are clamped.
+std::uint32_t packTimeCode(const DPXTimeCode& timeCode);
