@@ -46,10 +46,16 @@ std::string absolutePath(const std::string& path) {
     return result;
 }
 
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
-    struct stat first {}, second {};
-    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    const auto first = fileIdentity(a);
+    const auto second = fileIdentity(b);
+    return first && second && *first == *second;
 }
 
 std::uint32_t logicalBlockSize(const std::string& path) {

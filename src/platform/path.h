@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -16,6 +17,15 @@ std::string absolutePath(const std::string& path);
 // True when both paths name one existing file (same device and inode), so
 // links and different spellings of one file are caught.
 bool sameFile(const std::string& a, const std::string& b);
+
+// The device and inode of an existing file; two paths with equal identities
+// name one file.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> fileIdentity(const std::string& path);
 
 // The logical block size of the file system that holds the path (its
 // directory when the file does not exist yet); 512 when it cannot be had.

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// A block of 16-bit samples on a 64-byte boundary, made once per clip and
+// reused for every frame. Empty until allocate() succeeds.
+class SampleBuffer {
+public:
+    // Makes room for count samples; false (and empty) when the memory cannot be had.
+    bool allocate(std::size_t count);
+    void release();
+
+    std::uint16_t* data() { return samples_.get(); }
+    const std::uint16_t* data() const { return samples_.get(); }
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+
+private:
+    struct Free {
+        void operator()(std::uint16_t* samples) const;
+    };
+    std::unique_ptr<std::uint16_t, Free> samples_;
+    std::size_t count_ = 0;
+};
+
+// The frame buffers of the clip being converted.
+struct FrameBuffers {
+    SampleBuffer bayer;   // frame width x frame height samples; cropped in place
+    SampleBuffer rgb;     // crop width x crop height pixels of R, G, B
+    SampleBuffer output;  // output width x output height pixels, when the output size differs
+
+    void release() {
+        bayer.release();
+        rgb.release();
+        output.release();
+    }
+};
+
+// A picture of crop width x crop height x 6 bytes at or above this, or of no
+// bytes at all, is beyond what the converter takes on.
+inline constexpr std::uint64_t kPictureByteLimit = 100663296;
