@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "raw/black_frame.h"
+
+// Sample packings named by the clip trailer.
+inline constexpr int kPacking14 = 14;  // eight 14-bit samples in 14 bytes
+inline constexpr int kPacking12 = 12;  // four 10-bit samples in 5 bytes
+
+// Pass 0 is the black calibration; conversion passes are 1 and up.
+inline constexpr int kCalibrationPass = 0;
+
+// Takes one packed frame apart.
+//
+// Packing 14: frameWidth x frameHeight samples, rows from the top, frameWidth a
+// multiple of 8. A conversion pass writes toneTable[s - black] (black frame in
+// use and fitting the frame) or toneTable[s] into the bayer frame, row stride
+// frameWidth; the index is clamped to 0..16383. The calibration pass adds every
+// sample into the black frame's sums instead and leaves the bayer frame alone.
+//
+// Packing 12 (any pass): cropHeight rows of cropWidth samples, cropWidth a
+// multiple of 4, stored upside down; each becomes s * 64 at row stride
+// cropWidth. Neither table nor black frame is used.
+//
+// Nothing is written for any other packing, for sizes that are not positive or
+// not multiples of the group, or when a span is too small for what the
+// packing needs. A black frame that does not fit the frame is treated as
+// absent (nothing to subtract, nothing to sum into). toneTable must hold 16384
+// entries for packing 14.
+void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> bayer, BlackFrame* black,
+                 std::span<const std::uint16_t> toneTable, int cropWidth, int cropHeight, int frameWidth,
+                 int frameHeight, int packing, int pass);
+
+// The same, one sample at a time straight from the bit layout: the reference
+// the faster group loop of unpackFrame must match bit for bit.
+void unpackFrameReference(std::span<const std::uint8_t> packed, std::span<std::uint16_t> bayer,
+                          BlackFrame* black, std::span<const std::uint16_t> toneTable, int cropWidth,
+                          int cropHeight, int frameWidth, int frameHeight, int packing, int pass);
