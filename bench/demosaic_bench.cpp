@@ -32,12 +32,15 @@ Samples makeBayer(int width, int height) {
 struct TypeSettings {
     int mode, level;
 };
-TypeSettings settingsOf(int type) { return type >= 1 && type <= 4 ? TypeSettings{1, type - 1} : TypeSettings{0, -1}; }
+TypeSettings settingsOf(int type) {
+    return type >= 1 && type <= 4 ? TypeSettings{1, type - 1} : TypeSettings{0, -1};
+}
 
 void setRates(benchmark::State& state, int width, int height) {
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["Mpix/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * width * height / 1e6,
-                                                  benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["Mpix/s"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * width * height / 1e6, benchmark::Counter::kIsRate);
 }
 
 template <auto rowPair>
@@ -122,19 +125,21 @@ void frameSizes(benchmark::internal::Benchmark* b, std::initializer_list<int> th
 
 }  // namespace
 
-BENCHMARK(BM_Demosaic<demosaicRowPair>)
-    ->Apply([](auto* b) { frameSizes(b, {0, 1, 2, 3, 4}); })
-    ->ArgNames({"w", "h", "type"})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Demosaic<demosaicRowPair>)->Apply([](auto* b) {
+                                           frameSizes(b, {0, 1, 2, 3, 4});
+                                       }) -> ArgNames({"w", "h", "type"}) -> Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Demosaic<demosaicRowPairReference>)
     ->Args({1920, 1080, 2})
     ->ArgNames({"w", "h", "type"})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_VerticalFilter)
-    ->Apply([](auto* b) { frameSizes(b, {0, 1}); })
-    ->ArgNames({"w", "h", "level"})
+BENCHMARK(BM_VerticalFilter)->Apply([](auto* b) {
+                                frameSizes(b, {0, 1});
+                            }) -> ArgNames({"w", "h", "level"}) -> Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Yuv422)
+    ->Args({1920, 1080})
+    ->Args({4096, 2160})
+    ->ArgNames({"w", "h"})
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Yuv422)->Args({1920, 1080})->Args({4096, 2160})->ArgNames({"w", "h"})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Type2TwoThreads)
     ->Args({1920, 1080})
     ->Args({4096, 2160})

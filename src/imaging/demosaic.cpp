@@ -6,11 +6,14 @@
 #include "imaging/kernel_variants.h"
 #include "platform/cpu_features.h"
 
-bool avx2KernelsAvailable() { return platform::cpuSupportsAvx2(); }
+bool avx2KernelsAvailable() {
+    return platform::cpuSupportsAvx2();
+}
 
 void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
                               int mode, int level) {
-    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || y < 0 || y >= height || y % 2 != 0) return;
+    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || y < 0 || y >= height || y % 2 != 0)
+        return;
     const int lastRow = y + 1 < height ? y + 1 : y;
     for (int row = y; row <= lastRow; ++row) {
         const demosaic::BayerRows rows = demosaic::bayerRows(bayer, width, height, row);
@@ -29,4 +32,6 @@ void demosaicRowPair(const std::uint16_t* bayer, int width, int height, int y, s
         demosaicRowPairReference(bayer, width, height, y, rgb, mode, level);
 }
 
-int demosaicItemCount(int height) { return height < 0 ? 0 : (height + 1) / 2; }
+int demosaicItemCount(int height) {
+    return height < 0 ? 0 : (height + 1) / 2;
+}

@@ -52,7 +52,7 @@ struct Neighbourhood {
 
 // The neighbourhood of the sites at offset site (0 even, 1 odd) of the block.
 RAW2TVX_TARGET_AVX2 inline Neighbourhood neighbourhood(const RowSamples& up1, const RowSamples& current,
-                                                     const RowSamples& down1, int site) {
+                                                       const RowSamples& down1, int site) {
     const int i = 2 + site;
     Neighbourhood n;
     n.centre = current.at[i];
@@ -87,7 +87,9 @@ RAW2TVX_TARGET_AVX2 inline __m256i gradient(__m256i a, __m256i b) {
 }
 
 // For lanes below 2^15: the high 16 bits are 0, so the pairwise product sum is the square.
-RAW2TVX_TARGET_AVX2 inline __m256i square(__m256i a) { return _mm256_madd_epi16(a, a); }
+RAW2TVX_TARGET_AVX2 inline __m256i square(__m256i a) {
+    return _mm256_madd_epi16(a, a);
+}
 
 // n div d for 0 <= n < 2^24 and 1 <= d < 2^24. n, d and every integer below 2^24 are exact
 // floats, and the rounding error of the quotient, below n / d * 2^-24 < 1 / d, is smaller than
@@ -127,7 +129,8 @@ RAW2TVX_TARGET_AVX2 inline TwoColours adaptiveDiagonalSite(const Neighbourhood& 
     const __m256i bSquared = square(gradient(n.west1, n.east1));
     const __m256i c = gradient(n.northWest, n.southEast);
     const __m256i two = _mm256_add_epi32(one, one);
-    const __m256i weightGreen = smallQuotient(_mm256_slli_epi32(square(a), 1), _mm256_add_epi32(bSquared, two));
+    const __m256i weightGreen =
+        smallQuotient(_mm256_slli_epi32(square(a), 1), _mm256_add_epi32(bSquared, two));
     const __m256i weightDiagonal =
         smallQuotient(_mm256_slli_epi32(bSquared, 2), _mm256_add_epi32(square(c), two));
     const __m256i cross1 = add4(n.north1, n.south1, n.west1, n.east1);
@@ -137,10 +140,12 @@ RAW2TVX_TARGET_AVX2 inline TwoColours adaptiveDiagonalSite(const Neighbourhood& 
         _mm256_sub_epi32(_mm256_add_epi32(_mm256_mullo_epi32(_mm256_add_epi32(weightGreen, two), cross1),
                                           _mm256_slli_epi32(n.centre, 2)),
                          cross2);
-    const __m256i greenDenominator = _mm256_add_epi32(_mm256_slli_epi32(weightGreen, 2), _mm256_set1_epi32(8));
+    const __m256i greenDenominator =
+        _mm256_add_epi32(_mm256_slli_epi32(weightGreen, 2), _mm256_set1_epi32(8));
     const __m256i diagonalNumerator = _mm256_sub_epi32(
-        _mm256_add_epi32(_mm256_mullo_epi32(_mm256_add_epi32(weightDiagonal, _mm256_set1_epi32(4)), diagonals),
-                         times(n.centre, 12)),
+        _mm256_add_epi32(
+            _mm256_mullo_epi32(_mm256_add_epi32(weightDiagonal, _mm256_set1_epi32(4)), diagonals),
+            times(n.centre, 12)),
         times(cross2, 3));
     const __m256i diagonalDenominator =
         _mm256_add_epi32(_mm256_slli_epi32(weightDiagonal, 2), _mm256_set1_epi32(16));
@@ -173,13 +178,16 @@ RAW2TVX_TARGET_AVX2 inline TwoColours adaptiveGreenSite(const Neighbourhood& n, 
     const __m256i verticalNumerator = _mm256_add_epi32(
         _mm256_add_epi32(_mm256_mullo_epi32(_mm256_add_epi32(weightVertical, eight), vertical1), common),
         _mm256_sub_epi32(horizontal2, _mm256_slli_epi32(vertical2, 1)));
-    return {clampedQuotient(horizontalNumerator, _mm256_add_epi32(_mm256_slli_epi32(weightHorizontal, 1), sixteen)),
-            clampedQuotient(verticalNumerator, _mm256_add_epi32(_mm256_slli_epi32(weightVertical, 1), sixteen))};
+    return {
+        clampedQuotient(horizontalNumerator,
+                        _mm256_add_epi32(_mm256_slli_epi32(weightHorizontal, 1), sixteen)),
+        clampedQuotient(verticalNumerator, _mm256_add_epi32(_mm256_slli_epi32(weightVertical, 1), sixteen))};
 }
 
 // 16 consecutive 16-bit samples from the values of the even and the odd sites.
 RAW2TVX_TARGET_AVX2 inline void storeSites(std::uint16_t* plane, int x0, __m256i even, __m256i odd) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(plane + x0), _mm256_or_si256(even, _mm256_slli_epi32(odd, 16)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(plane + x0),
+                        _mm256_or_si256(even, _mm256_slli_epi32(odd, 16)));
 }
 
 struct Planes {
@@ -201,14 +209,15 @@ RAW2TVX_TARGET_AVX2 void adaptiveBlock(const demosaic::BayerRows& rows, int x0, 
     odd.north2 = up2.odd;
     odd.south2 = down2.odd;
     if (rows.redRow) {
-        const TwoColours redSite = adaptiveDiagonalSite(even);                                   // green, blue
+        const TwoColours redSite = adaptiveDiagonalSite(even);                                // green, blue
         const TwoColours greenSite = adaptiveGreenSite(odd, gradient(odd.west2, odd.east2));  // red, blue
         storeSites(out.red, x0, even.centre, greenSite.first);
         storeSites(out.green, x0, redSite.first, odd.centre);
         storeSites(out.blue, x0, redSite.second, greenSite.second);
     } else {
-        const TwoColours greenSite = adaptiveGreenSite(even, gradient(even.north2, even.south2));  // blue, red
-        const TwoColours blueSite = adaptiveDiagonalSite(odd);                                      // green, red
+        const TwoColours greenSite =
+            adaptiveGreenSite(even, gradient(even.north2, even.south2));  // blue, red
+        const TwoColours blueSite = adaptiveDiagonalSite(odd);            // green, red
         storeSites(out.red, x0, greenSite.second, blueSite.second);
         storeSites(out.green, x0, even.centre, blueSite.first);
         storeSites(out.blue, x0, greenSite.first, odd.centre);
@@ -271,7 +280,8 @@ void interpolateRow(const demosaic::BayerRows& rows, demosaic::RowRule rule, con
 }
 
 // Writes 8 pixels from three planes of 8 samples each.
-RAW2TVX_TARGET_AVX2 inline void storeInterleaved(std::uint16_t* rgb, __m128i red, __m128i green, __m128i blue) {
+RAW2TVX_TARGET_AVX2 inline void storeInterleaved(std::uint16_t* rgb, __m128i red, __m128i green,
+                                                 __m128i blue) {
     const __m128i planes[3] = {red, green, blue};
     for (int vector = 0; vector < 3; ++vector) {
         __m128i packed = _mm_setzero_si128();
@@ -297,8 +307,8 @@ enum class Kernel { kCopy, kBlur, kSharpen };
 
 // Eight filtered samples of one plane starting at x.
 template <Kernel kind>
-RAW2TVX_TARGET_AVX2 inline __m128i filterPlane(const std::uint16_t* plane, int x, __m256i side, __m256i centre,
-                                               __m128i shift) {
+RAW2TVX_TARGET_AVX2 inline __m128i filterPlane(const std::uint16_t* plane, int x, __m256i side,
+                                               __m256i centre, __m128i shift) {
     if constexpr (kind == Kernel::kCopy) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(plane + x));
     } else if constexpr (kind == Kernel::kBlur) {
@@ -306,7 +316,8 @@ RAW2TVX_TARGET_AVX2 inline __m128i filterPlane(const std::uint16_t* plane, int x
                                              _mm256_slli_epi32(widen(plane + x), 1));
         return narrow(_mm256_srli_epi32(sum, 2));
     } else {
-        const __m256i sides = _mm256_mullo_epi32(_mm256_add_epi32(widen(plane + x - 1), widen(plane + x + 1)), side);
+        const __m256i sides =
+            _mm256_mullo_epi32(_mm256_add_epi32(widen(plane + x - 1), widen(plane + x + 1)), side);
         const __m256i outer = _mm256_add_epi32(widen(plane + x - 2), widen(plane + x + 2));
         const __m256i sum =
             _mm256_sub_epi32(_mm256_add_epi32(sides, _mm256_mullo_epi32(widen(plane + x), centre)), outer);
@@ -317,7 +328,8 @@ RAW2TVX_TARGET_AVX2 inline __m128i filterPlane(const std::uint16_t* plane, int x
 // Filters columns first .. last (at least 8 of them) from the planes into the RGB row; the
 // last block of 8 may overlap the one before it.
 template <Kernel kind>
-RAW2TVX_TARGET_AVX2 void filterRange(const Planes& in, std::uint16_t* rgbRow, int first, int last, int level) {
+RAW2TVX_TARGET_AVX2 void filterRange(const Planes& in, std::uint16_t* rgbRow, int first, int last,
+                                     int level) {
     static constexpr int kSide[3] = {4, 2, 1};
     static constexpr int kCentre[3] = {10, 6, 4};
     static constexpr int kShift[3] = {4, 3, 2};
@@ -361,13 +373,15 @@ void filterRow(const Planes& in, std::uint16_t* rgbRow, int width, int level) {
 
 }  // namespace
 
-void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb, int mode,
-                         int level) {
-    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || y < 0 || y >= height || y % 2 != 0) return;
+void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
+                         int mode, int level) {
+    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || y < 0 || y >= height || y % 2 != 0)
+        return;
     thread_local std::vector<std::uint16_t> planeBuffer;
     const std::size_t planeSize = static_cast<std::size_t>(width);
     if (planeBuffer.size() < 3 * planeSize) planeBuffer.resize(3 * planeSize);
-    const Planes planes{planeBuffer.data(), planeBuffer.data() + planeSize, planeBuffer.data() + 2 * planeSize};
+    const Planes planes{planeBuffer.data(), planeBuffer.data() + planeSize,
+                        planeBuffer.data() + 2 * planeSize};
     const int lastRow = y + 1 < height ? y + 1 : y;
     for (int row = y; row <= lastRow; ++row) {
         const demosaic::BayerRows rows = demosaic::bayerRows(bayer, width, height, row);
@@ -378,8 +392,8 @@ void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int 
 
 #else
 
-void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb, int mode,
-                         int level) {
+void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
+                         int mode, int level) {
     demosaicRowPairReference(bayer, width, height, y, rgb, mode, level);
 }
 

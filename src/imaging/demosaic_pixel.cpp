@@ -7,11 +7,17 @@ namespace demosaic {
 
 namespace {
 
-int avg2(int a, int b) { return (a + b + 1) >> 1; }
-int avg4(int a, int b, int c, int d) { return (a + b + c + d + 2) >> 2; }
+int avg2(int a, int b) {
+    return (a + b + 1) >> 1;
+}
+int avg4(int a, int b, int c, int d) {
+    return (a + b + c + d + 2) >> 2;
+}
 
 // Gradient class of a same-colour difference: 0 .. 63.
-int gradient(int a, int b) { return std::abs(a - b) >> 10; }
+int gradient(int a, int b) {
+    return std::abs(a - b) >> 10;
+}
 
 std::uint16_t clampSample(int value) {
     return static_cast<std::uint16_t>(value < 0 ? 0 : (value > 65535 ? 65535 : value));
@@ -38,7 +44,8 @@ void bilinearRedRow(const BayerRows& rows, int x, std::uint16_t* pixel) {
         else
             store(pixel, c[x - 1], c[x], avg2(u[x], d[x]));
     } else if (x < last) {
-        store(pixel, c[x], avg4(c[x - 1], c[x + 1], u[x], d[x]), avg4(u[x - 1], u[x + 1], d[x - 1], d[x + 1]));
+        store(pixel, c[x], avg4(c[x - 1], c[x + 1], u[x], d[x]),
+              avg4(u[x - 1], u[x + 1], d[x - 1], d[x + 1]));
     } else {
         store(pixel, c[x], avg2(u[x], d[x]), avg2(u[x - 1], d[x - 1]));
     }
@@ -53,7 +60,8 @@ void bilinearBlueRow(const BayerRows& rows, int x, std::uint16_t* pixel) {
         store(pixel, avg2(u[0], d[0]), c[0], c[1]);
     } else if (x % 2 == 1) {
         if (x < last)
-            store(pixel, avg4(u[x - 1], u[x + 1], d[x - 1], d[x + 1]), avg4(c[x - 1], c[x + 1], u[x], d[x]), c[x]);
+            store(pixel, avg4(u[x - 1], u[x + 1], d[x - 1], d[x + 1]), avg4(c[x - 1], c[x + 1], u[x], d[x]),
+                  c[x]);
         else
             store(pixel, avg2(u[x - 1], d[x - 1]), avg2(u[x], d[x]), c[x]);
     } else if (x < last) {
@@ -107,9 +115,19 @@ struct Neighbourhood {
 
 Neighbourhood neighbourhood(const BayerRows& rows, int x) {
     const std::uint16_t* c = rows.current;
-    return {c[x],          c[x - 1],          c[x + 1],          c[x - 2],           c[x + 2],
-            rows.up1[x],   rows.down1[x],     rows.up2[x],       rows.down2[x],      rows.up1[x - 1],
-            rows.up1[x + 1], rows.down1[x - 1], rows.down1[x + 1]};
+    return {c[x],
+            c[x - 1],
+            c[x + 1],
+            c[x - 2],
+            c[x + 2],
+            rows.up1[x],
+            rows.down1[x],
+            rows.up2[x],
+            rows.down2[x],
+            rows.up1[x - 1],
+            rows.up1[x + 1],
+            rows.down1[x - 1],
+            rows.down1[x + 1]};
 }
 
 // Red or blue site: green and the diagonal colour (blue at a red site, red at a blue one).

@@ -8,8 +8,8 @@
 
 void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
                               int mode, int level);
-void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb, int mode,
-                         int level);
+void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
+                         int mode, int level);
 
 // The horizontal post-filter of one RGB row in place (width pixels), each value from the
 // unfiltered row.

@@ -33,8 +33,9 @@ std::uint16_t filterSample(int level, std::uint16_t up2, std::uint16_t up1, std:
                            std::uint16_t down1, std::uint16_t down2) {
     if (level == 0) {
         const std::uint16_t mid = static_cast<std::uint16_t>(centre >> 2);
-        return addSaturated(addSaturated(static_cast<std::uint16_t>(up1 >> 2), static_cast<std::uint16_t>(2 * mid)),
-                            static_cast<std::uint16_t>(down1 >> 2));
+        return addSaturated(
+            addSaturated(static_cast<std::uint16_t>(up1 >> 2), static_cast<std::uint16_t>(2 * mid)),
+            static_cast<std::uint16_t>(down1 >> 2));
     }
     const VerticalKernel kernel = kVerticalKernels[level - 1];
     std::uint16_t value = static_cast<std::uint16_t>(kernel.centre * (centre >> kernel.preShift));
@@ -63,8 +64,8 @@ void verticalFilterStripReference(std::uint16_t* rgb, int width, int height, int
     const auto writeBack = [&](int y) { std::copy_n(filtered[y % 3].begin(), samples, row(y)); };
     for (int y = 2; y <= height - 3; ++y) {
         for (int i = 0; i < samples; ++i)
-            filtered[y % 3][i] = filterSample(level, row(y - 2)[i], row(y - 1)[i], row(y)[i], row(y + 1)[i],
-                                              row(y + 2)[i]);
+            filtered[y % 3][i] =
+                filterSample(level, row(y - 2)[i], row(y - 1)[i], row(y)[i], row(y + 1)[i], row(y + 2)[i]);
         if (y - 2 >= 2) writeBack(y - 2);
     }
     for (int y = std::max(2, height - 4); y <= height - 3; ++y) writeBack(y);
@@ -78,4 +79,6 @@ void verticalFilterStrip(std::uint16_t* rgb, int width, int height, int strip, i
         verticalFilterStripReference(rgb, width, height, strip, level);
 }
 
-int verticalStripCount(int width) { return width < 0 ? 0 : (width + kStripPixels - 1) / kStripPixels; }
+int verticalStripCount(int width) {
+    return width < 0 ? 0 : (width + kStripPixels - 1) / kStripPixels;
+}

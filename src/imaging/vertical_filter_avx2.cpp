@@ -59,9 +59,10 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
                 value = _mm256_mullo_epi16(_mm256_srl_epi16(centre[part], preShift), centreWeight);
                 value = _mm256_subs_epu16(value, _mm256_srl_epi16(up2[part], outerShift));
                 value = _mm256_subs_epu16(value, _mm256_srl_epi16(down2, outerShift));
-                value = _mm256_adds_epu16(value, _mm256_mullo_epi16(_mm256_srl_epi16(up1[part], preShift), sideWeight));
-                value =
-                    _mm256_adds_epu16(value, _mm256_mullo_epi16(_mm256_srl_epi16(down1[part], preShift), sideWeight));
+                value = _mm256_adds_epu16(
+                    value, _mm256_mullo_epi16(_mm256_srl_epi16(up1[part], preShift), sideWeight));
+                value = _mm256_adds_epu16(
+                    value, _mm256_mullo_epi16(_mm256_srl_epi16(down1[part], preShift), sideWeight));
                 value = _mm256_slli_epi16(_mm256_min_epu16(value, cap), 1);
             }
             store(row(y) + 16 * part, value);
@@ -84,7 +85,7 @@ void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int stri
     const std::size_t stride = 3 * static_cast<std::size_t>(width);
     std::uint16_t* strip0 = rgb + 48 * static_cast<std::size_t>(strip);
     constexpr void (*kFilters[4])(std::uint16_t*, std::size_t, int) = {filterStrip<0>, filterStrip<1>,
-                                                                          filterStrip<2>, filterStrip<3>};
+                                                                       filterStrip<2>, filterStrip<3>};
     kFilters[level](strip0, stride, height);
 }
 

@@ -15,18 +15,28 @@ namespace {
 RAW2TVX_TARGET_AVX2 inline __m128i plane(const __m128i (&in)[3], int channel) {
     __m128i samples = _mm_setzero_si128();
     for (int vector = 0; vector < 3; ++vector) {
-        const __m128i mask =
-            _mm_load_si128(reinterpret_cast<const __m128i*>(simd::kDeinterleaveShuffles.bytes[channel][vector]));
+        const __m128i mask = _mm_load_si128(
+            reinterpret_cast<const __m128i*>(simd::kDeinterleaveShuffles.bytes[channel][vector]));
         samples = _mm_or_si128(samples, _mm_shuffle_epi8(in[vector], mask));
     }
     return samples;
 }
 
-RAW2TVX_TARGET_AVX2 inline __m256d d(__m128i v) { return _mm256_cvtepi32_pd(v); }
-RAW2TVX_TARGET_AVX2 inline __m256d c(double v) { return _mm256_set1_pd(v); }
-RAW2TVX_TARGET_AVX2 inline __m256d mul(__m256d a, __m256d b) { return _mm256_mul_pd(a, b); }
-RAW2TVX_TARGET_AVX2 inline __m256d add(__m256d a, __m256d b) { return _mm256_add_pd(a, b); }
-RAW2TVX_TARGET_AVX2 inline __m256d sub(__m256d a, __m256d b) { return _mm256_sub_pd(a, b); }
+RAW2TVX_TARGET_AVX2 inline __m256d toDouble(__m128i v) {
+    return _mm256_cvtepi32_pd(v);
+}
+RAW2TVX_TARGET_AVX2 inline __m256d broadcast(double v) {
+    return _mm256_set1_pd(v);
+}
+RAW2TVX_TARGET_AVX2 inline __m256d mul(__m256d a, __m256d b) {
+    return _mm256_mul_pd(a, b);
+}
+RAW2TVX_TARGET_AVX2 inline __m256d add(__m256d a, __m256d b) {
+    return _mm256_add_pd(a, b);
+}
+RAW2TVX_TARGET_AVX2 inline __m256d sub(__m256d a, __m256d b) {
+    return _mm256_sub_pd(a, b);
+}
 
 }  // namespace
 
@@ -50,19 +60,25 @@ RAW2TVX_TARGET_AVX2 void toYuv422RowAvx2(std::uint16_t* rgb, int width, int row)
         const __m128i red0 = _mm_and_si128(red, lowHalf), red1 = _mm_srli_epi32(red, 16);
         const __m128i green0 = _mm_and_si128(green, lowHalf), green1 = _mm_srli_epi32(green, 16);
         const __m128i blue0 = _mm_and_si128(blue, lowHalf), blue1 = _mm_srli_epi32(blue, 16);
-        const __m256d redSum = d(_mm_add_epi32(red0, red1));
-        const __m256d greenSum = d(_mm_add_epi32(green0, green1));
-        const __m256d blueSum = d(_mm_add_epi32(blue0, blue1));
-        const __m256d y0 =
-            add(add(add(mul(c(0.183), d(red0)), c(4112.0)), mul(c(0.614), d(green0))), mul(c(0.062), d(blue0)));
-        const __m256d y1 =
-            add(add(add(mul(c(0.183), d(red1)), c(4112.0)), mul(c(0.614), d(green1))), mul(c(0.062), d(blue1)));
-        const __m256d cr =
-            sub(sub(add(mul(c(0.2195), redSum), c(32768.0)), mul(c(0.1995), greenSum)), mul(c(0.02), blueSum));
-        const __m256d cb =
-            add(sub(add(mul(c(-0.0505), redSum), c(32768.0)), mul(c(0.169), greenSum)), mul(c(0.2195), blueSum));
-        const __m128i lumaCr = _mm_or_si128(_mm256_cvttpd_epi32(y0), _mm_slli_epi32(_mm256_cvttpd_epi32(cr), 16));
-        const __m128i lumaCb = _mm_or_si128(_mm256_cvttpd_epi32(y1), _mm_slli_epi32(_mm256_cvttpd_epi32(cb), 16));
+        const __m256d redSum = toDouble(_mm_add_epi32(red0, red1));
+        const __m256d greenSum = toDouble(_mm_add_epi32(green0, green1));
+        const __m256d blueSum = toDouble(_mm_add_epi32(blue0, blue1));
+        const __m256d y0 = add(add(add(mul(broadcast(0.183), toDouble(red0)), broadcast(4112.0)),
+                                   mul(broadcast(0.614), toDouble(green0))),
+                               mul(broadcast(0.062), toDouble(blue0)));
+        const __m256d y1 = add(add(add(mul(broadcast(0.183), toDouble(red1)), broadcast(4112.0)),
+                                   mul(broadcast(0.614), toDouble(green1))),
+                               mul(broadcast(0.062), toDouble(blue1)));
+        const __m256d cr = sub(
+            sub(add(mul(broadcast(0.2195), redSum), broadcast(32768.0)), mul(broadcast(0.1995), greenSum)),
+            mul(broadcast(0.02), blueSum));
+        const __m256d cb = add(
+            sub(add(mul(broadcast(-0.0505), redSum), broadcast(32768.0)), mul(broadcast(0.169), greenSum)),
+            mul(broadcast(0.2195), blueSum));
+        const __m128i lumaCr =
+            _mm_or_si128(_mm256_cvttpd_epi32(y0), _mm_slli_epi32(_mm256_cvttpd_epi32(cr), 16));
+        const __m128i lumaCb =
+            _mm_or_si128(_mm256_cvttpd_epi32(y1), _mm_slli_epi32(_mm256_cvttpd_epi32(cb), 16));
         std::uint16_t* out = line + 4 * pair;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi32(lumaCr, lumaCb));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi32(lumaCr, lumaCb));
@@ -72,6 +88,8 @@ RAW2TVX_TARGET_AVX2 void toYuv422RowAvx2(std::uint16_t* rgb, int width, int row)
 
 #else
 
-void toYuv422RowAvx2(std::uint16_t* rgb, int width, int row) { toYuv422RowReference(rgb, width, row); }
+void toYuv422RowAvx2(std::uint16_t* rgb, int width, int row) {
+    toYuv422RowReference(rgb, width, row);
+}
 
 #endif

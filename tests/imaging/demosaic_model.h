@@ -4,16 +4,14 @@
 // 4:2:2 conversion, written straight from the rules for frames of even width and height.
 // Tests compare the kernels against it; it shares no code with them.
 
-#include <cstdint>
-#include <vector>
-
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace model {
 
 using Samples = std::vector<std::uint16_t>;
-
 
 namespace detail {
 
@@ -23,13 +21,23 @@ struct Bayer {
     int at(int x, int y) const { return samples[static_cast<std::size_t>(y) * width + x]; }
 };
 
-inline int avg2(int a, int b) { return (a + b + 1) >> 1; }
-inline int avg4(int a, int b, int c, int d) { return (a + b + c + d + 2) >> 2; }
-inline int q(int a, int b) { return std::abs(a - b) / 1024; }
-inline int clamp16(int v) { return std::min(65535, std::max(0, v)); }
+inline int avg2(int a, int b) {
+    return (a + b + 1) >> 1;
+}
+inline int avg4(int a, int b, int c, int d) {
+    return (a + b + c + d + 2) >> 2;
+}
+inline int q(int a, int b) {
+    return std::abs(a - b) / 1024;
+}
+inline int clamp16(int v) {
+    return std::min(65535, std::max(0, v));
+}
 
 // Integer division truncating toward zero, spelled out.
-inline int divide(int n, int d) { return n >= 0 ? n / d : -((-n) / d); }
+inline int divide(int n, int d) {
+    return n >= 0 ? n / d : -((-n) / d);
+}
 
 enum Rule { kTop, kBottom, kBilinearEven, kBilinearOdd, kAdaptiveEven, kAdaptiveOdd };
 
@@ -46,28 +54,80 @@ inline void pixel(const Bayer& b, int width, int x, int y, Rule rule, int rgb[3]
     if (rule == kAdaptiveOdd && border) rule = kBilinearOdd;
     switch (rule) {
         case kBilinearEven:
-            if (x == 0) { r = C(0); g = avg2(U(0), D(0)); bl = avg2(U(1), D(1)); }
-            else if (x == width - 1) { g = C(0); r = C(-1); bl = avg2(U(0), D(0)); }
-            else if (!evenX) { g = C(0); r = avg2(C(-1), C(1)); bl = avg2(U(0), D(0)); }
-            else { r = C(0); g = avg4(C(-1), C(1), U(0), D(0)); bl = avg4(U(-1), U(1), D(-1), D(1)); }
+            if (x == 0) {
+                r = C(0);
+                g = avg2(U(0), D(0));
+                bl = avg2(U(1), D(1));
+            } else if (x == width - 1) {
+                g = C(0);
+                r = C(-1);
+                bl = avg2(U(0), D(0));
+            } else if (!evenX) {
+                g = C(0);
+                r = avg2(C(-1), C(1));
+                bl = avg2(U(0), D(0));
+            } else {
+                r = C(0);
+                g = avg4(C(-1), C(1), U(0), D(0));
+                bl = avg4(U(-1), U(1), D(-1), D(1));
+            }
             return;
         case kTop:
-            if (x == 0) { r = C(0); g = avg2(C(1), D(0)); bl = D(1); }
-            else if (x == width - 1) { g = C(0); r = C(-1); bl = D(0); }
-            else if (!evenX) { g = C(0); r = avg2(C(-1), C(1)); bl = D(0); }
-            else { r = C(0); g = avg2(C(-1), C(1)); bl = avg2(D(-1), D(1)); }
+            if (x == 0) {
+                r = C(0);
+                g = avg2(C(1), D(0));
+                bl = D(1);
+            } else if (x == width - 1) {
+                g = C(0);
+                r = C(-1);
+                bl = D(0);
+            } else if (!evenX) {
+                g = C(0);
+                r = avg2(C(-1), C(1));
+                bl = D(0);
+            } else {
+                r = C(0);
+                g = avg2(C(-1), C(1));
+                bl = avg2(D(-1), D(1));
+            }
             return;
         case kBilinearOdd:
-            if (x == 0) { g = C(0); r = avg2(U(0), D(0)); bl = C(1); }
-            else if (x == width - 1) { bl = C(0); g = avg2(U(0), D(0)); r = avg2(U(-1), D(-1)); }
-            else if (!evenX) { bl = C(0); g = avg4(C(-1), C(1), U(0), D(0)); r = avg4(U(-1), U(1), D(-1), D(1)); }
-            else { g = C(0); r = avg2(U(0), D(0)); bl = avg2(C(-1), C(1)); }
+            if (x == 0) {
+                g = C(0);
+                r = avg2(U(0), D(0));
+                bl = C(1);
+            } else if (x == width - 1) {
+                bl = C(0);
+                g = avg2(U(0), D(0));
+                r = avg2(U(-1), D(-1));
+            } else if (!evenX) {
+                bl = C(0);
+                g = avg4(C(-1), C(1), U(0), D(0));
+                r = avg4(U(-1), U(1), D(-1), D(1));
+            } else {
+                g = C(0);
+                r = avg2(U(0), D(0));
+                bl = avg2(C(-1), C(1));
+            }
             return;
         case kBottom:
-            if (x == 0) { g = C(0); r = U(0); bl = C(1); }
-            else if (x == width - 1) { bl = C(0); g = C(-1); r = U(-1); }
-            else if (!evenX) { bl = C(0); g = avg2(C(-1), C(1)); r = avg2(U(-1), U(1)); }
-            else { g = C(0); r = U(0); bl = avg2(C(-1), C(1)); }
+            if (x == 0) {
+                g = C(0);
+                r = U(0);
+                bl = C(1);
+            } else if (x == width - 1) {
+                bl = C(0);
+                g = C(-1);
+                r = U(-1);
+            } else if (!evenX) {
+                bl = C(0);
+                g = avg2(C(-1), C(1));
+                r = avg2(U(-1), U(1));
+            } else {
+                g = C(0);
+                r = U(0);
+                bl = avg2(C(-1), C(1));
+            }
             return;
         default:
             break;
@@ -81,11 +141,18 @@ inline void pixel(const Bayer& b, int width, int x, int y, Rule rule, int rgb[3]
         const int a = q(W2, E2), bb = q(W1, E1), cc = q(NW, SE);
         const int wG = divide(2 * a * a, bb * bb + 2);
         const int wX = divide(4 * bb * bb, cc * cc + 2);
-        const int green = clamp16(divide((wG + 2) * (N1 + S1 + W1 + E1) + 4 * c - (N2 + S2 + W2 + E2), 4 * wG + 8));
+        const int green =
+            clamp16(divide((wG + 2) * (N1 + S1 + W1 + E1) + 4 * c - (N2 + S2 + W2 + E2), 4 * wG + 8));
         const int other =
             clamp16(divide((wX + 4) * (NW + NE + SW + SE) + 12 * c - 3 * (N2 + S2 + W2 + E2), 4 * wX + 16));
         g = green;
-        if (rule == kAdaptiveEven) { r = c; bl = other; } else { bl = c; r = other; }
+        if (rule == kAdaptiveEven) {
+            r = c;
+            bl = other;
+        } else {
+            bl = c;
+            r = other;
+        }
         return;
     }
     g = c;
@@ -94,13 +161,17 @@ inline void pixel(const Bayer& b, int width, int x, int y, Rule rule, int rgb[3]
     if (rule == kAdaptiveEven) {
         const int a = q(W2, E2);
         const int wR = divide(4 * a * a, bb * bb + 2), wB = divide(4 * a * a, cc * cc + 2);
-        r = clamp16(divide((wR + 8) * (W1 + E1) + 10 * c - 2 * (W2 + E2) - 2 * diag + (N2 + S2), 2 * wR + 16));
-        bl = clamp16(divide((wB + 8) * (N1 + S1) + 10 * c - 2 * (N2 + S2) - 2 * diag + (W2 + E2), 2 * wB + 16));
+        r = clamp16(
+            divide((wR + 8) * (W1 + E1) + 10 * c - 2 * (W2 + E2) - 2 * diag + (N2 + S2), 2 * wR + 16));
+        bl = clamp16(
+            divide((wB + 8) * (N1 + S1) + 10 * c - 2 * (N2 + S2) - 2 * diag + (W2 + E2), 2 * wB + 16));
     } else {
         const int a = q(N2, S2);
         const int wR = divide(4 * a * a, cc * cc + 2), wB = divide(4 * a * a, bb * bb + 2);
-        r = clamp16(divide((wR + 8) * (N1 + S1) + 10 * c - 2 * (N2 + S2) - 2 * diag + (W2 + E2), 2 * wR + 16));
-        bl = clamp16(divide((wB + 8) * (W1 + E1) + 10 * c - 2 * (W2 + E2) - 2 * diag + (N2 + S2), 2 * wB + 16));
+        r = clamp16(
+            divide((wR + 8) * (N1 + S1) + 10 * c - 2 * (N2 + S2) - 2 * diag + (W2 + E2), 2 * wR + 16));
+        bl = clamp16(
+            divide((wB + 8) * (W1 + E1) + 10 * c - 2 * (W2 + E2) - 2 * diag + (N2 + S2), 2 * wB + 16));
     }
 }
 
@@ -113,8 +184,8 @@ inline void horizontal(std::uint16_t* row, int width, int level) {
         for (int ch = 0; ch < 3; ++ch) {
             int v = (px(x - 1, ch) + 2 * px(x, ch) + px(x + 1, ch)) >> 2;
             if (level >= 1 && x >= 2 && x <= width - 3) {
-                const int sum =
-                    m[level] * (px(x - 1, ch) + px(x + 1, ch)) + k[level] * px(x, ch) - px(x - 2, ch) - px(x + 2, ch);
+                const int sum = m[level] * (px(x - 1, ch) + px(x + 1, ch)) + k[level] * px(x, ch) -
+                                px(x - 2, ch) - px(x + 2, ch);
                 v = clamp16(sum >> s[level]);
             }
             row[3 * x + ch] = static_cast<std::uint16_t>(v);
@@ -150,7 +221,9 @@ inline void verticalFilter(Samples& rgb, int width, int height, int level) {
     if (level < 0) return;
     const Samples in = rgb;
     const int columns = 3 * width;
-    const auto at = [&](int column, int y) { return static_cast<int>(in[static_cast<std::size_t>(y) * columns + column]); };
+    const auto at = [&](int column, int y) {
+        return static_cast<int>(in[static_cast<std::size_t>(y) * columns + column]);
+    };
     static const int g[4] = {2, 4, 4, 3}, h[4] = {0, 5, 4, 3}, k[4] = {2, 5, 6, 4}, m[4] = {1, 2, 2, 1};
     for (int y = 2; y <= height - 3; ++y) {
         for (int column = 0; column < columns; ++column) {

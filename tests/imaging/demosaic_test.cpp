@@ -29,7 +29,9 @@ struct TypeSettings {
     int mode;
     int level;
 };
-TypeSettings settingsOf(int type) { return type >= 1 && type <= 4 ? TypeSettings{1, type - 1} : TypeSettings{0, -1}; }
+TypeSettings settingsOf(int type) {
+    return type >= 1 && type <= 4 ? TypeSettings{1, type - 1} : TypeSettings{0, -1};
+}
 
 std::uint16_t rgbAt(const Samples& rgb, int width, int x, int y, int channel) {
     return rgb[3 * (static_cast<std::size_t>(y) * width + x) + channel];
@@ -50,11 +52,13 @@ TEST(Demosaic, FlatFrameKeepsItsValueExceptTheQuantisedVerticalPassOfTypes2And3)
         for (const auto& [width, height] : {std::pair{32, 8}, std::pair{48, 10}, std::pair{34, 9}}) {
             const Samples bayer(static_cast<std::size_t>(width) * height, 1000);
             for (int type : {0, 1, 2, 3, 4, 5, -1}) {
-                SCOPED_TRACE(std::string(form.name) + " type " + std::to_string(type) + " " + std::to_string(width) +
-                             "x" + std::to_string(height));
+                SCOPED_TRACE(std::string(form.name) + " type " + std::to_string(type) + " " +
+                             std::to_string(width) + "x" + std::to_string(height));
                 const TypeSettings settings = settingsOf(type);
-                Samples rgb = kernel_test::runDemosaic(form.rowPair, bayer, width, height, settings.mode, settings.level);
-                if (settings.level >= 0) kernel_test::runVertical(form.strip, rgb, width, height, settings.level);
+                Samples rgb = kernel_test::runDemosaic(form.rowPair, bayer, width, height, settings.mode,
+                                                       settings.level);
+                if (settings.level >= 0)
+                    kernel_test::runVertical(form.strip, rgb, width, height, settings.level);
                 for (int y = 0; y < height; ++y) {
                     const bool quantised = (type == 2 || type == 3) && y >= 2 && y <= height - 3;
                     for (int i = 0; i < 3 * width; ++i)
@@ -70,17 +74,20 @@ TEST(Demosaic, FlatFrameKeepsItsValueExceptTheQuantisedVerticalPassOfTypes2And3)
 // last row of an odd height and the last column of an odd width, puts each colour back.
 TEST(Demosaic, EveryRuleRestoresAFrameOfFlatColourPlanes) {
     for (const Form& form : forms()) {
-        for (const auto& [width, height] : {std::pair{16, 6}, std::pair{37, 9}, std::pair{40, 7}, std::pair{21, 8}}) {
+        for (const auto& [width, height] :
+             {std::pair{16, 6}, std::pair{37, 9}, std::pair{40, 7}, std::pair{21, 8}}) {
             Samples bayer(static_cast<std::size_t>(width) * height);
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x)
-                    bayer[static_cast<std::size_t>(y) * width + x] = y % 2 == 0 ? (x % 2 == 0 ? 100 : 200)
-                                                                                : (x % 2 == 0 ? 200 : 300);
+                    bayer[static_cast<std::size_t>(y) * width + x] =
+                        y % 2 == 0 ? (x % 2 == 0 ? 100 : 200) : (x % 2 == 0 ? 200 : 300);
             for (int mode : {0, 1}) {
                 for (int level : {-1, 0, 1, 2, 3}) {
-                    SCOPED_TRACE(std::string(form.name) + " " + std::to_string(width) + "x" + std::to_string(height) +
-                                 " mode " + std::to_string(mode) + " level " + std::to_string(level));
-                    const Samples rgb = kernel_test::runDemosaic(form.rowPair, bayer, width, height, mode, level);
+                    SCOPED_TRACE(std::string(form.name) + " " + std::to_string(width) + "x" +
+                                 std::to_string(height) + " mode " + std::to_string(mode) + " level " +
+                                 std::to_string(level));
+                    const Samples rgb =
+                        kernel_test::runDemosaic(form.rowPair, bayer, width, height, mode, level);
                     for (int y = 0; y < height; ++y)
                         for (int x = 0; x < width; ++x) {
                             ASSERT_EQ(100, rgbAt(rgb, width, x, y, 0)) << x << "," << y;
@@ -106,7 +113,8 @@ TEST(Demosaic, AdaptiveWeightsAndClampsByHand) {
         SCOPED_TRACE(form.name);
         // Same-colour samples two away at 65535, the rest 0: both corrective terms go negative.
         Samples dark = frame(0);
-        for (const auto& [x, y] : {std::pair{4, 4}, std::pair{8, 4}, std::pair{6, 2}, std::pair{6, 6}}) set(dark, x, y, 65535);
+        for (const auto& [x, y] : {std::pair{4, 4}, std::pair{8, 4}, std::pair{6, 2}, std::pair{6, 6}})
+            set(dark, x, y, 65535);
         Samples rgb = kernel_test::runDemosaic(form.rowPair, dark, kWidth, kHeight, 1, -1);
         EXPECT_EQ(0, rgbAt(rgb, kWidth, 6, 4, 1));
         EXPECT_EQ(0, rgbAt(rgb, kWidth, 6, 4, 2));
@@ -116,7 +124,8 @@ TEST(Demosaic, AdaptiveWeightsAndClampsByHand) {
 
         // The inverse: both terms far above 65535, clamped.
         Samples bright = frame(65535);
-        for (const auto& [x, y] : {std::pair{4, 4}, std::pair{8, 4}, std::pair{6, 2}, std::pair{6, 6}}) set(bright, x, y, 0);
+        for (const auto& [x, y] : {std::pair{4, 4}, std::pair{8, 4}, std::pair{6, 2}, std::pair{6, 6}})
+            set(bright, x, y, 0);
         rgb = kernel_test::runDemosaic(form.rowPair, bright, kWidth, kHeight, 1, -1);
         EXPECT_EQ(65535, rgbAt(rgb, kWidth, 6, 4, 0));
         EXPECT_EQ(65535, rgbAt(rgb, kWidth, 6, 4, 1));  // (2 * 4 * 65535 + 4 * 65535) / 8 = 98302
@@ -126,7 +135,8 @@ TEST(Demosaic, AdaptiveWeightsAndClampsByHand) {
         // green = (3971 * 16000 - 65535) div 15884 = 3995, where weight 0 would give 0.
         Samples edge = frame(0);
         set(edge, 4, 4, 65535);
-        for (const auto& [x, y] : {std::pair{5, 4}, std::pair{7, 4}, std::pair{6, 3}, std::pair{6, 5}}) set(edge, x, y, 4000);
+        for (const auto& [x, y] : {std::pair{5, 4}, std::pair{7, 4}, std::pair{6, 3}, std::pair{6, 5}})
+            set(edge, x, y, 4000);
         rgb = kernel_test::runDemosaic(form.rowPair, edge, kWidth, kHeight, 1, -1);
         EXPECT_EQ(0, rgbAt(rgb, kWidth, 6, 4, 0));
         EXPECT_EQ(3995, rgbAt(rgb, kWidth, 6, 4, 1));
@@ -137,7 +147,8 @@ TEST(Demosaic, AdaptiveWeightsAndClampsByHand) {
 // Every form against the independent model, for every mode and level, on frames whose
 // adaptive weights and clamps take extreme values.
 TEST(Demosaic, EveryFormMatchesTheModelOnAdversarialFrames) {
-    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {20, 8}, {32, 10}, {34, 6}, {50, 12}, {66, 8}, {128, 6}};
+    const std::vector<std::pair<int, int>> sizes = {{16, 6},  {20, 8}, {32, 10}, {34, 6},
+                                                    {50, 12}, {66, 8}, {128, 6}};
     unsigned seed = 1;
     for (const kernel_test::Pattern& pattern : kernel_test::adversarialPatterns()) {
         for (const auto& [width, height] : sizes) {
@@ -150,7 +161,8 @@ TEST(Demosaic, EveryFormMatchesTheModelOnAdversarialFrames) {
                         SCOPED_TRACE(pattern.name + " " + form.name + " " + std::to_string(width) + "x" +
                                      std::to_string(height) + " mode " + std::to_string(mode) + " level " +
                                      std::to_string(level));
-                        Samples rgb = kernel_test::runDemosaic(form.rowPair, bayer, width, height, mode, level);
+                        Samples rgb =
+                            kernel_test::runDemosaic(form.rowPair, bayer, width, height, mode, level);
                         kernel_test::runVertical(form.strip, rgb, width, height, level);
                         ASSERT_EQ(expected, rgb);
                     }
@@ -164,21 +176,23 @@ TEST(Demosaic, EveryFormMatchesTheModelOnAdversarialFrames) {
 // reference, and every pixel is written whatever the buffer held before.
 TEST(Demosaic, VectorFormEqualsReferenceOnOddSizesAndWritesEveryPixel) {
     if (!avx2KernelsAvailable()) GTEST_SKIP() << "no AVX2";
-    const std::vector<std::pair<int, int>> sizes = {{16, 7}, {17, 6}, {35, 9}, {47, 11}, {99, 13}, {130, 7}, {21, 6}};
+    const std::vector<std::pair<int, int>> sizes = {{16, 7},  {17, 6},  {35, 9}, {47, 11},
+                                                    {99, 13}, {130, 7}, {21, 6}};
     unsigned seed = 100;
     for (const kernel_test::Pattern& pattern : kernel_test::adversarialPatterns()) {
         for (const auto& [width, height] : sizes) {
             const Samples bayer = kernel_test::makeFrame(pattern, width, height, seed++);
             for (int mode : {0, 1}) {
                 for (int level : {-1, 0, 1, 2, 3}) {
-                    SCOPED_TRACE(pattern.name + " " + std::to_string(width) + "x" + std::to_string(height) + " mode " +
-                                 std::to_string(mode) + " level " + std::to_string(level));
-                    Samples expected =
-                        kernel_test::runDemosaic(demosaicRowPairReference, bayer, width, height, mode, level, 0);
-                    const Samples otherFill =
-                        kernel_test::runDemosaic(demosaicRowPairReference, bayer, width, height, mode, level, 0xFFFF);
+                    SCOPED_TRACE(pattern.name + " " + std::to_string(width) + "x" + std::to_string(height) +
+                                 " mode " + std::to_string(mode) + " level " + std::to_string(level));
+                    Samples expected = kernel_test::runDemosaic(demosaicRowPairReference, bayer, width,
+                                                                height, mode, level, 0);
+                    const Samples otherFill = kernel_test::runDemosaic(demosaicRowPairReference, bayer, width,
+                                                                       height, mode, level, 0xFFFF);
                     ASSERT_EQ(expected, otherFill);
-                    Samples rgb = kernel_test::runDemosaic(demosaicRowPairAvx2, bayer, width, height, mode, level);
+                    Samples rgb =
+                        kernel_test::runDemosaic(demosaicRowPairAvx2, bayer, width, height, mode, level);
                     ASSERT_EQ(expected, rgb);
                     kernel_test::runVertical(verticalFilterStripReference, expected, width, height, level);
                     kernel_test::runVertical(verticalFilterStripAvx2, rgb, width, height, level);

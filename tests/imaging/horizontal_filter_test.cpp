@@ -17,8 +17,7 @@ std::vector<std::uint16_t> filteredImpulse(int level, int channel) {
 TEST(HorizontalFilter, ImpulseResponsesOfEveryLevel) {
     // level: values at pixels 8 .. 12 around the impulse at 10
     const std::vector<std::pair<int, std::vector<int>>> expected = {
-        {-1, {0, 0, 1600, 0, 0}},
-        {0, {0, 400, 800, 400, 0}},
+        {-1, {0, 0, 1600, 0, 0}},    {0, {0, 400, 800, 400, 0}},
         {1, {0, 400, 1000, 400, 0}},  // 4 * 1600 >> 4, 10 * 1600 >> 4, -1600 >> 4 clamped
         {2, {0, 400, 1200, 400, 0}},  // 2 * 1600 >> 3, 6 * 1600 >> 3, -1600 >> 3 clamped
         {3, {0, 400, 1600, 400, 0}},  // 1600 >> 2, 4 * 1600 >> 2, -1600 >> 2 clamped
@@ -41,15 +40,15 @@ TEST(HorizontalFilter, EdgesBlurOrStayAndResultsClampAtTheTop) {
     row[3 * 15 + 1] = 1000;
     horizontalFilterRowReference(row.data(), 16, 1);
     const auto green = [&](int x) { return static_cast<int>(row[3 * x + 1]); };
-    EXPECT_EQ(0, green(0));           // unchanged
-    EXPECT_EQ(16383, green(1));       // (0 + 0 + 65535) >> 2
-    EXPECT_EQ(53247, green(2));       // (4 * 65535 + 10 * 65535 - 65535) >> 4
-    EXPECT_EQ(65535, green(3));       // 18 * 65535 >> 4 = 73726, clamped
-    EXPECT_EQ(12287, green(5));       // (4 * 65535 - 65535) >> 4
-    EXPECT_EQ(0, green(6));           // -65535 >> 4, clamped
-    EXPECT_EQ(250, green(14));        // (0 + 0 + 1000) >> 2
-    EXPECT_EQ(1000, green(15));       // unchanged
-    EXPECT_EQ(0, row[3 * 3]);         // the other channels stay 0
+    EXPECT_EQ(0, green(0));      // unchanged
+    EXPECT_EQ(16383, green(1));  // (0 + 0 + 65535) >> 2
+    EXPECT_EQ(53247, green(2));  // (4 * 65535 + 10 * 65535 - 65535) >> 4
+    EXPECT_EQ(65535, green(3));  // 18 * 65535 >> 4 = 73726, clamped
+    EXPECT_EQ(12287, green(5));  // (4 * 65535 - 65535) >> 4
+    EXPECT_EQ(0, green(6));      // -65535 >> 4, clamped
+    EXPECT_EQ(250, green(14));   // (0 + 0 + 1000) >> 2
+    EXPECT_EQ(1000, green(15));  // unchanged
+    EXPECT_EQ(0, row[3 * 3]);    // the other channels stay 0
 }
 
 }  // namespace

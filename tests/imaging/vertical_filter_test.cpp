@@ -72,8 +72,8 @@ TEST(VerticalFilter, EveryFormMatchesTheModelIncludingPartialStrips) {
                 Samples expected = original;
                 model::verticalFilter(expected, width, height, level);
                 for (const auto& [name, strip] : strips()) {
-                    SCOPED_TRACE(pattern.name + " " + name + " " + std::to_string(width) + "x" + std::to_string(height) +
-                                 " level " + std::to_string(level));
+                    SCOPED_TRACE(pattern.name + " " + name + " " + std::to_string(width) + "x" +
+                                 std::to_string(height) + " level " + std::to_string(level));
                     Samples rgb = original;
                     kernel_test::runVertical(strip, rgb, width, height, level);
                     ASSERT_EQ(expected, rgb);

@@ -41,8 +41,8 @@ TEST(Yuv422, PrimaryColoursGiveTheWorkedValues) {
         std::uint16_t r, g, b, y, cr, cb;
     };
     const Case cases[] = {
-        {0, 0, 0, 4112, 32768, 32768},           {65535, 65535, 65535, 60406, 32768, 32768},
-        {65535, 0, 0, 16104, 61537, 26148},      {0, 65535, 0, 44350, 6619, 10617},
+        {0, 0, 0, 4112, 32768, 32768},      {65535, 65535, 65535, 60406, 32768, 32768},
+        {65535, 0, 0, 16104, 61537, 26148}, {0, 65535, 0, 44350, 6619, 10617},
         {0, 0, 65535, 8175, 30146, 61537},
     };
     for (const auto& [name, convert] : converters()) {
@@ -75,7 +75,9 @@ TEST(Yuv422, EveryFormMatchesTheFormulasOnRandomRows) {
         const int mode = round % 3;
         for (std::uint16_t& sample : original) {
             const unsigned draw = random();
-            sample = static_cast<std::uint16_t>(mode == 0 ? draw & 0xFFFF : mode == 1 ? (draw & 1 ? 65535 : 0) : draw % 64);
+            sample = static_cast<std::uint16_t>(mode == 0   ? draw & 0xFFFF
+                                                : mode == 1 ? (draw & 1 ? 65535 : 0)
+                                                            : draw % 64);
         }
         std::vector<std::uint16_t> expected = original;
         for (int pair = 0; pair < width / 2; ++pair) model::yuvPair(&original[6 * pair], &expected[4 * pair]);
