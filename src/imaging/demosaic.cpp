@@ -1,6 +1,37 @@
 #include "imaging/demosaic.h"
 
-void demosaicRowPair(const std::uint16_t*, int, int, int, std::uint16_t*, int, int) {}
-void verticalFilterStrip(std::uint16_t*, int, int, int, int) {}
-int demosaicItemCount(int height) { return height / 2; }
-int verticalStripCount(int width) { return width / 16; }
+#include <cstddef>
+
+#include "imaging/demosaic_pixel.h"
+#include "imaging/kernel_variants.h"
+#include "platform/cpu_features.h"
+
+bool avx2KernelsAvailable() {
+    return platform::cpuSupportsAvx2();
+}
+
+void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
+                              int mode, int level) {
+    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || y < 0 || y >= height || y % 2 != 0)
+        return;
+    const int lastRow = y + 1 < height ? y + 1 : y;
+    for (int row = y; row <= lastRow; ++row) {
+        const demosaic::BayerRows rows = demosaic::bayerRows(bayer, width, height, row);
+        const demosaic::RowRule rule = demosaic::rowRule(height, row, mode);
+        std::uint16_t* out = rgb + 3 * static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+        for (int x = 0; x < width; ++x) demosaic::interpolatePixel(rows, rule, x, out + 3 * x);
+        horizontalFilterRowReference(out, width, level);
+    }
+}
+
+void demosaicRowPair(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb, int mode,
+                     int level) {
+    if (avx2KernelsAvailable())
+        demosaicRowPairAvx2(bayer, width, height, y, rgb, mode, level);
+    else
+        demosaicRowPairReference(bayer, width, height, y, rgb, mode, level);
+}
+
+int demosaicItemCount(int height) {
+    return height < 0 ? 0 : (height + 1) / 2;
+}

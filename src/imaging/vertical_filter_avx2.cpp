@@ -1,0 +1,98 @@
+#include <cstddef>
+
+#include "imaging/demosaic.h"
+#include "imaging/kernel_variants.h"
+
+#if defined(__x86_64__)
+
+#include <immintrin.h>
+
+#include "imaging/simd_shuffles.h"
+
+namespace {
+
+struct VerticalKernel {
+    int preShift, outerShift, centre, side;
+};
+
+constexpr VerticalKernel kVerticalKernels[3] = {{4, 5, 5, 2}, {4, 4, 6, 2}, {3, 3, 4, 1}};
+
+RAW2TVX_TARGET_AVX2 inline __m256i load(const std::uint16_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+RAW2TVX_TARGET_AVX2 inline void store(std::uint16_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+constexpr int kParts = 3;  // a strip row is 48 samples: three vectors of 16
+
+// The strip in one pass down the frame, so that each row's cache lines are fetched once even
+// when the row stride maps every row to the same few cache sets. The five unfiltered rows a
+// result needs are held in registers, loaded before any of them is overwritten, so each
+// result is stored at once.
+template <int level>
+RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int height) {
+    const auto row = [&](int y) { return top + static_cast<std::size_t>(y) * stride; };
+    constexpr VerticalKernel kernel = kVerticalKernels[level == 0 ? 0 : level - 1];
+    const __m128i preShift = _mm_cvtsi32_si128(kernel.preShift);
+    const __m128i outerShift = _mm_cvtsi32_si128(kernel.outerShift);
+    const __m256i centreWeight = _mm256_set1_epi16(kernel.centre);
+    const __m256i sideWeight = _mm256_set1_epi16(kernel.side);
+    const __m256i cap = _mm256_set1_epi16(32767);
+    __m256i up2[kParts], up1[kParts], centre[kParts], down1[kParts];
+    for (int part = 0; part < kParts; ++part) {
+        up2[part] = load(row(0) + 16 * part);
+        up1[part] = load(row(1) + 16 * part);
+        centre[part] = load(row(2) + 16 * part);
+        down1[part] = load(row(3) + 16 * part);
+    }
+    for (int y = 2; y <= height - 3; ++y) {
+        for (int part = 0; part < kParts; ++part) {
+            const __m256i down2 = load(row(y + 2) + 16 * part);
+            __m256i value;
+            if constexpr (level == 0) {
+                value = _mm256_adds_epu16(_mm256_srli_epi16(up1[part], 2),
+                                          _mm256_slli_epi16(_mm256_srli_epi16(centre[part], 2), 1));
+                value = _mm256_adds_epu16(value, _mm256_srli_epi16(down1[part], 2));
+            } else {
+                value = _mm256_mullo_epi16(_mm256_srl_epi16(centre[part], preShift), centreWeight);
+                value = _mm256_subs_epu16(value, _mm256_srl_epi16(up2[part], outerShift));
+                value = _mm256_subs_epu16(value, _mm256_srl_epi16(down2, outerShift));
+                value = _mm256_adds_epu16(
+                    value, _mm256_mullo_epi16(_mm256_srl_epi16(up1[part], preShift), sideWeight));
+                value = _mm256_adds_epu16(
+                    value, _mm256_mullo_epi16(_mm256_srl_epi16(down1[part], preShift), sideWeight));
+                value = _mm256_slli_epi16(_mm256_min_epu16(value, cap), 1);
+            }
+            store(row(y) + 16 * part, value);
+            up2[part] = up1[part];
+            up1[part] = centre[part];
+            centre[part] = down1[part];
+            down1[part] = down2;
+        }
+    }
+}
+
+}  // namespace
+
+void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int strip, int level) {
+    if (level < 0 || level > 3 || width < kMinDemosaicWidth || height < kMinDemosaicHeight) return;
+    if (strip < 0 || (strip + 1) * 16 > width) {
+        verticalFilterStripReference(rgb, width, height, strip, level);
+        return;
+    }
+    const std::size_t stride = 3 * static_cast<std::size_t>(width);
+    std::uint16_t* strip0 = rgb + 48 * static_cast<std::size_t>(strip);
+    constexpr void (*kFilters[4])(std::uint16_t*, std::size_t, int) = {filterStrip<0>, filterStrip<1>,
+                                                                       filterStrip<2>, filterStrip<3>};
+    kFilters[level](strip0, stride, height);
+}
+
+#else
+
+void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int strip, int level) {
+    verticalFilterStripReference(rgb, width, height, strip, level);
+}
+
+#endif
