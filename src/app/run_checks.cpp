@@ -1,0 +1,48 @@
+#include "app/run_checks.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/exit_codes.h"
+#include "files/output_pattern.h"
+#include "platform/directory.h"
+
+StepOutcome checkOutputArgument(const BatchRun& run) {
+    const ConversionSettings& settings = run.settings;
+    if (settings.outputPath.empty()) {
+        std::printf("no output given: name the .avi, .mov or .dpx file to write\n");
+        return RunStop{exit_codes::kUsage, false};
+    }
+    if (settings.movieOutput) {
+        std::printf("%s: movie output (.avi, .mov) is not available in this build; write a .dpx sequence\n",
+                    settings.outputPath.c_str());
+        return RunStop{exit_codes::kMovieNameRefused, false};
+    }
+    std::string message;
+    if (!validateOutputPattern(settings.outputPath, &message)) {
+        std::printf("%s\n", message.c_str());
+        return RunStop{exit_codes::kUsage, false};
+    }
+    return std::nullopt;
+}
+
+void rememberClipFiles(BatchRun& run, const std::string& basePath) {
+    auto remember = [&run](const std::string& path) {
+        const auto identity = platform::fileIdentity(platform::findFileIgnoringCase(path));
+        if (!identity) return false;
+        if (std::find(run.inputFiles.begin(), run.inputFiles.end(), *identity) == run.inputFiles.end())
+            run.inputFiles.push_back(*identity);
+        return true;
+    };
+    remember(basePath + ".RAW");
+    for (int index = 0; index < RawClipReader::kMaxContinuationFiles; ++index) {
+        char suffix[8];
+        std::snprintf(suffix, sizeof suffix, ".R%02d", index);
+        if (!remember(basePath + suffix)) break;
+    }
+}
+
+bool outputIsAnInput(const BatchRun& run, const std::string& outputName) {
+    const auto identity = platform::fileIdentity(outputName);
+    return identity && std::find(run.inputFiles.begin(), run.inputFiles.end(), *identity) != run.inputFiles.end();
+}
