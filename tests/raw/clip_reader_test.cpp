@@ -225,3 +225,36 @@ TEST(ClipReader, NeverReadsTheTrailerAsFrameData) {
     reader.releasePackedBuffer();
     EXPECT_EQ(0u, reader.packedFrame().size());
 }
+
+TEST(ClipReader, HandsOverTwelveBitFramesStoredBottomRowFirst) {
+    // 68 x 30 samples, four 10-bit samples in 5 bytes: 2550 bytes a frame.
+    // Each sample is the top 10 bits of the ramp; source row r holds picture
+    // row 29 - r.
+    TempDir dir;
+    const std::string base = dir.file("ten");
+    makeClip({"--width", "68", "--height", "30", "--frames", "2", "--packing", "12", "--scene", "ramp", base + ".RAW"});
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "ten.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("ten.RAW"));
+    testing::internal::GetCapturedStdout();
+    std::vector<std::uint16_t> unused;
+    reader.skipFrame();
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    const auto packed = reader.packedFrame();
+    ASSERT_EQ(2550u, packed.size());
+    int mismatches = 0;
+    for (std::size_t group = 0; group < 2550 / 5; ++group) {
+        const std::uint8_t* b = &packed[group * 5];
+        const std::uint32_t s[4] = {static_cast<std::uint32_t>((b[0] << 2) | (b[1] >> 6)),
+                                    static_cast<std::uint32_t>(((b[1] & 0x3F) << 4) | (b[2] >> 4)),
+                                    static_cast<std::uint32_t>(((b[2] & 0xF) << 6) | (b[3] >> 2)),
+                                    static_cast<std::uint32_t>(((b[3] & 0x3) << 8) | b[4])};
+        for (std::size_t i = 0; i < 4; ++i) {
+            const std::size_t index = group * 4 + i;
+            const std::size_t row = 29 - index / 68, column = index % 68;
+            if (s[i] != rampSample(column, row, 1) >> 4) ++mismatches;
+        }
+    }
+    EXPECT_EQ(0, mismatches);
+}
