@@ -1,6 +1,7 @@
 // Read throughput of the clip reader on a 1920 x 1080 packed 14-bit clip that
 // sits in the page cache: the cost of the reads alone, before any unpacking.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdint>
@@ -8,8 +9,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "platform/file.h"
 #include "raw/clip_reader.h"

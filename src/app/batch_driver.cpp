@@ -13,7 +13,8 @@
 namespace {
 
 std::string lowerCase(std::string text) {
-    for (char& character : text) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+    for (char& character : text)
+        character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
     return text;
 }
 
@@ -29,7 +30,8 @@ std::string clipBasePath(const std::string& argument) {
 
 enum class ClipResult { Done, EndRun, NotRawClip };
 
-ClipResult readClip(const std::string& basePath, const std::string& argument, const ConversionSettings& settings) {
+ClipResult readClip(const std::string& basePath, const std::string& argument,
+                    const ConversionSettings& settings) {
     RawClipReader reader;
     const ClipOpenOutcome opened = reader.open(basePath, argument);
     if (opened == ClipOpenOutcome::NotRawClip) return ClipResult::NotRawClip;

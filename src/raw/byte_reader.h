@@ -27,7 +27,8 @@ public:
     }
     std::uint32_t u32At(std::size_t offset) const {
         assert(covers(offset, 4));
-        return static_cast<std::uint32_t>(bytes_[offset]) | (static_cast<std::uint32_t>(bytes_[offset + 1]) << 8) |
+        return static_cast<std::uint32_t>(bytes_[offset]) |
+               (static_cast<std::uint32_t>(bytes_[offset + 1]) << 8) |
                (static_cast<std::uint32_t>(bytes_[offset + 2]) << 16) |
                (static_cast<std::uint32_t>(bytes_[offset + 3]) << 24);
     }

@@ -10,7 +10,9 @@
 
 #include "platform/directory.h"
 
-std::string RawClipReader::firstFilePath() const { return platform::findFileIgnoringCase(basePath_ + ".RAW"); }
+std::string RawClipReader::firstFilePath() const {
+    return platform::findFileIgnoringCase(basePath_ + ".RAW");
+}
 
 std::string RawClipReader::continuationPath(int index) const {
     char suffix[16];
@@ -70,15 +72,17 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
         return ClipOpenOutcome::NotRawClip;
     }
     if (const TrailerProblem problem = findTrailerProblem(trailer_)) {
-        std::printf("%s: unreadable clip trailer, %s is %llu: %s\n", path.c_str(), trailerFieldName(problem.field),
-                    static_cast<unsigned long long>(trailerFieldValue(trailer_, problem.field)), problem.reason);
+        std::printf(
+            "%s: unreadable clip trailer, %s is %llu: %s\n", path.c_str(), trailerFieldName(problem.field),
+            static_cast<unsigned long long>(trailerFieldValue(trailer_, problem.field)), problem.reason);
         file_.close();
         return ClipOpenOutcome::NotRawClip;
     }
 
     std::printf("%s\n", path.c_str());
-    std::printf("%dx%d %d frames %d.%03d fps\n", static_cast<int>(trailer_.width), static_cast<int>(trailer_.height),
-                static_cast<int>(trailer_.frameCount), static_cast<int>(trailer_.frameRateMilli / 1000),
+    std::printf("%dx%d %d frames %d.%03d fps\n", static_cast<int>(trailer_.width),
+                static_cast<int>(trailer_.height), static_cast<int>(trailer_.frameCount),
+                static_cast<int>(trailer_.frameRateMilli / 1000),
                 static_cast<int>(trailer_.frameRateMilli % 1000));
     normalizeGeometryCopies(trailer_);
 
@@ -123,7 +127,8 @@ FrameReadOutcome RawClipReader::readFrame(std::span<std::uint16_t> bayerFrame) {
             return FrameReadOutcome::ClipEnded;
         // Stored little-endian.
         if constexpr (std::endian::native == std::endian::big) {
-            for (std::size_t i = 0; i < frameBytes / 2; ++i) bayerFrame[i] = static_cast<std::uint16_t>((bayerFrame[i] >> 8) | (bayerFrame[i] << 8));
+            for (std::size_t i = 0; i < frameBytes / 2; ++i)
+                bayerFrame[i] = static_cast<std::uint16_t>((bayerFrame[i] >> 8) | (bayerFrame[i] << 8));
         }
         return FrameReadOutcome::StoredSamples;
     }
@@ -159,7 +164,8 @@ std::size_t RawClipReader::readFromCurrentFile(std::uint8_t* destination, std::s
         // The trailer is not part of the frame stream.
         const std::int64_t position = file_.position();
         if (position < 0 || position >= trailerOffset_) return 0;
-        wanted = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), trailerOffset_ - position));
+        wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(count), trailerOffset_ - position));
     }
     const std::int64_t got = file_.read(destination, wanted);
     return got < 0 ? 0 : static_cast<std::size_t>(got);
@@ -180,7 +186,8 @@ void RawClipReader::skipFrame() {
     if (!file_.isOpen()) return;
     const std::int64_t before = file_.position();
     if (before < 0) return;
-    const std::int64_t after = file_.seek(static_cast<std::int64_t>(trailer_.frameBytes), platform::File::Origin::Current);
+    const std::int64_t after =
+        file_.seek(static_cast<std::int64_t>(trailer_.frameBytes), platform::File::Origin::Current);
     if (after < 0) return;
     if ((after >> 32) == (before >> 32) || !isMultiFile() || inTrailerFile()) return;
     // The frame ends in the next file. Files hold 2^32 - 1 bytes, so stream
@@ -190,7 +197,9 @@ void RawClipReader::skipFrame() {
     file_.seek((after & 0xFFFFFFFF) + 1, platform::File::Origin::Begin);
 }
 
-void RawClipReader::close() { file_.close(); }
+void RawClipReader::close() {
+    file_.close();
+}
 
 void RawClipReader::releasePackedBuffer() {
     packedBuffer_.reset();

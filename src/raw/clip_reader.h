@@ -70,9 +70,9 @@ private:
     std::string currentFilePath_;
     RawClipTrailer trailer_;
     std::string trailerFilePath_;
-    int trailerSearchCount_ = 0;   // continuation names tried while looking for the trailer
-    int nextContinuation_ = 0;     // number of the next continuation file to open
-    int currentFileIndex_ = -1;    // -1 for the .RAW file, n for .Rnn
+    int trailerSearchCount_ = 0;  // continuation names tried while looking for the trailer
+    int nextContinuation_ = 0;    // number of the next continuation file to open
+    int currentFileIndex_ = -1;   // -1 for the .RAW file, n for .Rnn
     int trailerFileIndex_ = -1;
     std::int64_t trailerOffset_ = 0;  // where the trailer starts in its file: the stream ends there
     std::unique_ptr<std::uint8_t[]> packedBuffer_;

@@ -69,7 +69,8 @@ std::uint64_t packedFrameBytesNeeded(const RawClipTrailer& trailer) {
 TrailerProblem findTrailerProblem(const RawClipTrailer& trailer) {
     if (trailer.width == 0) return {TrailerField::FrameWidth, "a frame needs at least one sample per row"};
     if (trailer.height == 0) return {TrailerField::FrameHeight, "a frame needs at least one row"};
-    if (trailer.frameBytes > kMaxFrameBytes) return {TrailerField::FrameBytes, "a frame may not exceed 1 GiB"};
+    if (trailer.frameBytes > kMaxFrameBytes)
+        return {TrailerField::FrameBytes, "a frame may not exceed 1 GiB"};
     if (std::uint64_t{trailer.width} * trailer.height * 2 > kMaxFrameBytes)
         return {TrailerField::FrameArea, "the unpacked frame would exceed 1 GiB"};
     if (storesPlainSamples(trailer)) return {};
@@ -84,22 +85,32 @@ TrailerProblem findTrailerProblem(const RawClipTrailer& trailer) {
 
 const char* trailerFieldName(TrailerField field) {
     switch (field) {
-        case TrailerField::FrameWidth: return "frame width (offset 4)";
-        case TrailerField::FrameHeight: return "frame height (offset 6)";
-        case TrailerField::FrameBytes: return "frame bytes (offset 8)";
-        case TrailerField::FrameArea: return "frame width x height (offsets 4 and 6)";
-        case TrailerField::None: break;
+        case TrailerField::FrameWidth:
+            return "frame width (offset 4)";
+        case TrailerField::FrameHeight:
+            return "frame height (offset 6)";
+        case TrailerField::FrameBytes:
+            return "frame bytes (offset 8)";
+        case TrailerField::FrameArea:
+            return "frame width x height (offsets 4 and 6)";
+        case TrailerField::None:
+            break;
     }
     return "no field";
 }
 
 std::uint64_t trailerFieldValue(const RawClipTrailer& trailer, TrailerField field) {
     switch (field) {
-        case TrailerField::FrameWidth: return trailer.width;
-        case TrailerField::FrameHeight: return trailer.height;
-        case TrailerField::FrameBytes: return trailer.frameBytes;
-        case TrailerField::FrameArea: return std::uint64_t{trailer.width} * trailer.height;
-        case TrailerField::None: break;
+        case TrailerField::FrameWidth:
+            return trailer.width;
+        case TrailerField::FrameHeight:
+            return trailer.height;
+        case TrailerField::FrameBytes:
+            return trailer.frameBytes;
+        case TrailerField::FrameArea:
+            return std::uint64_t{trailer.width} * trailer.height;
+        case TrailerField::None:
+            break;
     }
     return 0;
 }

@@ -13,27 +13,27 @@ inline constexpr std::size_t kRawClipTrailerBytes = 192;
 inline constexpr std::uint64_t kMaxFrameBytes = 1ull << 30;
 
 struct RawClipTrailer {
-    std::uint16_t width = 0;            // 4: samples per row
-    std::uint16_t height = 0;           // 6: rows
-    std::uint32_t frameBytes = 0;       // 8: one frame in the stream
-    std::uint32_t frameCount = 0;       // 12: reported only
-    std::uint32_t frameRateMilli = 0;   // 20: thousandths of a frame per second
-    std::int32_t version = 0;           // 32
-    std::int32_t heightCopy = 0;        // 40
-    std::int32_t widthCopy = 0;         // 44
-    std::int32_t packedRowBytes = 0;    // 48
-    std::int32_t frameBytesCopy = 0;    // 52
-    std::int32_t packing = 0;           // 56: 14 or 12
-    std::int32_t blackLevel = 0;        // 60
-    std::int32_t whiteLevel = 0;        // 64
-    std::int32_t rect1Left = 0;         // 68
-    std::int32_t rect1Top = 0;          // 72
-    std::int32_t rect1Width = 0;        // 76
-    std::int32_t rect1Height = 0;       // 80
-    std::int32_t rect2Top = 0;          // 84
-    std::int32_t rect2Left = 0;         // 88
-    std::int32_t rect2Height = 0;       // 92
-    std::int32_t rect2Width = 0;        // 96
+    std::uint16_t width = 0;           // 4: samples per row
+    std::uint16_t height = 0;          // 6: rows
+    std::uint32_t frameBytes = 0;      // 8: one frame in the stream
+    std::uint32_t frameCount = 0;      // 12: reported only
+    std::uint32_t frameRateMilli = 0;  // 20: thousandths of a frame per second
+    std::int32_t version = 0;          // 32
+    std::int32_t heightCopy = 0;       // 40
+    std::int32_t widthCopy = 0;        // 44
+    std::int32_t packedRowBytes = 0;   // 48
+    std::int32_t frameBytesCopy = 0;   // 52
+    std::int32_t packing = 0;          // 56: 14 or 12
+    std::int32_t blackLevel = 0;       // 60
+    std::int32_t whiteLevel = 0;       // 64
+    std::int32_t rect1Left = 0;        // 68
+    std::int32_t rect1Top = 0;         // 72
+    std::int32_t rect1Width = 0;       // 76
+    std::int32_t rect1Height = 0;      // 80
+    std::int32_t rect2Top = 0;         // 84
+    std::int32_t rect2Left = 0;        // 88
+    std::int32_t rect2Height = 0;      // 92
+    std::int32_t rect2Width = 0;       // 96
     // 116: nine rational entries, row by row, each numerator then denominator.
     std::array<std::int32_t, 18> cameraMatrix{};
 };

@@ -47,7 +47,8 @@ DarkSampleStats measurePackedSamples(const unsigned char* bytes, std::size_t siz
     long long sum = 0;
     for (std::size_t group = 0; group < groups; ++group) {
         std::array<unsigned, 7> w{};
-        for (std::size_t word = 0; word < w.size(); ++word) w[word] = in.u16At(group * kGroupBytes + 2 * word);
+        for (std::size_t word = 0; word < w.size(); ++word)
+            w[word] = in.u16At(group * kGroupBytes + 2 * word);
         const std::array<unsigned, 8> samples = {
             w[0] >> 2,
             ((w[0] & 0x3u) << 12) | (w[1] >> 4),
@@ -77,7 +78,8 @@ DarkClipSearch findDarkClip(const std::string& pattern) {
     std::vector<unsigned char> start(kSampledBytes);
     for (const platform::DirectoryEntry& match : matches) {
         if (match.size >= kLargestCandidate) continue;
-        const std::string candidate = platform::findFileIgnoringCase(directory + withoutExtension(match.name) + ".RAW");
+        const std::string candidate =
+            platform::findFileIgnoringCase(directory + withoutExtension(match.name) + ".RAW");
         platform::File file;
         if (!file.open(candidate, platform::File::Access::Read)) continue;
         const std::int64_t trailerOffset = findUsableTrailer(file);
@@ -85,8 +87,8 @@ DarkClipSearch findDarkClip(const std::string& pattern) {
         if (file.seek(0, platform::File::Origin::Begin) < 0) continue;
         // A clip shorter than the sampled bytes is judged on the groups it
         // holds; its trailer is no sample data.
-        const std::size_t wanted =
-            static_cast<std::size_t>(std::min<std::int64_t>(trailerOffset, static_cast<std::int64_t>(start.size())));
+        const std::size_t wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(trailerOffset, static_cast<std::int64_t>(start.size())));
         const std::int64_t got = file.read(start.data(), wanted);
         if (got <= 0) continue;
         const DarkSampleStats stats = measurePackedSamples(start.data(), static_cast<std::size_t>(got));

@@ -26,8 +26,8 @@ void makeClip(const TempDir& dir, const std::vector<std::string>& arguments) {
 // A clip in three files: 2370 frames of 1920 x 1080 x 14 / 8 = 3628800 bytes.
 // Frame 1183 straddles .RAW and .R00, frame 2367 .R00 and .R01, which holds the trailer.
 void makeThreeFileClip(const TempDir& dir, const std::string& name) {
-    makeClip(dir, {"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "flat", "--content-frames",
-                   "0", name});
+    makeClip(dir, {"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "flat",
+                   "--content-frames", "0", name});
 }
 
 }  // namespace
@@ -51,11 +51,14 @@ TEST(ClipReaderRun, ReadsEveryFrameOfASingleFileClip) {
 
 TEST(ClipReaderRun, ReadsPlainAndTwelveBitClips) {
     TempDir dir;
-    makeClip(dir, {"--width", "64", "--height", "32", "--frames", "4", "--packing", "16", "--rate", "30000", "plain.RAW"});
-    makeClip(dir, {"--width", "68", "--height", "30", "--frames", "3", "--packing", "12", "--rate", "59940", "ten.RAW"});
+    makeClip(dir, {"--width", "64", "--height", "32", "--frames", "4", "--packing", "16", "--rate", "30000",
+                   "plain.RAW"});
+    makeClip(dir, {"--width", "68", "--height", "30", "--frames", "3", "--packing", "12", "--rate", "59940",
+                   "ten.RAW"});
     auto result = runRaw2tvx({"plain.RAW", "ten.RAW"}, dir.path());
     EXPECT_EQ(0, result.exitCode);
-    EXPECT_EQ("plain.RAW\n64x32 4 frames 30.000 fps\n....ten.RAW\n68x30 3 frames 59.940 fps\n...\ndone\n", result.out);
+    EXPECT_EQ("plain.RAW\n64x32 4 frames 30.000 fps\n....ten.RAW\n68x30 3 frames 59.940 fps\n...\ndone\n",
+              result.out);
 }
 
 TEST(ClipReaderRun, FollowsTheStreamAcrossContinuationFiles) {
@@ -128,9 +131,11 @@ TEST(ClipReaderRun, RefusesTrailersWhoseSizesCannotDescribeAReadableClip) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {{"--width", "0", "--height", "16"}, "frame width (offset 4) is 0: a frame needs at least one sample per row"},
+        {{"--width", "0", "--height", "16"},
+         "frame width (offset 4) is 0: a frame needs at least one sample per row"},
         {{"--width", "16", "--height", "0"}, "frame height (offset 6) is 0: a frame needs at least one row"},
-        {{"--width", "1922", "--height", "8"}, "frame width (offset 4) is 1922: packing 14 needs a width that is a multiple of 8"},
+        {{"--width", "1922", "--height", "8"},
+         "frame width (offset 4) is 1922: packing 14 needs a width that is a multiple of 8"},
         {{"--width", "1922", "--height", "8", "--packing", "12"},
          "frame width (offset 4) is 1922: packing 12 needs a width that is a multiple of 4"},
         // 64 x 32 x 14 / 8 = 3584 bytes of packed samples.
@@ -147,7 +152,8 @@ TEST(ClipReaderRun, RefusesTrailersWhoseSizesCannotDescribeAReadableClip) {
     for (const Case& item : cases) {
         TempDir dir;
         std::vector<std::string> arguments = item.options;
-        if (arguments.size() < 5 || arguments[4] != "--frames") arguments.insert(arguments.end(), {"--frames", "1"});
+        if (arguments.size() < 5 || arguments[4] != "--frames")
+            arguments.insert(arguments.end(), {"--frames", "1"});
         arguments.push_back("bad.RAW");
         makeClip(dir, arguments);
         const auto result = runRaw2tvx({"bad.RAW"}, dir.path());

@@ -1,6 +1,5 @@
 // The clip generator's own command line and file layout.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -40,8 +39,10 @@ TEST(Mkclip, SplitsTheStreamIntoFilesOfTheGivenSize) {
     // Three frames of 64 x 32 x 14 / 8 = 3584 bytes: 10752 bytes of stream in
     // files of 1000 bytes: .RAW, .R00 .. .R08 full, .R09 with 752 bytes and the trailer.
     TempDir dir;
-    ASSERT_EQ(0, runMkclip({"--width", "64", "--height", "32", "--frames", "3", "--split", "1000", "clip.RAW"},
-                           dir.path()).exitCode);
+    ASSERT_EQ(0,
+              runMkclip({"--width", "64", "--height", "32", "--frames", "3", "--split", "1000", "clip.RAW"},
+                        dir.path())
+                  .exitCode);
     EXPECT_EQ(1000, fileSize(dir.file("clip.RAW")));
     std::string stream = readFileBytes(dir.file("clip.RAW"));
     for (int index = 0; index <= 8; ++index) {
@@ -57,7 +58,8 @@ TEST(Mkclip, SplitsTheStreamIntoFilesOfTheGivenSize) {
     EXPECT_EQ(-1, fileSize(dir.file("clip.R10")));
 
     // The same clip in one file holds the same stream.
-    ASSERT_EQ(0, runMkclip({"--width", "64", "--height", "32", "--frames", "3", "one.RAW"}, dir.path()).exitCode);
+    ASSERT_EQ(
+        0, runMkclip({"--width", "64", "--height", "32", "--frames", "3", "one.RAW"}, dir.path()).exitCode);
     const std::string single = readFileBytes(dir.file("one.RAW"));
     ASSERT_EQ(10752u + 192u, single.size());
     EXPECT_EQ(single.substr(0, 10752), stream);
@@ -67,9 +69,12 @@ TEST(Mkclip, SplitsTheStreamIntoFilesOfTheGivenSize) {
 TEST(Mkclip, LeavesFramesWithoutContentAsZeroHoles) {
     // Frame 1 of 3 is zero: 3584 zero bytes between two chart frames.
     TempDir dir;
-    ASSERT_EQ(0, runMkclip({"--width", "64", "--height", "32", "--frames", "3", "--content-frames", "0,2", "z.RAW"},
-                           dir.path()).exitCode);
-    ASSERT_EQ(0, runMkclip({"--width", "64", "--height", "32", "--frames", "3", "full.RAW"}, dir.path()).exitCode);
+    ASSERT_EQ(
+        0, runMkclip({"--width", "64", "--height", "32", "--frames", "3", "--content-frames", "0,2", "z.RAW"},
+                     dir.path())
+               .exitCode);
+    ASSERT_EQ(
+        0, runMkclip({"--width", "64", "--height", "32", "--frames", "3", "full.RAW"}, dir.path()).exitCode);
     const std::string holes = readFileBytes(dir.file("z.RAW"));
     const std::string full = readFileBytes(dir.file("full.RAW"));
     ASSERT_EQ(full.size(), holes.size());

@@ -44,7 +44,8 @@ std::vector<std::uint32_t> unpack14(std::span<const std::uint8_t> bytes, std::si
 }
 
 // Counts the samples of a packed frame that differ from the ramp's frame.
-int rampMismatches(const RawClipReader& reader, std::uint32_t width, std::uint32_t height, std::uint64_t frame) {
+int rampMismatches(const RawClipReader& reader, std::uint32_t width, std::uint32_t height,
+                   std::uint64_t frame) {
     const auto samples = unpack14(reader.packedFrame(), std::size_t{width} * height);
     int mismatches = 0;
     for (std::uint32_t y = 0; y < height; ++y)
@@ -66,8 +67,8 @@ TEST(ClipReader, CompletesAFrameThatStraddlesTwoFilesFromTheNextOne) {
     // at 8589369600, 564990 bytes before the end of .R00 (8589934590).
     TempDir dir;
     const std::string base = dir.file("clip");
-    makeClip({"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "ramp", "--content-frames",
-              "1182-1184,2366-2369", base + ".RAW"});
+    makeClip({"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "ramp",
+              "--content-frames", "1182-1184,2366-2369", base + ".RAW"});
 
     RawClipReader reader;
     testing::internal::CaptureStdout();
@@ -104,8 +105,8 @@ TEST(ClipReader, CompletesAFrameThatStraddlesTwoFilesFromTheNextOne) {
 TEST(ClipReader, SkipsAcrossTheFourGigabyteBoundaryIntoTheNextFile) {
     TempDir dir;
     const std::string base = dir.file("clip");
-    makeClip({"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "ramp", "--content-frames",
-              "1184,2368", base + ".RAW"});
+    makeClip({"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "ramp",
+              "--content-frames", "1184,2368", base + ".RAW"});
     RawClipReader reader;
     testing::internal::CaptureStdout();
     ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "clip.RAW"));
@@ -136,8 +137,8 @@ TEST(ClipReader, HandlesFramesEndingExactlyAtAndOneBytePastAFileEnd) {
     {
         TempDir dir;
         const std::string base = dir.file("exact");
-        makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65535", "--frames", "65539", "--scene", "ramp",
-                  "--content-frames", "65536-65538", base + ".RAW"});
+        makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65535", "--frames", "65539",
+                  "--scene", "ramp", "--content-frames", "65536-65538", base + ".RAW"});
         RawClipReader reader;
         testing::internal::CaptureStdout();
         ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "exact.RAW"));
@@ -154,8 +155,8 @@ TEST(ClipReader, HandlesFramesEndingExactlyAtAndOneBytePastAFileEnd) {
     {
         TempDir dir;
         const std::string base = dir.file("past");
-        makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65536", "--frames", "65538", "--scene", "ramp",
-                  "--content-frames", "65535-65537", base + ".RAW"});
+        makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65536", "--frames", "65538",
+                  "--scene", "ramp", "--content-frames", "65535-65537", base + ".RAW"});
         RawClipReader reader;
         testing::internal::CaptureStdout();
         ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "past.RAW"));
@@ -232,7 +233,8 @@ TEST(ClipReader, HandsOverTwelveBitFramesStoredBottomRowFirst) {
     // row 29 - r.
     TempDir dir;
     const std::string base = dir.file("ten");
-    makeClip({"--width", "68", "--height", "30", "--frames", "2", "--packing", "12", "--scene", "ramp", base + ".RAW"});
+    makeClip({"--width", "68", "--height", "30", "--frames", "2", "--packing", "12", "--scene", "ramp",
+              base + ".RAW"});
     RawClipReader reader;
     testing::internal::CaptureStdout();
     ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "ten.RAW"));

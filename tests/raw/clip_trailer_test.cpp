@@ -50,7 +50,8 @@ TrailerBytes typicalTrailer() {
     t.put32(88, 9);
     t.put32(92, 1060);
     t.put32(96, 1900);
-    for (std::uint32_t entry = 0; entry < 18; ++entry) t.put32(116 + 4 * entry, entry % 2 ? 10000 : 1000 * entry);
+    for (std::uint32_t entry = 0; entry < 18; ++entry)
+        t.put32(116 + 4 * entry, entry % 2 ? 10000 : 1000 * entry);
     t.put32(116, 0xFFFFFD81);  // -639
     return t;
 }
@@ -149,7 +150,9 @@ TEST(ClipTrailer, NormalisesOnlyTheCopiesThatDiffer) {
 }
 
 TEST(ClipTrailer, NamesTheFieldThatCannotDescribeAReadableClip) {
-    auto check = [](TrailerBytes bytes) { return findTrailerProblem(*parseRawClipTrailer(bytes.bytes)).field; };
+    auto check = [](TrailerBytes bytes) {
+        return findTrailerProblem(*parseRawClipTrailer(bytes.bytes)).field;
+    };
     EXPECT_EQ(TrailerField::None, check(typicalTrailer()));
 
     TrailerBytes t = typicalTrailer();

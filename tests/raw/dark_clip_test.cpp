@@ -88,8 +88,8 @@ TEST(DarkClip, KeepsThePatternWhenNothingQualifiesAndReportsNoMatch) {
     TempDir dir;
     makeBright(dir.file("chart.RAW"));
     writeFileBytes(dir.file("junk.RAW"), std::string(1000, '\0'));  // no trailer
-    makeClip(dir.file("v2.RAW"), {"--width", "320", "--height", "240", "--frames", "2", "--scene", "lenscap",
-                                  "--version", "2"});
+    makeClip(dir.file("v2.RAW"),
+             {"--width", "320", "--height", "240", "--frames", "2", "--scene", "lenscap", "--version", "2"});
     std::string printed;
     DarkClipSearch result = search(dir.path() + "/*.RAW", printed);
     EXPECT_EQ(DarkClipOutcome::NoneQualifies, result.outcome);
@@ -115,7 +115,8 @@ TEST(DarkClip, JudgesAShortClipOnTheSamplesItHoldsWithoutItsTrailer) {
     // The rule looks at the spread, not the level: a flat clip at 3000 has a
     // spread of 0 and qualifies; the ramp (minimum 0, mean near 4347) does not.
     TempDir flat;
-    makeClip(flat.file("flat.RAW"), {"--width", "16", "--height", "4", "--frames", "1", "--scene", "flat", "--level", "3000"});
+    makeClip(flat.file("flat.RAW"),
+             {"--width", "16", "--height", "4", "--frames", "1", "--scene", "flat", "--level", "3000"});
     EXPECT_EQ(DarkClipOutcome::Chosen, search(flat.path() + "/*.RAW", printed).outcome);
     TempDir ramp;
     makeClip(ramp.file("ramp.RAW"), {"--width", "64", "--height", "64", "--frames", "1", "--scene", "ramp"});

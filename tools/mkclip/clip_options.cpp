@@ -22,7 +22,8 @@ bool parseMatrix(const std::string& text, std::array<std::int32_t, 18>& matrix) 
     for (std::size_t entry = 0; entry < 9; ++entry) {
         const std::size_t comma = text.find(',', start);
         if ((comma == std::string::npos) != (entry == 8)) return false;
-        const std::string rational = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string rational =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         const std::size_t slash = rational.find('/');
         if (slash == std::string::npos) return false;
         long long numerator = 0, denominator = 0;
@@ -40,12 +41,14 @@ bool parseFrameList(const std::string& text, std::vector<std::pair<std::uint64_t
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t comma = text.find(',', start);
-        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         const std::size_t dash = item.find('-');
         long long first = 0, last = 0;
         if (!parseInteger(item.substr(0, dash), 0, INT64_MAX, first)) return false;
         last = first;
-        if (dash != std::string::npos && !parseInteger(item.substr(dash + 1), first, INT64_MAX, last)) return false;
+        if (dash != std::string::npos && !parseInteger(item.substr(dash + 1), first, INT64_MAX, last))
+            return false;
         ranges.emplace_back(static_cast<std::uint64_t>(first), static_cast<std::uint64_t>(last));
         if (comma == std::string::npos) break;
         start = comma + 1;
@@ -54,19 +57,24 @@ bool parseFrameList(const std::string& text, std::vector<std::pair<std::uint64_t
 }
 
 bool parseScene(const std::string& text, Scene& scene) {
-    if (text == "chart") scene = Scene::Chart;
-    else if (text == "flat") scene = Scene::Flat;
-    else if (text == "lenscap") scene = Scene::Lenscap;
-    else if (text == "ramp") scene = Scene::Ramp;
-    else return false;
+    if (text == "chart")
+        scene = Scene::Chart;
+    else if (text == "flat")
+        scene = Scene::Flat;
+    else if (text == "lenscap")
+        scene = Scene::Lenscap;
+    else if (text == "ramp")
+        scene = Scene::Ramp;
+    else
+        return false;
     return true;
 }
 
 }  // namespace
 
 std::array<std::int32_t, 18> defaultCameraMatrix() {
-    return {6722, 10000, -635, 10000, -963, 10000, -4287, 10000, 12460, 10000,
-            2028, 10000, -908, 10000, 2162, 10000, 5668,  10000};
+    return {6722,  10000, -635,  10000, -963,  10000, -4287, 10000, 12460,
+            10000, 2028,  10000, -908,  10000, 2162,  10000, 5668,  10000};
 }
 
 bool frameHasContent(const ClipOptions& options, std::uint64_t frame) {
@@ -110,8 +118,9 @@ bool parseClipOptions(int argc, char** argv, ClipOptions& options, std::string& 
             options.rateMilli = static_cast<std::uint32_t>(number);
         } else if (name == "--black" || name == "--white" || name == "--version") {
             ok = parseInteger(value, INT32_MIN, INT32_MAX, number);
-            (name == "--black" ? options.blackLevel : name == "--white" ? options.whiteLevel : options.version) =
-                static_cast<std::int32_t>(number);
+            (name == "--black"   ? options.blackLevel
+             : name == "--white" ? options.whiteLevel
+                                 : options.version) = static_cast<std::int32_t>(number);
         } else if (name == "--packing") {
             ok = parseInteger(value, 12, 16, number) && (number == 12 || number == 14 || number == 16);
             options.packing = static_cast<int>(number);

@@ -23,10 +23,10 @@ struct ClipOptions {
     Scene scene = Scene::Chart;
     int level = 4096;
     std::uint64_t seed = 1;
-    std::int64_t frameBytes = -1;    // -1: the packed size of a frame
-    int trailerBytes = 192;          // how much of the trailer is written
+    std::int64_t frameBytes = -1;  // -1: the packed size of a frame
+    int trailerBytes = 192;        // how much of the trailer is written
     std::string magic = "RAWM";
-    std::int64_t frameCount = -1;    // -1: the number of frames
+    std::int64_t frameCount = -1;  // -1: the number of frames
     std::uint64_t splitBytes = 4294967295ull;
     // Frames outside these inclusive ranges are zero samples left as holes;
     // empty: every frame has content.

@@ -6,8 +6,11 @@
 
 #include "platform/path.h"
 
-ClipStreamWriter::ClipStreamWriter(std::string firstPath, std::string continuationStem, std::uint64_t splitBytes)
-    : firstPath_(std::move(firstPath)), continuationStem_(std::move(continuationStem)), splitBytes_(splitBytes) {}
+ClipStreamWriter::ClipStreamWriter(std::string firstPath, std::string continuationStem,
+                                   std::uint64_t splitBytes)
+    : firstPath_(std::move(firstPath)),
+      continuationStem_(std::move(continuationStem)),
+      splitBytes_(splitBytes) {}
 
 std::string ClipStreamWriter::pathOf(int fileIndex) const {
     if (fileIndex == 0) return firstPath_;
@@ -35,7 +38,8 @@ bool ClipStreamWriter::openFile(int fileIndex) {
 bool ClipStreamWriter::extendTo(std::uint64_t bytes) {
     if (fileEnd_ >= bytes) return true;
     const std::uint8_t zero = 0;
-    if (file_.seek(static_cast<std::int64_t>(bytes - 1), platform::File::Origin::Begin) < 0) return fail("cannot seek in");
+    if (file_.seek(static_cast<std::int64_t>(bytes - 1), platform::File::Origin::Begin) < 0)
+        return fail("cannot seek in");
     if (!file_.write(&zero, 1)) return fail("cannot write");
     fileEnd_ = bytes;
     return true;
@@ -55,9 +59,11 @@ bool ClipStreamWriter::write(const std::uint8_t* bytes, std::size_t count) {
     while (count > 0) {
         const std::uint64_t within = streamOffset_ % splitBytes_;
         const std::uint64_t fileIndex = streamOffset_ / splitBytes_;
-        const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(count, splitBytes_ - within));
+        const std::size_t chunk =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, splitBytes_ - within));
         if (!moveToFile(static_cast<int>(std::min<std::uint64_t>(fileIndex, 1000)))) return false;
-        if (file_.seek(static_cast<std::int64_t>(within), platform::File::Origin::Begin) < 0) return fail("cannot seek in");
+        if (file_.seek(static_cast<std::int64_t>(within), platform::File::Origin::Begin) < 0)
+            return fail("cannot seek in");
         if (!file_.write(bytes, chunk)) return fail("cannot write");
         fileEnd_ = std::max(fileEnd_, within + chunk);
         streamOffset_ += chunk;
@@ -73,7 +79,8 @@ bool ClipStreamWriter::finish(const std::uint8_t* trailer, std::size_t count) {
     if (!moveToFile(static_cast<int>(std::min<std::uint64_t>(fileIndex, 1000)))) return false;
     if (!extendTo(within)) return false;
     if (count > 0) {
-        if (file_.seek(static_cast<std::int64_t>(within), platform::File::Origin::Begin) < 0) return fail("cannot seek in");
+        if (file_.seek(static_cast<std::int64_t>(within), platform::File::Origin::Begin) < 0)
+            return fail("cannot seek in");
         if (!file_.write(trailer, count)) return fail("cannot write");
     }
     file_.close();

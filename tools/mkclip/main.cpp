@@ -21,10 +21,14 @@ std::uint64_t naturalFrameBytes(const ClipOptions& options) {
     return samples * 2;
 }
 
-void packFrame(const ClipOptions& options, const std::vector<std::uint16_t>& samples, std::vector<std::uint8_t>& packed) {
-    if (options.packing == 14) packSamples14(samples, packed);
-    else if (options.packing == 12) packSamples12(samples, options.width, options.height, packed);
-    else packSamples16(samples, packed);
+void packFrame(const ClipOptions& options, const std::vector<std::uint16_t>& samples,
+               std::vector<std::uint8_t>& packed) {
+    if (options.packing == 14)
+        packSamples14(samples, packed);
+    else if (options.packing == 12)
+        packSamples12(samples, options.width, options.height, packed);
+    else
+        packSamples16(samples, packed);
 }
 
 int writeClip(const ClipOptions& options) {
@@ -40,8 +44,8 @@ int writeClip(const ClipOptions& options) {
     // Continuations follow the case of the extension: .RAW -> .R00, .raw -> .r00.
     const std::string stem = path.substr(0, dot + 1) + (extension[0] == 'r' ? "r" : "R");
 
-    const std::uint64_t frameBytes = options.frameBytes >= 0 ? static_cast<std::uint64_t>(options.frameBytes)
-                                                             : naturalFrameBytes(options);
+    const std::uint64_t frameBytes =
+        options.frameBytes >= 0 ? static_cast<std::uint64_t>(options.frameBytes) : naturalFrameBytes(options);
     if (frameBytes > 0xFFFFFFFFull) {
         std::fprintf(stderr, "mkclip: a frame of %llu bytes does not fit the trailer\n",
                      static_cast<unsigned long long>(frameBytes));

@@ -8,15 +8,13 @@ void packSamples14(const std::vector<std::uint16_t>& samples, std::vector<std::u
     packed.assign(groups * 14, 0);
     for (std::size_t group = 0; group < groups; ++group) {
         std::array<std::uint32_t, 8> s{};
-        for (std::size_t i = 0; i < 8 && group * 8 + i < samples.size(); ++i) s[i] = samples[group * 8 + i] & 0x3FFFu;
+        for (std::size_t i = 0; i < 8 && group * 8 + i < samples.size(); ++i)
+            s[i] = samples[group * 8 + i] & 0x3FFFu;
         // 112 bits: s0 in bits 111..98, s1 in 97..84, ... s7 in 13..0; word 0 holds bits 111..96.
         const std::array<std::uint32_t, 7> words = {
-            (s[0] << 2) | (s[1] >> 12),
-            ((s[1] & 0xFFFu) << 4) | (s[2] >> 10),
-            ((s[2] & 0x3FFu) << 6) | (s[3] >> 8),
-            ((s[3] & 0xFFu) << 8) | (s[4] >> 6),
-            ((s[4] & 0x3Fu) << 10) | (s[5] >> 4),
-            ((s[5] & 0xFu) << 12) | (s[6] >> 2),
+            (s[0] << 2) | (s[1] >> 12),           ((s[1] & 0xFFFu) << 4) | (s[2] >> 10),
+            ((s[2] & 0x3FFu) << 6) | (s[3] >> 8), ((s[3] & 0xFFu) << 8) | (s[4] >> 6),
+            ((s[4] & 0x3Fu) << 10) | (s[5] >> 4), ((s[5] & 0xFu) << 12) | (s[6] >> 2),
             ((s[6] & 0x3u) << 14) | s[7],
         };
         for (std::size_t word = 0; word < words.size(); ++word) {

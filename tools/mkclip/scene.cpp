@@ -36,7 +36,8 @@ Rgb chartLight(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint3
         const double cellV = (v - 0.14) / 0.15;
         const int column = std::min(5, static_cast<int>(cellU));
         const int row = std::min(3, static_cast<int>(cellV));
-        const bool gap = cellU - column < 0.06 || cellU - column > 0.94 || cellV - row < 0.06 || cellV - row > 0.94;
+        const bool gap =
+            cellU - column < 0.06 || cellU - column > 0.94 || cellV - row < 0.06 || cellV - row > 0.94;
         if (gap) return {0.02, 0.02, 0.02};
         return kPatches[static_cast<std::size_t>(row * 6 + column)];
     }
@@ -109,12 +110,14 @@ void SceneGenerator::fillChart(std::uint64_t frame, std::vector<std::uint16_t>& 
         chartBase_.resize(samples.size());
         for (std::uint32_t y = 0; y < height; ++y)
             for (std::uint32_t x = 0; x < width; ++x)
-                chartBase_[std::size_t{y} * width + x] = toSample(channel(chartLight(x, y, width, height), x, y));
+                chartBase_[std::size_t{y} * width + x] =
+                    toSample(channel(chartLight(x, y, width, height), x, y));
     }
     samples = chartBase_;
     // A white bar that moves along the top band, so consecutive frames differ.
     const std::uint32_t barWidth = std::max<std::uint32_t>(2, width / 12);
-    const std::uint32_t barLeft = static_cast<std::uint32_t>((frame * std::max<std::uint32_t>(1, width / 24)) % width);
+    const std::uint32_t barLeft =
+        static_cast<std::uint32_t>((frame * std::max<std::uint32_t>(1, width / 24)) % width);
     const std::uint32_t top = height / 50, bottom = std::max(top + 1, height / 10);
     const std::uint16_t white = toSample(0.95);
     for (std::uint32_t y = top; y < bottom && y < height; ++y)

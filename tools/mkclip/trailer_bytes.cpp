@@ -15,7 +15,9 @@ public:
         putLE16(offset, value & 0xFFFF);
         putLE16(offset + 2, value >> 16);
     }
-    void putLE32(std::size_t offset, std::int32_t value) { putLE32(offset, static_cast<std::uint32_t>(value)); }
+    void putLE32(std::size_t offset, std::int32_t value) {
+        putLE32(offset, static_cast<std::uint32_t>(value));
+    }
 
 private:
     std::array<std::uint8_t, 192>& bytes_;
@@ -29,9 +31,11 @@ std::array<std::uint8_t, 192> makeTrailerBytes(const ClipOptions& options, std::
     for (std::size_t i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(options.magic[i]);
     const std::uint32_t width = options.width;
     const std::uint32_t height = options.height;
-    const std::uint32_t rowBytes = options.packing == 14 ? 14 * width / 8 : options.packing == 12 ? 5 * width / 4 : 2 * width;
-    const std::uint32_t frameCount =
-        options.frameCount >= 0 ? static_cast<std::uint32_t>(options.frameCount) : static_cast<std::uint32_t>(options.frames);
+    const std::uint32_t rowBytes = options.packing == 14   ? 14 * width / 8
+                                   : options.packing == 12 ? 5 * width / 4
+                                                           : 2 * width;
+    const std::uint32_t frameCount = options.frameCount >= 0 ? static_cast<std::uint32_t>(options.frameCount)
+                                                             : static_cast<std::uint32_t>(options.frames);
     out.putLE16(4, width);
     out.putLE16(6, height);
     out.putLE32(8, frameBytes);
@@ -45,14 +49,15 @@ std::array<std::uint8_t, 192> makeTrailerBytes(const ClipOptions& options, std::
     out.putLE32(56, static_cast<std::uint32_t>(options.packing));
     out.putLE32(60, options.blackLevel);
     out.putLE32(64, options.whiteLevel);
-    out.putLE32(68, 0u);       // rectangle 1: left, top, width, height
+    out.putLE32(68, 0u);  // rectangle 1: left, top, width, height
     out.putLE32(72, 0u);
     out.putLE32(76, width);
     out.putLE32(80, height);
-    out.putLE32(84, 0u);       // rectangle 2: top, left, height, width
+    out.putLE32(84, 0u);  // rectangle 2: top, left, height, width
     out.putLE32(88, 0u);
     out.putLE32(92, height);
     out.putLE32(96, width);
-    for (std::size_t entry = 0; entry < options.matrix.size(); ++entry) out.putLE32(116 + 4 * entry, options.matrix[entry]);
+    for (std::size_t entry = 0; entry < options.matrix.size(); ++entry)
+        out.putLE32(116 + 4 * entry, options.matrix[entry]);
     return bytes;
 }
