@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/file.h"
+#include "raw/clip_trailer.h"
+
+enum class ClipOpenOutcome {
+    Ready,       // trailer found and reported
+    EndRun,      // a file could not be opened or seeked: the run ends
+    NotRawClip,  // no trailer, wrong version or unreadable sizes: the process exits with -1
+};
+
+enum class FrameReadOutcome {
+    StoredSamples,  // the Bayer frame holds the frame's 16-bit samples as stored
+    PackedFrame,    // packedFrame() holds the frame for the unpacker
+    ClipEnded,
+};
+
+// Reads one clip: base + ".RAW" and its continuations ".R00" .. ".R98", one
+// byte stream of frames with the trailer at the end of the last file. Every
+// file but the last holds exactly kContinuationFileBytes bytes. Messages go to
+// standard output as the run's console text.
+class RawClipReader {
+public:
+    static constexpr std::int64_t kContinuationFileBytes = 4294967295;
+    static constexpr int kMaxContinuationFiles = 99;
+
+    // Finds the trailer in base.RAW, then base.R00 .. base.R98, checks it,
+    // prints the trailer file's path and the clip's size line, and normalises
+    // the trailer. nameInMessages is the argument that named the clip.
+    ClipOpenOutcome open(const std::string& basePath, const std::string& nameInMessages);
+    // Moves to the first frame: Ready or EndRun.
+    ClipOpenOutcome positionAtFirstFrame(const std::string& nameInMessages);
+    // Reads the next frame. Plain 16-bit frames go straight into bayerFrame,
+    // which must hold at least width x height samples; packed frames go into
+    // the reader's packed buffer, allocated once per frame size.
+    FrameReadOutcome readFrame(std::span<std::uint16_t> bayerFrame);
+    // Passes over one frame without reading it.
+    void skipFrame();
+    void close();
+    // Frees the packed buffer; the next packed read allocates it again.
+    void releasePackedBuffer();
+
+    const RawClipTrailer& trailer() const { return trailer_; }
+    bool isMultiFile() const { return trailerSearchCount_ > 0; }
+    const std::string& trailerFilePath() const { return trailerFilePath_; }
+    // The frame of the last PackedFrame read: frame-bytes long.
+    std::span<const std::uint8_t> packedFrame() const { return {packedBuffer_.get(), packedCapacity_}; }
+    const std::uint8_t* packedFrameData() const { return packedBuffer_.get(); }
+    std::size_t packedFrameBytes() const { return packedCapacity_; }
+
+private:
+    std::string firstFilePath() const;
+    std::string continuationPath(int index) const;
+    // Reads count bytes of the stream, going on in the next continuation file
+    // when the current one runs out; false when the stream ended first.
+    bool readStream(std::uint8_t* destination, std::size_t count);
+    // Reads from the current file only, never into the trailer.
+    std::size_t readFromCurrentFile(std::uint8_t* destination, std::size_t count);
+    bool openNextContinuation();
+    bool inTrailerFile() const { return currentFileIndex_ == trailerFileIndex_; }
+
+    std::string basePath_;
+    platform::File file_;
+    std::string currentFilePath_;
+    RawClipTrailer trailer_;
+    std::string trailerFilePath_;
+    int trailerSearchCount_ = 0;  // continuation names tried while looking for the trailer
+    int nextContinuation_ = 0;    // number of the next continuation file to open
+    int currentFileIndex_ = -1;   // -1 for the .RAW file, n for .Rnn
+    int trailerFileIndex_ = -1;
+    std::int64_t trailerOffset_ = 0;  // where the trailer starts in its file: the stream ends there
+    std::unique_ptr<std::uint8_t[]> packedBuffer_;
+    std::size_t packedCapacity_ = 0;
+};

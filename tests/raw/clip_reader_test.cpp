@@ -1,0 +1,262 @@
+#include "raw/clip_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+using testing_support::runMkclip;
+using testing_support::TempDir;
+
+namespace {
+
+constexpr std::uint64_t kFileBytes = 4294967295ull;  // every continuation file but the last
+
+// The ramp scene of the clip generator: (7x + 131y + 1031 frame) mod 16384.
+std::uint32_t rampSample(std::uint64_t x, std::uint64_t y, std::uint64_t frame) {
+    return static_cast<std::uint32_t>((7 * x + 131 * y + 1031 * frame) % 16384);
+}
+
+// Unpacks 14-bit groups as the packing table states: seven little-endian
+// words, samples most significant bit first.
+std::vector<std::uint32_t> unpack14(std::span<const std::uint8_t> bytes, std::size_t samples) {
+    std::vector<std::uint32_t> out;
+    for (std::size_t group = 0; out.size() < samples; ++group) {
+        std::uint32_t w[7];
+        for (int i = 0; i < 7; ++i) w[i] = bytes[group * 14 + 2 * i] | (bytes[group * 14 + 2 * i + 1] << 8);
+        const std::uint32_t s[8] = {w[0] >> 2,
+                                    ((w[0] & 0x3) << 12) | (w[1] >> 4),
+                                    ((w[1] & 0xF) << 10) | (w[2] >> 6),
+                                    ((w[2] & 0x3F) << 8) | (w[3] >> 8),
+                                    ((w[3] & 0xFF) << 6) | (w[4] >> 10),
+                                    ((w[4] & 0x3FF) << 4) | (w[5] >> 12),
+                                    ((w[5] & 0xFFF) << 2) | (w[6] >> 14),
+                                    w[6] & 0x3FFF};
+        for (std::uint32_t sample : s) out.push_back(sample);
+    }
+    out.resize(samples);
+    return out;
+}
+
+// Counts the samples of a packed frame that differ from the ramp's frame.
+int rampMismatches(const RawClipReader& reader, std::uint32_t width, std::uint32_t height,
+                   std::uint64_t frame) {
+    const auto samples = unpack14(reader.packedFrame(), std::size_t{width} * height);
+    int mismatches = 0;
+    for (std::uint32_t y = 0; y < height; ++y)
+        for (std::uint32_t x = 0; x < width; ++x)
+            if (samples[std::size_t{y} * width + x] != rampSample(x, y, frame)) ++mismatches;
+    return mismatches;
+}
+
+void makeClip(const std::vector<std::string>& arguments) {
+    const auto result = runMkclip(arguments);
+    ASSERT_EQ(0, result.exitCode) << result.err;
+}
+
+}  // namespace
+
+TEST(ClipReader, CompletesAFrameThatStraddlesTwoFilesFromTheNextOne) {
+    // 1920 x 1080 x 14 / 8 = 3628800 bytes a frame. Frame 1183 starts at
+    // 4292870400: 2096895 bytes in .RAW, 1531905 in .R00. Frame 2367 starts
+    // at 8589369600, 564990 bytes before the end of .R00 (8589934590).
+    TempDir dir;
+    const std::string base = dir.file("clip");
+    makeClip({"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "ramp",
+              "--content-frames", "1182-1184,2366-2369", base + ".RAW"});
+
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "clip.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("clip.RAW"));
+    EXPECT_EQ(base + ".R01\n1920x1080 2370 frames 24.000 fps\n", testing::internal::GetCapturedStdout());
+    EXPECT_TRUE(reader.isMultiFile());
+    EXPECT_EQ(base + ".R01", reader.trailerFilePath());
+
+    for (int frame = 0; frame < 1182; ++frame) reader.skipFrame();
+    std::vector<std::uint16_t> unused;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1182));
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ("\n" + base + ".R00\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(3628800u, reader.packedFrameBytes());
+    EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1183));
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1184));
+
+    for (int frame = 1185; frame < 2366; ++frame) reader.skipFrame();
+    testing::internal::CaptureStdout();
+    for (int frame = 2366; frame < 2370; ++frame) {
+        ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused)) << frame;
+        EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, frame)) << frame;
+    }
+    // The next read meets the trailer.
+    EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));
+    EXPECT_EQ("\n" + base + ".R01\n", testing::internal::GetCapturedStdout());
+    reader.close();
+}
+
+TEST(ClipReader, SkipsAcrossTheFourGigabyteBoundaryIntoTheNextFile) {
+    TempDir dir;
+    const std::string base = dir.file("clip");
+    makeClip({"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "ramp",
+              "--content-frames", "1184,2368", base + ".RAW"});
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "clip.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("clip.RAW"));
+    testing::internal::GetCapturedStdout();
+
+    // Skipping frame 1183 moves from 4292870400 to Q = 4296499200 = 2^32 + 1531904:
+    // the upper 32 bits change, so reading goes on in .R00 at 1531904 + 1.
+    testing::internal::CaptureStdout();
+    for (int frame = 0; frame < 1184; ++frame) reader.skipFrame();
+    EXPECT_EQ("\nskip to " + base + ".R00\n", testing::internal::GetCapturedStdout());
+    std::vector<std::uint16_t> unused;
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1184));
+
+    // Frame 2367 ends 3063810 bytes into .R01: in .R00 it would end at
+    // 2^32 + 3063809, whose low 32 bits + 1 is that offset.
+    testing::internal::CaptureStdout();
+    for (int frame = 1185; frame < 2368; ++frame) reader.skipFrame();
+    EXPECT_EQ("\nskip to " + base + ".R01\n", testing::internal::GetCapturedStdout());
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 2368));
+}
+
+TEST(ClipReader, HandlesFramesEndingExactlyAtAndOneBytePastAFileEnd) {
+    // 65535 x 65537 = 2^32 - 1: frame 65536 ends exactly at the end of .RAW,
+    // the next frame begins at offset 0 of .R00 and is found by a short read.
+    {
+        TempDir dir;
+        const std::string base = dir.file("exact");
+        makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65535", "--frames", "65539",
+                  "--scene", "ramp", "--content-frames", "65536-65538", base + ".RAW"});
+        RawClipReader reader;
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "exact.RAW"));
+        ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("exact.RAW"));
+        for (int frame = 0; frame < 65537; ++frame) reader.skipFrame();
+        std::vector<std::uint16_t> unused;
+        ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+        EXPECT_EQ(base + ".R00\n8x4680 65539 frames 24.000 fps\n\n" + base + ".R00\n",
+                  testing::internal::GetCapturedStdout());
+        EXPECT_EQ(0, rampMismatches(reader, 8, 4680, 65537));
+    }
+    // 65536 x 65536 = 2^32: frame 65535 has its last byte in .R00, so after
+    // skipping it, reading goes on at .R00 offset 0 + 1.
+    {
+        TempDir dir;
+        const std::string base = dir.file("past");
+        makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65536", "--frames", "65538",
+                  "--scene", "ramp", "--content-frames", "65535-65537", base + ".RAW"});
+        RawClipReader reader;
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "past.RAW"));
+        ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("past.RAW"));
+        for (int frame = 0; frame < 65536; ++frame) reader.skipFrame();
+        std::vector<std::uint16_t> unused;
+        ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+        EXPECT_EQ(base + ".R00\n8x4680 65538 frames 24.000 fps\n\nskip to " + base + ".R00\n",
+                  testing::internal::GetCapturedStdout());
+        EXPECT_EQ(0, rampMismatches(reader, 8, 4680, 65536));
+    }
+}
+
+TEST(ClipReader, ReadsPlainSixteenBitFramesAcrossFilesIntoTheBayerFrame) {
+    // 1920 x 1080 x 2 = 4147200 bytes; frame 1035 starts at 4292352000 and
+    // straddles .RAW and .R00. Samples are stored as the 14-bit value times 4.
+    TempDir dir;
+    const std::string base = dir.file("plain");
+    makeClip({"--width", "1920", "--height", "1080", "--packing", "16", "--frames", "1037", "--scene", "ramp",
+              "--content-frames", "1035-1036", base + ".raw"});
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "plain.raw"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("plain.raw"));
+    for (int frame = 0; frame < 1035; ++frame) reader.skipFrame();
+    std::vector<std::uint16_t> bayer(1920 * 1080);
+    for (int frame = 1035; frame <= 1036; ++frame) {
+        ASSERT_EQ(FrameReadOutcome::StoredSamples, reader.readFrame(bayer));
+        int mismatches = 0;
+        for (std::uint32_t y = 0; y < 1080; ++y)
+            for (std::uint32_t x = 0; x < 1920; ++x)
+                if (bayer[y * 1920 + x] != rampSample(x, y, frame) * 4) ++mismatches;
+        EXPECT_EQ(0, mismatches) << frame;
+    }
+    EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(bayer));
+    // The lower-case continuation is found for the upper-case name.
+    EXPECT_EQ(base + ".r00\n1920x1080 1037 frames 24.000 fps\n\n" + base + ".r00\n",
+              testing::internal::GetCapturedStdout());
+    EXPECT_EQ(0u, reader.packedFrameBytes());
+}
+
+TEST(ClipReader, NeverReadsTheTrailerAsFrameData) {
+    // 8 x 2 samples pack into 28 bytes: the 192-byte trailer would pass for
+    // six more frames if the stream ran to the end of the file.
+    TempDir dir;
+    const std::string base = dir.file("tiny");
+    makeClip({"--width", "8", "--height", "2", "--frames", "3", "--scene", "ramp", base + ".RAW"});
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "tiny.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("tiny.RAW"));
+    EXPECT_EQ(base + ".RAW\n8x2 3 frames 24.000 fps\n", testing::internal::GetCapturedStdout());
+    std::vector<std::uint16_t> unused;
+    for (int frame = 0; frame < 3; ++frame) {
+        ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+        EXPECT_EQ(0, rampMismatches(reader, 8, 2, frame));
+    }
+    EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));
+
+    // Positioning again starts over at frame 0; a skip past the end ends the clip.
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("tiny.RAW"));
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(0, rampMismatches(reader, 8, 2, 0));
+    reader.skipFrame();
+    reader.skipFrame();
+    EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));
+    reader.releasePackedBuffer();
+    EXPECT_EQ(0u, reader.packedFrame().size());
+}
+
+TEST(ClipReader, HandsOverTwelveBitFramesStoredBottomRowFirst) {
+    // 68 x 30 samples, four 10-bit samples in 5 bytes: 2550 bytes a frame.
+    // Each sample is the top 10 bits of the ramp; source row r holds picture
+    // row 29 - r.
+    TempDir dir;
+    const std::string base = dir.file("ten");
+    makeClip({"--width", "68", "--height", "30", "--frames", "2", "--packing", "12", "--scene", "ramp",
+              base + ".RAW"});
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "ten.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("ten.RAW"));
+    testing::internal::GetCapturedStdout();
+    std::vector<std::uint16_t> unused;
+    reader.skipFrame();
+    ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    const auto packed = reader.packedFrame();
+    ASSERT_EQ(2550u, packed.size());
+    int mismatches = 0;
+    for (std::size_t group = 0; group < 2550 / 5; ++group) {
+        const std::uint8_t* b = &packed[group * 5];
+        const std::uint32_t s[4] = {static_cast<std::uint32_t>((b[0] << 2) | (b[1] >> 6)),
+                                    static_cast<std::uint32_t>(((b[1] & 0x3F) << 4) | (b[2] >> 4)),
+                                    static_cast<std::uint32_t>(((b[2] & 0xF) << 6) | (b[3] >> 2)),
+                                    static_cast<std::uint32_t>(((b[3] & 0x3) << 8) | b[4])};
+        for (std::size_t i = 0; i < 4; ++i) {
+            const std::size_t index = group * 4 + i;
+            const std::size_t row = 29 - index / 68, column = index % 68;
+            if (s[i] != rampSample(column, row, 1) >> 4) ++mismatches;
+        }
+    }
+    EXPECT_EQ(0, mismatches);
+}
