@@ -39,6 +39,7 @@ struct BatchRun {
     std::vector<std::uint16_t> toneTable = std::vector<std::uint16_t>(kToneTableEntries);
     RawClipReader reader;
     BlackFrame black;  // empty until a calibration pass has measured one
+    bool blackFrameInUse = false;  // for the clip being converted
     FrameBuffers buffers;
     RgbResampler resampler;
     CropGeometry crop;

@@ -182,19 +182,21 @@ bool RawClipReader::openNextContinuation() {
     return true;
 }
 
-void RawClipReader::skipFrame() {
-    if (!file_.isOpen()) return;
+bool RawClipReader::skipFrame() {
+    if (!file_.isOpen()) return false;
     const std::int64_t before = file_.position();
-    if (before < 0) return;
+    if (before < 0) return false;
     const std::int64_t after =
         file_.seek(static_cast<std::int64_t>(trailer_.frameBytes), platform::File::Origin::Current);
-    if (after < 0) return;
-    if ((after >> 32) == (before >> 32) || !isMultiFile() || inTrailerFile()) return;
+    if (after < 0) return false;
+    if ((after >> 32) == (before >> 32) || !isMultiFile() || inTrailerFile())
+        return !(inTrailerFile() && after >= trailerOffset_);
     // The frame ends in the next file. Files hold 2^32 - 1 bytes, so stream
     // position `after` of this file is (after - 2^32 + 1) in the next one.
-    if (!openNextContinuation()) return;
+    if (!openNextContinuation()) return false;
     std::printf("\nskip to %s\n", currentFilePath_.c_str());
     file_.seek((after & 0xFFFFFFFF) + 1, platform::File::Origin::Begin);
+    return true;
 }
 
 void RawClipReader::close() {

@@ -40,8 +40,9 @@ public:
     // which must hold at least width x height samples; packed frames go into
     // the reader's packed buffer, allocated once per frame size.
     FrameReadOutcome readFrame(std::span<std::uint16_t> bayerFrame);
-    // Passes over one frame without reading it.
-    void skipFrame();
+    // Passes over one frame without reading it. False once the stream has
+    // ended: every later read finds the end of the clip, so skipping can stop.
+    bool skipFrame();
     void close();
     // Frees the packed buffer; the next packed read allocates it again.
     void releasePackedBuffer();

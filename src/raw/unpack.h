@@ -4,10 +4,9 @@
 #include <span>
 
 #include "raw/black_frame.h"
+#include "raw/clip_trailer.h"
 
 // Sample packings named by the clip trailer.
-inline constexpr int kPacking14 = 14;  // eight 14-bit samples in 14 bytes
-inline constexpr int kPacking12 = 12;  // four 10-bit samples in 5 bytes
 
 // Pass 0 is the black calibration; conversion passes are 1 and up.
 inline constexpr int kCalibrationPass = 0;
