@@ -6,6 +6,8 @@ JOBS ?= $(shell nproc)
 BUILD ?= build/release
 ASAN_BUILD ?= build/asan
 TSAN_BUILD ?= build/tsan
+TSAN_TARGETS ?= imaging_tests platform_tests
+TSAN_TESTS ?= WorkerPool|Event
 DEMO_DIR ?= demo
 
 .PHONY: all deps build demo test bench asan tsan clean
@@ -35,7 +37,7 @@ asan: deps
 
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAW2TVX_TSAN=ON -DRAW2TVX_BENCH=OFF >/dev/null
-	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 
 clean:
