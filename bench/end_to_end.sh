@@ -34,7 +34,7 @@ best_run() {
 null_fps=$(cd "$work" && best_run "$OLDPWD/$build/raw2tvx" BENCH.RAW null.dpx -444)
 dpx_fps=$(cd "$work" && best_run "$OLDPWD/$build/raw2tvx" BENCH.RAW seq_%05d.dpx -444)
 
-pipeline_fps=$("$build/bench/pipeline_bench" --benchmark_filter='width:1920/height:1080/level:1' \
+pipeline_fps=$("$build/bench/pipeline_bench" --benchmark_filter='width:1920/height:1080/type:2' \
   --benchmark_min_time=1 --benchmark_format=csv 2>/dev/null |
   awk -F, 'NR == 1 { for (i = 1; i <= NF; ++i) if ($i == "\"frames/s\"") column = i }
             NR == 2 && column { printf "%.1f", $column }')

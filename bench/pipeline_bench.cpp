@@ -8,8 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "imaging/demosaic.h"
-#include "imaging/pool_job.h"
+#include "app/demosaic_jobs.h"
 #include "imaging/tone_table.h"
 #include "imaging/worker_pool.h"
 #include "platform/processors.h"
@@ -62,7 +61,7 @@ std::vector<std::uint8_t> makePackedFrame(int width, int height) {
 void pipeline(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
-    const int level = static_cast<int>(state.range(2));
+    const int debayerType = static_cast<int>(state.range(2));
     const std::vector<std::uint8_t> packed = makePackedFrame(width, height);
     std::vector<std::uint16_t> table(kToneTableEntries);
     buildToneTable(CurveSettings{}, 512, 15000, false, table.data());
@@ -72,22 +71,10 @@ void pipeline(benchmark::State& state) {
 
     WorkerPool pool;
     createPool(pool, platform::processorCount());
-    PoolJob demosaic;
-    demosaic.kind = kJobDemosaic;
-    demosaic.source = bayer;
-    demosaic.destination = rgb;
-    demosaic.width = width;
-    demosaic.height = height;
-    demosaic.param1 = 1;
-    demosaic.param2 = level;
-    PoolJob vertical = demosaic;
-    vertical.kind = kJobVerticalFilter;
-
     for (auto _ : state) {
         unpackFrame(packed, std::span<std::uint16_t>(bayer, pixels), nullptr, table, width, height, width,
                     height, kPacking14, 1);
-        runPoolJob(pool, demosaic, demosaicItemCount(height));
-        if (level >= 0) runPoolJob(pool, vertical, verticalStripCount(width));
+        demosaicOnPool(pool, bayer, rgb, width, height, debayerType);
         benchmark::DoNotOptimize(rgb);
         benchmark::ClobberMemory();
     }
@@ -101,11 +88,12 @@ void pipeline(benchmark::State& state) {
 
 }  // namespace
 
-// Arguments: width, height, post-filter level (type 2 is level 1).
+// Arguments: width, height, debayer type (2 is the default: adaptive, post-filter level 1).
 BENCHMARK(pipeline)
-    ->ArgNames({"width", "height", "level"})
-    ->Args({1920, 1080, 1})
-    ->Args({1920, 1080, 3})
-    ->Args({4096, 2160, 1})
+    ->ArgNames({"width", "height", "type"})
+    ->Args({1920, 1080, 2})
+    ->Args({1920, 1080, 4})
+    ->Args({1920, 1080, 0})
+    ->Args({4096, 2160, 2})
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
