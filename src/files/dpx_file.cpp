@@ -1,5 +1,7 @@
 #include "files/dpx_file.h"
 
+#include "platform/path.h"
+
 #include <cerrno>
 
 #include "files/chunked_read.h"
@@ -25,7 +27,10 @@ bool CDPXFile::CreateForWriting(const std::filesystem::path& absolutePath) {
         lastError_ = absolutePath.empty() ? ENOENT : ENAMETOOLONG;
         return false;
     }
-    if (!file_.open(absolutePath.native(), platform::File::Access::CreateWrite)) return noteFailure();
+    // Replacing the old entry and then creating exclusively never writes
+    // through a link planted under the name.
+    platform::removeFile(absolutePath.native());
+    if (!file_.open(absolutePath.native(), platform::File::Access::CreateNew)) return noteFailure();
     return true;
 }
 

@@ -25,8 +25,9 @@ File& File::operator=(File&& other) noexcept {
 
 bool File::open(const std::string& path, Access access) {
     close();
-    const int flags = access == Access::Read ? (O_RDONLY | O_CLOEXEC)
-                                             : (O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
+    int flags = O_RDONLY | O_CLOEXEC;
+    if (access == Access::CreateWrite) flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
+    if (access == Access::CreateNew) flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
     descriptor_ = ::open(path.c_str(), flags, 0666);
     if (descriptor_ < 0) {
         lastError_ = errno;

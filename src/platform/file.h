@@ -10,7 +10,7 @@ namespace platform {
 // descriptor; closing twice, or closing a file that never opened, is harmless.
 class File {
 public:
-    enum class Access { Read, CreateWrite };
+    enum class Access { Read, CreateWrite, CreateNew };
 
     File() = default;
     ~File();
@@ -21,6 +21,7 @@ public:
 
     // Read: an existing file, shared with other readers and writers.
     // CreateWrite: a new file, replacing any file of that name (mode 0666 less umask).
+    // CreateNew: a new file where no entry of that name exists, not even a link.
     bool open(const std::string& path, Access access);
     // Opens for reading with the page cache bypassed where the file system
     // accepts it, falling back to a buffered open where it does not.
