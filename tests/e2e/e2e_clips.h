@@ -117,19 +117,25 @@ inline DpxPicture decodeWithFfmpeg(const std::string& path, int width, int heigh
     return picture;
 }
 
-// The log curve of power P between the levels lo and hi, worked from its
-// definition: x normalised in single precision, y = log10(x (P - 1) + 1) /
-// log10(P), the entry y x 65535 truncated.
+// The log curve of power P at x in 0..1, worked from its definition:
+// y = log10(x (P - 1) + 1) / log10(P) with the divisor in single precision
+// and the quotient rounded to single precision; y x 65535 truncated.
+inline int logCurveEntry(float x, float power = 113.0f) {
+    const float logPower = static_cast<float>(std::log10(static_cast<double>(power)));
+    const double numerator = std::log10(static_cast<double>(x) * (static_cast<double>(power) - 1.0) + 1.0);
+    const float y = static_cast<float>(numerator / static_cast<double>(logPower));
+    return static_cast<int>(static_cast<double>(y) * 65535.0);
+}
+
+// The tone table entry of a sample for the levels lo and hi: x normalised in
+// single precision from the integer differences, 0 below lo, 1 above hi.
 inline int logToneEntry(int index, int lo, int hi, float power = 113.0f) {
     float x = 0.0f;
     if (index > hi)
         x = 1.0f;
     else if (index >= lo)
         x = static_cast<float>(index - lo) / static_cast<float>(hi - lo);
-    const float logPower = static_cast<float>(std::log10(static_cast<double>(power)));
-    const double numerator = std::log10(static_cast<double>(x) * (static_cast<double>(power) - 1.0) + 1.0);
-    const float y = static_cast<float>(numerator / static_cast<double>(logPower));
-    return static_cast<int>(static_cast<double>(y) * 65535.0);
+    return logCurveEntry(x, power);
 }
 
 // The table entry of a sample of a clip with mkclip's default levels and no
