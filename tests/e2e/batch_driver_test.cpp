@@ -134,7 +134,8 @@ TEST(BatchDriver, OutputSizeResamplesThePicture) {
         for (const Rgb10& pixel : picture.pixels)
             for (int channel : pixel) ASSERT_NEAR(value, channel, 1) << item.width << "x" << item.height;
 
-        if (!toolExists("/usr/bin/ffprobe")) continue;
+        // One independent look at the size is enough; the probe is slow.
+        if (item.width != 64 || !toolExists("/usr/bin/ffprobe")) continue;
         const auto probe = runProgram({"/usr/bin/ffprobe", "-v", "error", "-show_entries",
                                        "stream=width,height,pix_fmt", "-of", "default=nw=1", path});
         EXPECT_EQ("width=" + std::to_string(item.width) + "\nheight=" + std::to_string(item.height) +

@@ -116,6 +116,18 @@ TEST(DpxSequence, WildcardRunNamesFilesAfterEachClipAndNumbersOnAcrossClips) {
     }
 }
 
+// A clip name is literal text in the output name, '%' signs and all.
+TEST(DpxSequence, WildcardClipNamesWithPercentSignsAreTakenLiterally) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.file("out"));
+    makeRampClip(dir, "a%d.RAW", 2);
+    makeRampClip(dir, "b%%x%s.RAW", 1);
+    const auto result = runRaw2tvx({"*.RAW", "out/*_%d.dpx"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    EXPECT_EQ("a%d.RAW\n32x8 2 frames 24.000 fps\n..\nb%%x%s.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n", result.out);
+    EXPECT_EQ((std::vector<std::string>{"a%d_0.dpx", "a%d_1.dpx", "b%%x%s_2.dpx"}), directoryNames(dir.file("out")));
+}
+
 // -v: the processor count (at most 8) and one line per exported frame.
 TEST(DpxSequence, VerboseRunReportsProcessorsAndEachExportedFrame) {
     TempDir dir;
