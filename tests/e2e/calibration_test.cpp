@@ -181,6 +181,35 @@ TEST(Calibration, CalibrationWildcardNeedsNoWildcardOutput) {
     EXPECT_TRUE(fileExists(dir.file("out.dpx")));
 }
 
+// A black frame of another size, or one measured on no frame, is not used:
+// the clip is converted with its own levels.
+TEST(Calibration, UnusableBlackFrameIsLeftOut) {
+    TempDir dir;
+    makeClip(dir, {"--width", "64", "--height", "16", "--frames", "1", "--scene", "flat", "--level", "600",
+                   "other.RAW"});
+    makeClip(dir, {"--width", "32", "--height", "8", "--frames", "0", "--scene", "flat", "--level", "600",
+                   "empty.RAW"});
+    makeClip(dir, {"--width", "32", "--height", "8", "--frames", "1", "--scene", "flat", "--level", "700",
+                   "clip.RAW"});
+    const int value = defaultToneEntry(700) >> 6;
+    ASSERT_GT(value, 0);
+
+    auto result = runRaw2tvx({"clip.RAW", "flat.dpx", "-bcother.RAW"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    EXPECT_EQ("other.RAW\n64x16 1 frames 24.000 fps\nBlack Level Calibation: min = 600, max = 600, avg = 600\n"
+              "clip.RAW\n32x8 1 frames 24.000 fps\nclip.RAW: the black calibration is 64x16 but the clip is 32x8; "
+              "converting without it\n.\ndone\n",
+              result.out);
+    EXPECT_EQ(std::vector<Rgb10>(kPixels, Rgb10{value, value, value}), readDpx(dir.file("flat.dpx")).pixels);
+
+    result = runRaw2tvx({"clip.RAW", "flat.dpx", "-bcempty.RAW"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    EXPECT_EQ("empty.RAW\n32x8 0 frames 24.000 fps\nblack calibration clip gave no frame: no black frame is used\n"
+              "clip.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n",
+              result.out);
+    EXPECT_EQ(std::vector<Rgb10>(kPixels, Rgb10{value, value, value}), readDpx(dir.file("flat.dpx")).pixels);
+}
+
 // A calibration wildcard that matches nothing ends the run before any clip.
 TEST(Calibration, CalibrationWildcardWithoutMatchEndsWithCodeFive) {
     TempDir dir;

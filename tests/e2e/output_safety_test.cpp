@@ -174,4 +174,13 @@ TEST(OutputSafety, MissingOutputDirectoryEndsWithCodeSeven) {
         << result.out;
     EXPECT_TRUE(endsWith(result.out, "\ndone\n")) << result.out;
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
+
+    // A directory in the place of the file: nothing replaces it.
+    std::filesystem::create_directory(dir.file("taken.dpx"));
+    const auto taken = runRaw2tvx({"clip.RAW", "taken.dpx"}, dir.path());
+    EXPECT_EQ(kOutputIncompleteStatus, taken.exitCode) << taken.out;
+    EXPECT_NE(std::string::npos, taken.out.find("cannot write DPX file " + absoluteName(dir, "taken.dpx") + ": "))
+        << taken.out;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.dpx")));
+    EXPECT_EQ((std::vector<std::string>{"clip.RAW", "taken.dpx"}), directoryNames(dir.path()));
 }
