@@ -83,7 +83,8 @@ TEST(BatchDriver, UnusableClipEndsTheRunWithCodeSix) {
     // A clip after a good one: the good one's frames are written first.
     const auto later = runRaw2tvx({"good.RAW", "missing.RAW", "o_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, later.exitCode);
-    EXPECT_EQ("good.RAW\n32x8 1 frames 24.000 fps\n.missing.RAW file could not be opened\n\ndone\n", later.out);
+    EXPECT_EQ("good.RAW\n32x8 1 frames 24.000 fps\n.missing.RAW file could not be opened\n\ndone\n",
+              later.out);
     EXPECT_TRUE(readDpx(dir.file("o_0.dpx")).valid);
 }
 
@@ -92,20 +93,22 @@ TEST(BatchDriver, UnusableClipEndsTheRunWithCodeSix) {
 TEST(BatchDriver, PicturesAtTheSizeLimitEndTheRunWithCodeSix) {
     TempDir dir;
     // Frame 0 without content: the 29 MiB of samples are a hole on disk.
-    makeClip(dir, {"--width", "4096", "--height", "4096", "--frames", "1", "--scene", "flat", "--content-frames", "1",
-                   "huge.RAW"});
+    makeClip(dir, {"--width", "4096", "--height", "4096", "--frames", "1", "--scene", "flat",
+                   "--content-frames", "1", "huge.RAW"});
     auto result = runRaw2tvx({"huge.RAW", "o_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
-    EXPECT_EQ("huge.RAW\n4096x4096 1 frames 24.000 fps\na 4096x4096 picture (output 4096x4096) is beyond the "
-              "100663296-byte limit of a frame\n\ndone\n",
-              result.out);
+    EXPECT_EQ(
+        "huge.RAW\n4096x4096 1 frames 24.000 fps\na 4096x4096 picture (output 4096x4096) is beyond the "
+        "100663296-byte limit of a frame\n\ndone\n",
+        result.out);
 
     makeFlatClip(dir, "small.RAW", 32, 8, 1, 4096);
     result = runRaw2tvx({"small.RAW", "o_%d.dpx", "-w100000", "-h1000"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
-    EXPECT_EQ("small.RAW\n32x8 1 frames 24.000 fps\na 32x8 picture (output 100000x1000) is beyond the "
-              "100663296-byte limit of a frame\n\ndone\n",
-              result.out);
+    EXPECT_EQ(
+        "small.RAW\n32x8 1 frames 24.000 fps\na 32x8 picture (output 100000x1000) is beyond the "
+        "100663296-byte limit of a frame\n\ndone\n",
+        result.out);
     EXPECT_EQ((std::vector<std::string>{"huge.RAW", "small.RAW"}), directoryNames(dir.path()));
 }
 

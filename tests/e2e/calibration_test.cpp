@@ -32,15 +32,16 @@ std::vector<int> unpackFrame(const std::string& clip, std::size_t frame) {
     for (std::size_t group = start; group < start + kFrameBytes; group += 14) {
         std::uint64_t high = 0, low = 0;  // the 112-bit string, w0 first
         for (std::size_t word = 0; word < 7; ++word) {
-            const std::uint64_t w = static_cast<unsigned char>(clip.at(group + 2 * word)) |
-                                    static_cast<unsigned>(static_cast<unsigned char>(clip.at(group + 2 * word + 1))) << 8;
+            const std::uint64_t w =
+                static_cast<unsigned char>(clip.at(group + 2 * word)) |
+                static_cast<unsigned>(static_cast<unsigned char>(clip.at(group + 2 * word + 1))) << 8;
             high = high << 16 | low >> 48;
             low = low << 16 | w;
         }
         for (int sample = 0; sample < 8; ++sample) {
             const int shift = 112 - 14 * (sample + 1);  // bit position of the sample's lowest bit
-            const std::uint64_t bits = shift >= 64 ? high >> (shift - 64)
-                                                   : (low >> shift | (shift == 0 ? 0 : high << (64 - shift)));
+            const std::uint64_t bits =
+                shift >= 64 ? high >> (shift - 64) : (low >> shift | (shift == 0 ? 0 : high << (64 - shift)));
             samples.push_back(static_cast<int>(bits & 0x3FFF));
         }
     }
@@ -75,8 +76,8 @@ Calibration calibrate(const std::string& clip, const std::vector<std::size_t>& f
 
 std::string calibrationLine(const Calibration& calibration) {
     char line[128];
-    std::snprintf(line, sizeof line, "Black Level Calibation: min = %d, max = %d, avg = %d\n", calibration.minimum,
-                  calibration.maximum, calibration.average);
+    std::snprintf(line, sizeof line, "Black Level Calibation: min = %d, max = %d, avg = %d\n",
+                  calibration.minimum, calibration.maximum, calibration.average);
     return line;
 }
 
@@ -112,7 +113,8 @@ TEST(Calibration, DarkClipChosenFromAWildcardCalibratesTheOthers) {
     for (int frame = 0; frame < 3; ++frame) {
         const auto bayer = [&expected, frame](int x, int y) {
             const int black = expected.averages[static_cast<std::size_t>(y) * kWidth + x] - 8;
-            return logToneEntry(std::max(0, rampSample(x, y, frame) - black), 0, kDefaultWhite - kDefaultBlack);
+            return logToneEntry(std::max(0, rampSample(x, y, frame) - black), 0,
+                                kDefaultWhite - kDefaultBlack);
         };
         const DpxPicture picture = readDpx(dir.file("out/a_bright_0" + std::to_string(frame) + ".dpx"));
         ASSERT_TRUE(picture.valid);
@@ -124,7 +126,8 @@ TEST(Calibration, DarkClipChosenFromAWildcardCalibratesTheOthers) {
     }
 
     // -s1 applies to the calibration pass too: frames 0 and 2 are averaged.
-    const auto skipping = runRaw2tvx({"set/a_bright.RAW", "null.dpx", "-bcset/b_dark.RAW", "-s1"}, dir.path());
+    const auto skipping =
+        runRaw2tvx({"set/a_bright.RAW", "null.dpx", "-bcset/b_dark.RAW", "-s1"}, dir.path());
     ASSERT_EQ(0, skipping.exitCode) << skipping.out;
     EXPECT_EQ("set/b_dark.RAW\n32x8 3 frames 24.000 fps\n" + calibrationLine(calibrate(dark, {0, 2})) +
                   "set/a_bright.RAW\n32x8 3 frames 24.000 fps\n\ndone\n",
@@ -135,7 +138,8 @@ TEST(Calibration, DarkClipChosenFromAWildcardCalibratesTheOthers) {
 // every sample becomes index 700 - (600 - 8) = 108 of a table starting at 0.
 TEST(Calibration, FlatBlackFrameLeavesTheOffsetAboveZero) {
     TempDir dir;
-    makeClip(dir, {"--width", "32", "--height", "8", "--frames", "4", "--scene", "flat", "--level", "600", "cal.RAW"});
+    makeClip(dir, {"--width", "32", "--height", "8", "--frames", "4", "--scene", "flat", "--level", "600",
+                   "cal.RAW"});
     makeClip(dir, {"--width", "32", "--height", "8", "--frames", "2", "--scene", "flat", "--level", "700",
                    "clip.RAW"});
     struct Case {
@@ -143,7 +147,8 @@ TEST(Calibration, FlatBlackFrameLeavesTheOffsetAboveZero) {
         int index;
     };
     for (const Case& item : {Case{"-bo8", 108}, Case{"-bo40", 140}}) {
-        const auto result = runRaw2tvx({"clip.RAW", "flat_%d.dpx", "-bccal.RAW", item.offsetSwitch}, dir.path());
+        const auto result =
+            runRaw2tvx({"clip.RAW", "flat_%d.dpx", "-bccal.RAW", item.offsetSwitch}, dir.path());
         ASSERT_EQ(0, result.exitCode) << result.out;
         EXPECT_EQ(
             "cal.RAW\n32x8 4 frames 24.000 fps\nBlack Level Calibation: min = 600, max = 600, avg = 600\n"
@@ -196,17 +201,19 @@ TEST(Calibration, UnusableBlackFrameIsLeftOut) {
 
     auto result = runRaw2tvx({"clip.RAW", "flat.dpx", "-bcother.RAW"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out;
-    EXPECT_EQ("other.RAW\n64x16 1 frames 24.000 fps\nBlack Level Calibation: min = 600, max = 600, avg = 600\n"
-              "clip.RAW\n32x8 1 frames 24.000 fps\nclip.RAW: the black calibration is 64x16 but the clip is 32x8; "
-              "converting without it\n.\ndone\n",
-              result.out);
+    EXPECT_EQ(
+        "other.RAW\n64x16 1 frames 24.000 fps\nBlack Level Calibation: min = 600, max = 600, avg = 600\n"
+        "clip.RAW\n32x8 1 frames 24.000 fps\nclip.RAW: the black calibration is 64x16 but the clip is 32x8; "
+        "converting without it\n.\ndone\n",
+        result.out);
     EXPECT_EQ(std::vector<Rgb10>(kPixels, Rgb10{value, value, value}), readDpx(dir.file("flat.dpx")).pixels);
 
     result = runRaw2tvx({"clip.RAW", "flat.dpx", "-bcempty.RAW"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out;
-    EXPECT_EQ("empty.RAW\n32x8 0 frames 24.000 fps\nblack calibration clip gave no frame: no black frame is used\n"
-              "clip.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n",
-              result.out);
+    EXPECT_EQ(
+        "empty.RAW\n32x8 0 frames 24.000 fps\nblack calibration clip gave no frame: no black frame is used\n"
+        "clip.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n",
+        result.out);
     EXPECT_EQ(std::vector<Rgb10>(kPixels, Rgb10{value, value, value}), readDpx(dir.file("flat.dpx")).pixels);
 }
 

@@ -18,17 +18,20 @@ namespace {
 
 // A ramp clip whose samples are their own table indices (levels 0 and 16383).
 void makeRampClip(const TempDir& dir, const std::string& name, int width, int height) {
-    makeClip(dir, {"--width", std::to_string(width), "--height", std::to_string(height), "--frames", "1", "--scene",
-                   "ramp", "--black", "0", "--white", "16383", name});
+    makeClip(dir, {"--width", std::to_string(width), "--height", std::to_string(height), "--frames", "1",
+                   "--scene", "ramp", "--black", "0", "--white", "16383", name});
 }
 
 // True when the picture is width x height and its pixels off the border are
 // the bilinear demosaic (-d0) of frame 0 of the ramp from column left, row top.
-::testing::AssertionResult holdsRampRegion(const DpxPicture& picture, int left, int top, int width, int height) {
+::testing::AssertionResult holdsRampRegion(const DpxPicture& picture, int left, int top, int width,
+                                           int height) {
     if (!picture.valid) return ::testing::AssertionFailure() << "not a DPX picture";
     if (picture.width != width || picture.height != height)
         return ::testing::AssertionFailure() << "size " << picture.width << "x" << picture.height;
-    const auto bayer = [left, top](int x, int y) { return logToneEntry(rampSample(left + x, top + y, 0), 0, 16383); };
+    const auto bayer = [left, top](int x, int y) {
+        return logToneEntry(rampSample(left + x, top + y, 0), 0, 16383);
+    };
     for (int y = 1; y < height - 1; ++y)
         for (int x = 1; x < width - 1; ++x)
             if (tenBits(bilinearInterior(bayer, x, y)) != picture.at(x, y))
@@ -74,7 +77,8 @@ TEST(CropWindow, WindowBeyondTheFrameIsIntersectedWithIt) {
                              Case{"-(16,0,96,40)", 16, 0, 48, 16}}) {
         const auto result = runRaw2tvx({"ramp.RAW", "win.dpx", "-d0", item.window}, dir.path());
         ASSERT_EQ(0, result.exitCode) << item.window << result.out;
-        EXPECT_TRUE(holdsRampRegion(readDpx(dir.file("win.dpx")), item.left, item.top, item.width, item.height))
+        EXPECT_TRUE(
+            holdsRampRegion(readDpx(dir.file("win.dpx")), item.left, item.top, item.width, item.height))
             << item.window;
     }
 }

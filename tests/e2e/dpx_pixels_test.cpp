@@ -19,8 +19,12 @@ using testing_support::TempDir;
 
 namespace {
 
-int saturatingAdd(int a, int b) { return std::min(65535, a + b); }
-int flooredSubtract(int a, int b) { return std::max(0, a - b); }
+int saturatingAdd(int a, int b) {
+    return std::min(65535, a + b);
+}
+int flooredSubtract(int a, int b) {
+    return std::max(0, a - b);
+}
 
 // What the vertical post-filter of a demosaic type makes of a flat column of
 // value a in rows 2 to H-3, step by step as the filter is defined: shifted
@@ -132,11 +136,13 @@ TEST(DpxPixels, FlatClipGivesTheToneEntryOfItsLevelForEveryDemosaicType) {
 
         const std::string bytes = readFileBytes(dir.file("flat_00000.dpx"));
         ASSERT_EQ(2048u + kWidth * kHeight * 4, bytes.size()) << item.switchText;
-        EXPECT_EQ(expectedHeader(kWidth, kHeight, "flat_00000.dpx"), bytes.substr(0, 2048)) << item.switchText;
+        EXPECT_EQ(expectedHeader(kWidth, kHeight, "flat_00000.dpx"), bytes.substr(0, 2048))
+            << item.switchText;
         const DpxPicture picture = decodeDpx(bytes);
         ASSERT_TRUE(picture.valid);
         for (int y = 0; y < kHeight; ++y) {
-            const int value = (y >= 2 && y <= kHeight - 3 ? verticalOfFlat(entry, item.debayerType) : entry) >> 6;
+            const int value =
+                (y >= 2 && y <= kHeight - 3 ? verticalOfFlat(entry, item.debayerType) : entry) >> 6;
             for (int x = 0; x < kWidth; ++x)
                 ASSERT_EQ((Rgb10{value, value, value}), picture.at(x, y))
                     << item.switchText << " at " << x << "," << y;
@@ -164,8 +170,8 @@ TEST(DpxPixels, PixelWordsAreBigEndianWithTheLowTwoBitsZero) {
 TEST(DpxPixels, BilinearRampMatchesTheAveragesOfItsToneEntries) {
     TempDir dir;
     constexpr int kWidth = 32, kHeight = 8, kFrames = 3;
-    makeClip(dir, {"--width", "32", "--height", "8", "--frames", "3", "--scene", "ramp", "--black", "0", "--white",
-                   "16383", "ramp.RAW"});
+    makeClip(dir, {"--width", "32", "--height", "8", "--frames", "3", "--scene", "ramp", "--black", "0",
+                   "--white", "16383", "ramp.RAW"});
     const auto result = runRaw2tvx({"ramp.RAW", "ramp_%d.dpx", "-d0"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out;
 

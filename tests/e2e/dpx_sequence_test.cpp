@@ -24,8 +24,8 @@ constexpr int kWidth = 32, kHeight = 8;
 
 // A ramp clip whose samples are their own table indices (levels 0 and 16383).
 void makeRampClip(const TempDir& dir, const std::string& name, int frames) {
-    makeClip(dir, {"--width", "32", "--height", "8", "--frames", std::to_string(frames), "--scene", "ramp", "--black",
-                   "0", "--white", "16383", name});
+    makeClip(dir, {"--width", "32", "--height", "8", "--frames", std::to_string(frames), "--scene", "ramp",
+                   "--black", "0", "--white", "16383", name});
 }
 
 // True when the picture's pixels off the border are those of the bilinear
@@ -37,7 +37,8 @@ void makeRampClip(const TempDir& dir, const std::string& name, int frames) {
     for (int y = 1; y < kHeight - 1; ++y)
         for (int x = 1; x < kWidth - 1; ++x)
             if (tenBits(bilinearInterior(bayer, x, y)) != picture.at(x, y))
-                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is not of frame " << frame;
+                return ::testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is not of frame " << frame;
     return ::testing::AssertionSuccess();
 }
 
@@ -124,8 +125,10 @@ TEST(DpxSequence, WildcardClipNamesWithPercentSignsAreTakenLiterally) {
     makeRampClip(dir, "b%%x%s.RAW", 1);
     const auto result = runRaw2tvx({"*.RAW", "out/*_%d.dpx"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out;
-    EXPECT_EQ("a%d.RAW\n32x8 2 frames 24.000 fps\n..\nb%%x%s.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n", result.out);
-    EXPECT_EQ((std::vector<std::string>{"a%d_0.dpx", "a%d_1.dpx", "b%%x%s_2.dpx"}), directoryNames(dir.file("out")));
+    EXPECT_EQ("a%d.RAW\n32x8 2 frames 24.000 fps\n..\nb%%x%s.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n",
+              result.out);
+    EXPECT_EQ((std::vector<std::string>{"a%d_0.dpx", "a%d_1.dpx", "b%%x%s_2.dpx"}),
+              directoryNames(dir.file("out")));
 }
 
 // -v: the processor count (at most 8) and one line per exported frame.
@@ -135,11 +138,13 @@ TEST(DpxSequence, VerboseRunReportsProcessorsAndEachExportedFrame) {
     const auto result = runRaw2tvx({"ramp.RAW", "v_%d.dpx", "-v"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out;
     const long processors = std::min(::sysconf(_SC_NPROCESSORS_ONLN), 8L);
-    EXPECT_EQ("found " + std::to_string(processors) +
-                  " cpus\nramp.RAW\n32x8 3 frames 24.000 fps\nexport frame 0\nexport frame 1\nexport frame 2\n"
-                  "\ndone\n",
-              result.out);
-    EXPECT_EQ((std::vector<std::string>{"ramp.RAW", "v_0.dpx", "v_1.dpx", "v_2.dpx"}), directoryNames(dir.path()));
+    EXPECT_EQ(
+        "found " + std::to_string(processors) +
+            " cpus\nramp.RAW\n32x8 3 frames 24.000 fps\nexport frame 0\nexport frame 1\nexport frame 2\n"
+            "\ndone\n",
+        result.out);
+    EXPECT_EQ((std::vector<std::string>{"ramp.RAW", "v_0.dpx", "v_1.dpx", "v_2.dpx"}),
+              directoryNames(dir.path()));
 }
 
 // The same command twice gives the same bytes, resampled or not.
@@ -154,7 +159,8 @@ TEST(DpxSequence, TwoRunsOfOneCommandWriteIdenticalFiles) {
             arguments.insert(arguments.end(), switches.begin(), switches.end());
             ASSERT_EQ(0, runRaw2tvx(arguments, dir.path()).exitCode);
         }
-        EXPECT_EQ((std::vector<std::string>{"f_0.dpx", "f_1.dpx", "f_2.dpx"}), directoryNames(dir.file("first")));
+        EXPECT_EQ((std::vector<std::string>{"f_0.dpx", "f_1.dpx", "f_2.dpx"}),
+                  directoryNames(dir.file("first")));
         for (const char* name : {"f_0.dpx", "f_1.dpx", "f_2.dpx"}) {
             const std::string first = readFileBytes(dir.file(std::string("first/") + name));
             ASSERT_GT(first.size(), 2048u);

@@ -54,8 +54,7 @@ inline std::vector<std::string> directoryNames(const std::string& path) {
 
 inline std::uint32_t bigEndian32(const std::string& bytes, std::size_t offset) {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(bytes.at(offset + i));
+    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes.at(offset + i));
     return value;
 }
 
@@ -87,32 +86,39 @@ inline DpxPicture decodeDpx(const std::string& bytes) {
     if (offset + count * 4 > bytes.size()) return picture;
     for (std::size_t i = 0; i < count; ++i) {
         const std::uint32_t word = bigEndian32(bytes, offset + 4 * i);
-        picture.pixels.push_back(Rgb10{static_cast<int>(word >> 22 & 0x3FF), static_cast<int>(word >> 12 & 0x3FF),
+        picture.pixels.push_back(Rgb10{static_cast<int>(word >> 22 & 0x3FF),
+                                       static_cast<int>(word >> 12 & 0x3FF),
                                        static_cast<int>(word >> 2 & 0x3FF)});
     }
     picture.valid = true;
     return picture;
 }
 
-inline DpxPicture readDpx(const std::string& path) { return decodeDpx(testing_support::readFileBytes(path)); }
+inline DpxPicture readDpx(const std::string& path) {
+    return decodeDpx(testing_support::readFileBytes(path));
+}
 
-inline bool toolExists(const std::string& path) { return ::access(path.c_str(), X_OK) == 0; }
+inline bool toolExists(const std::string& path) {
+    return ::access(path.c_str(), X_OK) == 0;
+}
 
 // The same file through FFmpeg's DPX decoder: planar G, B, R of 10-bit
 // little-endian samples. Invalid when FFmpeg cannot decode it.
 inline DpxPicture decodeWithFfmpeg(const std::string& path, int width, int height) {
     DpxPicture picture;
-    const auto result = testing_support::runProgram(
-        {"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "gbrp10le", "-"});
+    const auto result = testing_support::runProgram({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-i", path,
+                                                     "-f", "rawvideo", "-pix_fmt", "gbrp10le", "-"});
     const std::size_t plane = static_cast<std::size_t>(width) * height;
     if (result.exitCode != 0 || result.out.size() != plane * 6) return picture;
     const auto sample = [&](std::size_t planeIndex, std::size_t i) {
         const std::size_t at = (planeIndex * plane + i) * 2;
-        return static_cast<unsigned char>(result.out[at]) | static_cast<unsigned char>(result.out[at + 1]) << 8;
+        return static_cast<unsigned char>(result.out[at]) | static_cast<unsigned char>(result.out[at + 1])
+                                                                << 8;
     };
     picture.width = width;
     picture.height = height;
-    for (std::size_t i = 0; i < plane; ++i) picture.pixels.push_back(Rgb10{sample(2, i), sample(0, i), sample(1, i)});
+    for (std::size_t i = 0; i < plane; ++i)
+        picture.pixels.push_back(Rgb10{sample(2, i), sample(0, i), sample(1, i)});
     picture.valid = true;
     return picture;
 }
@@ -140,13 +146,21 @@ inline int logToneEntry(int index, int lo, int hi, float power = 113.0f) {
 
 // The table entry of a sample of a clip with mkclip's default levels and no
 // black calibration.
-inline int defaultToneEntry(int sample) { return logToneEntry(sample, kDefaultBlack, kDefaultWhite); }
+inline int defaultToneEntry(int sample) {
+    return logToneEntry(sample, kDefaultBlack, kDefaultWhite);
+}
 
 // mkclip's ramp scene.
-inline int rampSample(int x, int y, int frame) { return (7 * x + 131 * y + 1031 * frame) % 16384; }
+inline int rampSample(int x, int y, int frame) {
+    return (7 * x + 131 * y + 1031 * frame) % 16384;
+}
 
-inline int avg2(int a, int b) { return (a + b + 1) >> 1; }
-inline int avg4(int a, int b, int c, int d) { return (a + b + c + d + 2) >> 2; }
+inline int avg2(int a, int b) {
+    return (a + b + 1) >> 1;
+}
+inline int avg4(int a, int b, int c, int d) {
+    return (a + b + c + d + 2) >> 2;
+}
 
 // Bilinear demosaic of one pixel away from the frame's border (1 <= x <= W-2,
 // 1 <= y <= H-2) of a Bayer picture with red at the top-left: the site keeps
@@ -158,16 +172,21 @@ std::array<int, 3> bilinearInterior(const Bayer& bayer, int x, int y) {
     const int c = bayer(x, y);
     const int left = bayer(x - 1, y), right = bayer(x + 1, y), up = bayer(x, y - 1), down = bayer(x, y + 1);
     const int cross = avg4(left, right, up, down);
-    const int diagonal = avg4(bayer(x - 1, y - 1), bayer(x + 1, y - 1), bayer(x - 1, y + 1), bayer(x + 1, y + 1));
+    const int diagonal =
+        avg4(bayer(x - 1, y - 1), bayer(x + 1, y - 1), bayer(x - 1, y + 1), bayer(x + 1, y + 1));
     const bool evenRow = y % 2 == 0, evenColumn = x % 2 == 0;
-    if (evenRow && evenColumn) return {c, cross, diagonal};                   // red site
-    if (!evenRow && !evenColumn) return {diagonal, cross, c};                 // blue site
-    if (evenRow) return {avg2(left, right), c, avg2(up, down)};               // green between reds
-    return {avg2(up, down), c, avg2(left, right)};                            // green between blues
+    if (evenRow && evenColumn) return {c, cross, diagonal};      // red site
+    if (!evenRow && !evenColumn) return {diagonal, cross, c};    // blue site
+    if (evenRow) return {avg2(left, right), c, avg2(up, down)};  // green between reds
+    return {avg2(up, down), c, avg2(left, right)};               // green between blues
 }
 
-inline Rgb10 tenBits(const std::array<int, 3>& rgb16) { return {rgb16[0] >> 6, rgb16[1] >> 6, rgb16[2] >> 6}; }
+inline Rgb10 tenBits(const std::array<int, 3>& rgb16) {
+    return {rgb16[0] >> 6, rgb16[1] >> 6, rgb16[2] >> 6};
+}
 
-inline std::string readText(const std::string& path) { return testing_support::readFileBytes(path); }
+inline std::string readText(const std::string& path) {
+    return testing_support::readFileBytes(path);
+}
 
 }  // namespace e2e

@@ -46,7 +46,8 @@ TEST(OutputSafety, OutputPatternsOutsideTheGrammarAreRefusedBeforeAnyClipIsRead)
         for (const char* clip : {"clip.RAW", "missing.RAW"}) {
             const auto result = runRaw2tvx({clip, pattern}, dir.path());
             EXPECT_EQ(kUsageStatus, result.exitCode) << pattern << " " << clip;
-            EXPECT_EQ(0u, result.out.find("bad output name \"" + std::string(pattern) + "\": ")) << result.out;
+            EXPECT_EQ(0u, result.out.find("bad output name \"" + std::string(pattern) + "\": "))
+                << result.out;
             EXPECT_TRUE(endsWith(result.out, "\n")) << result.out;
             EXPECT_EQ(std::string::npos, result.out.find("fps")) << "a clip was read: " << result.out;
             EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path())) << pattern;
@@ -85,8 +86,9 @@ TEST(OutputSafety, MovieOutputIsNotBuiltAndEndsWithCodeThree) {
     for (const char* movie : {"out.avi", "OUT.MOV"}) {
         const auto result = runRaw2tvx({"clip.RAW", movie}, dir.path());
         EXPECT_EQ(kMovieRefusedStatus, result.exitCode) << movie;
-        EXPECT_EQ(std::string(movie) + ": movie output (.avi, .mov) is not available in this build; write a .dpx "
-                                       "sequence\n",
+        EXPECT_EQ(std::string(movie) +
+                      ": movie output (.avi, .mov) is not available in this build; write a .dpx "
+                      "sequence\n",
                   result.out);
     }
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
@@ -112,14 +114,16 @@ TEST(OutputSafety, OutputThatIsAnInputFileIsRefused) {
         std::vector<std::string> arguments;
         std::string output;
     };
-    for (const Case& item : {Case{{"clip.RAW", "link.dpx"}, "link.dpx"}, Case{{"clip.RAW", "hard.dpx"}, "hard.dpx"},
-                             Case{{"split.RAW", "continuation.dpx"}, "continuation.dpx"},
-                             Case{{"clip.RAW", "calibration.dpx", "-bccal.RAW"}, "calibration.dpx"},
-                             // The clip named after the one being converted is an input too.
-                             Case{{"split.RAW", "clip.RAW", "link.dpx"}, "link.dpx"}}) {
+    for (const Case& item :
+         {Case{{"clip.RAW", "link.dpx"}, "link.dpx"}, Case{{"clip.RAW", "hard.dpx"}, "hard.dpx"},
+          Case{{"split.RAW", "continuation.dpx"}, "continuation.dpx"},
+          Case{{"clip.RAW", "calibration.dpx", "-bccal.RAW"}, "calibration.dpx"},
+          // The clip named after the one being converted is an input too.
+          Case{{"split.RAW", "clip.RAW", "link.dpx"}, "link.dpx"}}) {
         const auto result = runRaw2tvx(item.arguments, dir.path());
         EXPECT_EQ(kUsageStatus, result.exitCode) << item.output << result.out;
-        EXPECT_NE(std::string::npos, result.out.find(item.output + " is one of the input clips' files")) << result.out;
+        EXPECT_NE(std::string::npos, result.out.find(item.output + " is one of the input clips' files"))
+            << result.out;
         EXPECT_TRUE(endsWith(result.out, "\ndone\n")) << result.out;
     }
     EXPECT_EQ(clip, readFileBytes(dir.file("clip.RAW")));
@@ -140,9 +144,10 @@ TEST(OutputSafety, WildcardOutputThatIsALaterClipIsRefused) {
     const std::string clip = readFileBytes(dir.file("b.RAW"));
     const auto result = runRaw2tvx({"*.RAW", "out/*_%d.dpx"}, dir.path());
     EXPECT_EQ(kUsageStatus, result.exitCode) << result.out;
-    EXPECT_EQ("a.RAW\n32x8 2 frames 24.000 fps\nout/a_0.dpx is one of the input clips' files: not writing over it\n"
-              "\ndone\n",
-              result.out);
+    EXPECT_EQ(
+        "a.RAW\n32x8 2 frames 24.000 fps\nout/a_0.dpx is one of the input clips' files: not writing over it\n"
+        "\ndone\n",
+        result.out);
     EXPECT_EQ(clip, readFileBytes(dir.file("b.RAW")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("out/a_0.dpx")));
     EXPECT_EQ(std::vector<std::string>{"a_0.dpx"}, directoryNames(dir.file("out")));
@@ -170,7 +175,8 @@ TEST(OutputSafety, MissingOutputDirectoryEndsWithCodeSeven) {
     makeSmallClip(dir, "clip.RAW");
     const auto result = runRaw2tvx({"clip.RAW", "nowhere/f_%d.dpx"}, dir.path());
     EXPECT_EQ(kOutputIncompleteStatus, result.exitCode) << result.out;
-    EXPECT_NE(std::string::npos, result.out.find("cannot write DPX file " + absoluteName(dir, "nowhere/f_0.dpx") + ": "))
+    EXPECT_NE(std::string::npos,
+              result.out.find("cannot write DPX file " + absoluteName(dir, "nowhere/f_0.dpx") + ": "))
         << result.out;
     EXPECT_TRUE(endsWith(result.out, "\ndone\n")) << result.out;
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
@@ -179,7 +185,8 @@ TEST(OutputSafety, MissingOutputDirectoryEndsWithCodeSeven) {
     std::filesystem::create_directory(dir.file("taken.dpx"));
     const auto taken = runRaw2tvx({"clip.RAW", "taken.dpx"}, dir.path());
     EXPECT_EQ(kOutputIncompleteStatus, taken.exitCode) << taken.out;
-    EXPECT_NE(std::string::npos, taken.out.find("cannot write DPX file " + absoluteName(dir, "taken.dpx") + ": "))
+    EXPECT_NE(std::string::npos,
+              taken.out.find("cannot write DPX file " + absoluteName(dir, "taken.dpx") + ": "))
         << taken.out;
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.dpx")));
     EXPECT_EQ((std::vector<std::string>{"clip.RAW", "taken.dpx"}), directoryNames(dir.path()));
