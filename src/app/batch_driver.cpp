@@ -90,6 +90,7 @@ int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagLis
     createPool(run.pool, processors);
 
     if (const StepOutcome outcome = checkOutputArgument(run)) return finishRun(run, *outcome);
+    rememberInputClips(run);
     run.exporter = DPXSequenceExporter(settings.outputPath);
     if (settings.verbose) std::printf("found %d cpus\n", std::min(processors, 8));
     run.frameCounter = 0;

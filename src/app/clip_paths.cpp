@@ -22,7 +22,13 @@ std::string listedBaseName(const std::string& fileName) { return clipBasePath(fi
 std::string wildcardOutputName(const std::string& outputPath, const std::string& baseName) {
     const std::size_t star = outputPath.find('*');
     if (star == std::string::npos) return outputPath;
-    return outputPath.substr(0, star) + baseName + outputPath.substr(star + 1);
+    // The base name is literal text inside a numbered-file pattern.
+    std::string literalName;
+    for (char c : baseName) {
+        literalName += c;
+        if (c == '%') literalName += '%';
+    }
+    return outputPath.substr(0, star) + literalName + outputPath.substr(star + 1);
 }
 
 bool containsWildcard(const std::string& path) { return path.find('*') != std::string::npos; }

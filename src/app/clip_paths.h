@@ -13,7 +13,8 @@ std::string clipBasePath(const std::string& rawPath);
 std::string listedBaseName(const std::string& fileName);
 
 // The output name of a clip in wildcard mode: the output argument with its
-// first '*' replaced by the clip's base name.
+// first '*' replaced by the clip's base name, whose '%' signs are doubled so
+// that the name stays a pattern with the output argument's conversion only.
 std::string wildcardOutputName(const std::string& outputPath, const std::string& baseName);
 
 bool containsWildcard(const std::string& path);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/clip_paths.h"
 #include "app/exit_codes.h"
+#include "app/path_kind.h"
 #include "files/output_pattern.h"
 #include "platform/directory.h"
 
@@ -40,6 +42,23 @@ void rememberClipFiles(BatchRun& run, const std::string& basePath) {
         std::snprintf(suffix, sizeof suffix, ".R%02d", index);
         if (!remember(basePath + suffix)) break;
     }
+}
+
+void rememberInputClips(BatchRun& run) {
+    const auto rememberArgument = [&run](const std::string& argument) {
+        if (argument.empty() || classifyPath(argument) != PathKind::Raw) return;
+        const std::string rawPath = rebuildClipPath(argument);
+        if (rawPath[0] == '-') return;
+        if (!containsWildcard(rawPath)) {
+            rememberClipFiles(run, clipBasePath(rawPath));
+            return;
+        }
+        const std::string directory = platform::directoryPart(rawPath);
+        for (const platform::DirectoryEntry& entry : platform::listMatchingFiles(rawPath))
+            rememberClipFiles(run, directory + listedBaseName(entry.name));
+    };
+    rememberArgument(run.settings.blackCalibrationPath);
+    for (int index = 1; index < run.argc; ++index) rememberArgument(run.argv[index]);
 }
 
 bool outputIsAnInput(const BatchRun& run, const std::string& outputName) {

@@ -11,5 +11,10 @@ StepOutcome checkOutputArgument(const BatchRun& run);
 // so that no output replaces them.
 void rememberClipFiles(BatchRun& run, const std::string& basePath);
 
+// Records the files of every clip the run may read, the black calibration
+// clip included: those named by the arguments and those their wildcards
+// match, so that an output naming a clip converted later is refused as well.
+void rememberInputClips(BatchRun& run);
+
 // True when the named output file is one of the clips' files.
 bool outputIsAnInput(const BatchRun& run, const std::string& outputName);

@@ -1,50 +1,57 @@
-// The binary reading generated clips: what it prints and how it exits.
+// The binary reading generated clips: what it prints and how it exits. Every
+// frame is exported to one DPX file (".") or, for an output beginning with
+// "null", processed without a mark.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "e2e/e2e_clips.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
-using testing_support::runMkclip;
+using e2e::kClipUnusableStatus;
+using e2e::kNotRawClipStatus;
+using e2e::makeClip;
 using testing_support::runRaw2tvx;
 using testing_support::TempDir;
 using testing_support::writeFileBytes;
 
 namespace {
 
-constexpr int kNotRawClipStatus = 255;  // exit(-1) as a shell sees it
-constexpr int kClipUnusableStatus = 6;
-
-void makeClip(const TempDir& dir, const std::vector<std::string>& arguments) {
-    const auto result = runMkclip(arguments, dir.path());
-    ASSERT_EQ(0, result.exitCode) << result.err;
-}
-
 // A clip in three files: 2370 frames of 1920 x 1080 x 14 / 8 = 3628800 bytes.
 // Frame 1183 straddles .RAW and .R00, frame 2367 .R00 and .R01, which holds the trailer.
+// Only frame 0 has content; the rest are holes, so the files cost little disk.
 void makeThreeFileClip(const TempDir& dir, const std::string& name) {
     makeClip(dir, {"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "flat",
                    "--content-frames", "0", name});
 }
+
+// A small window keeps the demosaic and the DPX files of the big clip cheap;
+// the reader still reads whole frames.
+const char kSmallWindow[] = "-(0,0,32,8)";
 
 }  // namespace
 
 TEST(ClipReaderRun, ReadsEveryFrameOfASingleFileClip) {
     TempDir dir;
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "10", "--rate", "23976", "clip.RAW"});
-    auto result = runRaw2tvx({"clip.RAW"}, dir.path());
+    auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.RAW\n64x32 10 frames 23.976 fps\n..........\ndone\n", result.out);
 
+    // An output beginning with "null": the same frames, no marks.
+    result = runRaw2tvx({"clip.RAW", "null.dpx"}, dir.path());
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ("clip.RAW\n64x32 10 frames 23.976 fps\n\ndone\n", result.out);
+
     // The same clip named by its .R00 form in other letters: the report
     // names the file found, the failure message the argument.
-    result = runRaw2tvx({"CLIP.r00"}, dir.path());
+    result = runRaw2tvx({"CLIP.r00", "out.dpx"}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.RAW\n64x32 10 frames 23.976 fps\n..........\ndone\n", result.out);
-    result = runRaw2tvx({"other.r00"}, dir.path());
+    result = runRaw2tvx({"other.r00", "out.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("other.r00 file could not be opened\n\ndone\n", result.out);
 }
@@ -55,7 +62,7 @@ TEST(ClipReaderRun, ReadsPlainAndTwelveBitClips) {
                    "plain.RAW"});
     makeClip(dir, {"--width", "68", "--height", "30", "--frames", "3", "--packing", "12", "--rate", "59940",
                    "ten.RAW"});
-    auto result = runRaw2tvx({"plain.RAW", "ten.RAW"}, dir.path());
+    auto result = runRaw2tvx({"plain.RAW", "ten.RAW", "out.dpx"}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("plain.RAW\n64x32 4 frames 30.000 fps\n....ten.RAW\n68x30 3 frames 59.940 fps\n...\ndone\n",
               result.out);
@@ -65,15 +72,21 @@ TEST(ClipReaderRun, FollowsTheStreamAcrossContinuationFiles) {
     TempDir dir;
     makeThreeFileClip(dir, "clip.raw");
     // Frames 1182 to 1184: the second one is completed from .R00.
-    auto result = runRaw2tvx({"CLIP.RAW", "-i1182", "-o1185"}, dir.path());
+    auto result = runRaw2tvx({"CLIP.RAW", "out.dpx", "-i1182", "-o1185", kSmallWindow}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.r01\n1920x1080 2370 frames 24.000 fps\n.\nclip.r00\n..\ndone\n", result.out);
 
     // Skipping 2366 frames crosses into .R00; reading 2367 crosses into .R01;
     // the read after frame 2369 meets the trailer.
-    result = runRaw2tvx({"CLIP.RAW", "-i2366"}, dir.path());
+    result = runRaw2tvx({"CLIP.RAW", "out.dpx", "-i2366", kSmallWindow}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.r01\n1920x1080 2370 frames 24.000 fps\n\nskip to clip.r00\n.\nclip.r01\n...\ndone\n",
+              result.out);
+
+    // The same lines without marks when nothing is exported.
+    result = runRaw2tvx({"CLIP.RAW", "null.dpx", "-i2366", kSmallWindow}, dir.path());
+    EXPECT_EQ(0, result.exitCode);
+    EXPECT_EQ("clip.r01\n1920x1080 2370 frames 24.000 fps\n\nskip to clip.r00\n\nclip.r01\n\ndone\n",
               result.out);
 }
 
@@ -81,7 +94,7 @@ TEST(ClipReaderRun, EndsTheRunWhenAContinuationFileIsMissing) {
     TempDir dir;
     makeThreeFileClip(dir, "clip.RAW");
     ASSERT_EQ(0, std::remove(dir.file("clip.R00").c_str()));
-    const auto result = runRaw2tvx({"clip.RAW"}, dir.path());
+    const auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("clip.RAW file could not be opened\n\ndone\n", result.out);
 }
@@ -90,19 +103,20 @@ TEST(ClipReaderRun, ReportsFilesWithoutATrailer) {
     TempDir dir;
     // Wrong magic and no .R00 beside it: the open of .R00 fails, naming the argument.
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "--magic", "RAWX", "clip.RAW"});
-    auto result = runRaw2tvx({"clip.RAW"}, dir.path());
+    auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("clip.RAW file could not be opened\n\ndone\n", result.out);
 
     // A file shorter than a trailer is a file without the magic.
     writeFileBytes(dir.file("short.RAW"), "RAWM" + std::string(100, '\1'));
-    result = runRaw2tvx({"short.RAW"}, dir.path());
+    result = runRaw2tvx({"short.RAW", "out.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("short.RAW file could not be opened\n\ndone\n", result.out);
 
     // A trailer cut short is no trailer either.
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "--trailer-bytes", "100", "cut.RAW"});
-    result = runRaw2tvx({"cut.RAW"}, dir.path());
+    result = runRaw2tvx({"cut.RAW", "out.dpx"}, dir.path());
+    EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("cut.RAW file could not be opened\n\ndone\n", result.out);
 
     // .RAW and all of .R00 to .R98 without the magic.
@@ -112,7 +126,7 @@ TEST(ClipReaderRun, ReportsFilesWithoutATrailer) {
         std::snprintf(name, sizeof name, "none.R%02d", index);
         writeFileBytes(dir.file(name), std::string(200, 'y'));
     }
-    result = runRaw2tvx({"none.RAW"}, dir.path());
+    result = runRaw2tvx({"none.RAW", "out.dpx"}, dir.path());
     EXPECT_EQ(kNotRawClipStatus, result.exitCode);
     EXPECT_EQ("Not an RAW file\n", result.out);
 }
@@ -120,9 +134,10 @@ TEST(ClipReaderRun, ReportsFilesWithoutATrailer) {
 TEST(ClipReaderRun, RefusesOtherTrailerVersions) {
     TempDir dir;
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "--version", "2", "clip.RAW"});
-    const auto result = runRaw2tvx({"clip.RAW"}, dir.path());
+    const auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
     EXPECT_EQ(kNotRawClipStatus, result.exitCode);
     EXPECT_EQ("version 2\n", result.out);
+    EXPECT_FALSE(e2e::fileExists(dir.file("out.dpx")));
 }
 
 TEST(ClipReaderRun, RefusesTrailersWhoseSizesCannotDescribeAReadableClip) {
@@ -156,7 +171,7 @@ TEST(ClipReaderRun, RefusesTrailersWhoseSizesCannotDescribeAReadableClip) {
             arguments.insert(arguments.end(), {"--frames", "1"});
         arguments.push_back("bad.RAW");
         makeClip(dir, arguments);
-        const auto result = runRaw2tvx({"bad.RAW"}, dir.path());
+        const auto result = runRaw2tvx({"bad.RAW", "out.dpx"}, dir.path());
         EXPECT_EQ(kNotRawClipStatus, result.exitCode) << item.message;
         EXPECT_EQ("bad.RAW: unreadable clip trailer, " + item.message + "\n", result.out);
     }

@@ -1,0 +1,104 @@
+// Which part of the frame becomes the picture: the width rounded down to a
+// multiple of 16, a source window, a window reaching beyond the frame, and
+// windows that leave too little.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/e2e_clips.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+using namespace e2e;
+using testing_support::runRaw2tvx;
+using testing_support::TempDir;
+
+namespace {
+
+// A ramp clip whose samples are their own table indices (levels 0 and 16383).
+void makeRampClip(const TempDir& dir, const std::string& name, int width, int height) {
+    makeClip(dir, {"--width", std::to_string(width), "--height", std::to_string(height), "--frames", "1",
+                   "--scene", "ramp", "--black", "0", "--white", "16383", name});
+}
+
+// True when the picture is width x height and its pixels off the border are
+// the bilinear demosaic (-d0) of frame 0 of the ramp from column left, row top.
+::testing::AssertionResult holdsRampRegion(const DpxPicture& picture, int left, int top, int width,
+                                           int height) {
+    if (!picture.valid) return ::testing::AssertionFailure() << "not a DPX picture";
+    if (picture.width != width || picture.height != height)
+        return ::testing::AssertionFailure() << "size " << picture.width << "x" << picture.height;
+    const auto bayer = [left, top](int x, int y) {
+        return logToneEntry(rampSample(left + x, top + y, 0), 0, 16383);
+    };
+    for (int y = 1; y < height - 1; ++y)
+        for (int x = 1; x < width - 1; ++x)
+            if (tenBits(bilinearInterior(bayer, x, y)) != picture.at(x, y))
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y;
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// A 1928-wide frame is cut to 1920 columns from the left.
+TEST(CropWindow, WidthIsCutToAMultipleOfSixteen) {
+    TempDir dir;
+    makeRampClip(dir, "wide.RAW", 1928, 8);
+    const auto result = runRaw2tvx({"wide.RAW", "wide.dpx", "-d0"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    EXPECT_EQ("wide.RAW\n1928x8 1 frames 24.000 fps\n.\ndone\n", result.out);
+    EXPECT_EQ(2048u + 1920 * 8 * 4, readText(dir.file("wide.dpx")).size());
+    EXPECT_TRUE(holdsRampRegion(readDpx(dir.file("wide.dpx")), 0, 0, 1920, 8));
+}
+
+// -(x1,y1,x2,y2) picks columns x1..x2-1 and rows y1..y2-1; odd corners move
+// in by one and the size grows to a multiple of 16 by an even height.
+TEST(CropWindow, WindowPicksItsRegion) {
+    TempDir dir;
+    makeRampClip(dir, "ramp.RAW", 64, 16);
+    for (const char* window : {"-(16,4,48,12)", "-(15,3,47,11)"}) {
+        const auto result = runRaw2tvx({"ramp.RAW", "win.dpx", "-d0", window}, dir.path());
+        ASSERT_EQ(0, result.exitCode) << window << result.out;
+        EXPECT_EQ("ramp.RAW\n64x16 1 frames 24.000 fps\n.\ndone\n", result.out);
+        EXPECT_TRUE(holdsRampRegion(readDpx(dir.file("win.dpx")), 16, 4, 32, 8)) << window;
+    }
+}
+
+// A window reaching beyond the frame keeps the part inside it.
+TEST(CropWindow, WindowBeyondTheFrameIsIntersectedWithIt) {
+    TempDir dir;
+    makeRampClip(dir, "ramp.RAW", 64, 16);
+    struct Case {
+        const char* window;
+        int left, top, width, height;
+    };
+    for (const Case& item : {Case{"-(32,4,96,12)", 32, 4, 32, 8}, Case{"-(32,8,64,24)", 32, 8, 32, 8},
+                             Case{"-(16,0,96,40)", 16, 0, 48, 16}}) {
+        const auto result = runRaw2tvx({"ramp.RAW", "win.dpx", "-d0", item.window}, dir.path());
+        ASSERT_EQ(0, result.exitCode) << item.window << result.out;
+        EXPECT_TRUE(
+            holdsRampRegion(readDpx(dir.file("win.dpx")), item.left, item.top, item.width, item.height))
+            << item.window;
+    }
+}
+
+// Nothing left of the frame is a usage error; a picture below 16 x 6 cannot
+// be demosaiced and ends the run as an unusable clip. Neither writes a file.
+TEST(CropWindow, WindowsLeavingTooLittleEndTheRun) {
+    TempDir dir;
+    makeRampClip(dir, "ramp.RAW", 64, 16);
+    for (const char* window : {"-(64,0,96,8)", "-(56,0,72,8)", "-(0,16,32,24)"}) {
+        const auto result = runRaw2tvx({"ramp.RAW", "win.dpx", window}, dir.path());
+        EXPECT_EQ(kUsageStatus, result.exitCode) << window << result.out;
+        EXPECT_NE(std::string::npos, result.out.find("leaves nothing of the 64x16 frame")) << result.out;
+        EXPECT_EQ(std::string::npos, result.out.find('.' + std::string("\ndone"))) << result.out;
+        EXPECT_EQ(std::vector<std::string>{"ramp.RAW"}, directoryNames(dir.path())) << window;
+    }
+
+    const auto small = runRaw2tvx({"ramp.RAW", "win.dpx", "-(0,0,16,4)"}, dir.path());
+    EXPECT_EQ(kClipUnusableStatus, small.exitCode) << small.out;
+    EXPECT_NE(std::string::npos, small.out.find("16x4 picture is too small")) << small.out;
+    EXPECT_EQ("\ndone\n", small.out.substr(small.out.size() - 6));
+    EXPECT_EQ(std::vector<std::string>{"ramp.RAW"}, directoryNames(dir.path()));
+}
