@@ -110,9 +110,11 @@ StepOutcome runFrameLoop(BatchRun& run) {
     while (!run.stop) {
         const FrameReadOutcome read = run.reader.readFrame(bayer);
         if (read == FrameReadOutcome::ClipEnded) break;
+        // 12-bit frames are unpacked whole, rows of the frame's width like
+        // every other frame, and then cropped like them.
         if (read == FrameReadOutcome::PackedFrame)
-            unpackFrame(run.reader.packedFrame(), bayer, black, run.toneTable, run.crop.cropWidth,
-                        run.crop.cropHeight, trailer.width, trailer.height, trailer.packing, run.pass);
+            unpackFrame(run.reader.packedFrame(), bayer, black, run.toneTable, trailer.width, trailer.height,
+                        trailer.width, trailer.height, trailer.packing, run.pass);
         if (calibration) {
             ++run.calibrationFramesRead;
         } else if (const StepOutcome outcome = processFrame(run)) {

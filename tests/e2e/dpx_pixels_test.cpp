@@ -189,6 +189,30 @@ TEST(DpxPixels, BilinearRampMatchesTheAveragesOfItsToneEntries) {
     }
 }
 
+// A 12-bit clip holds the top 10 bits of each sample, without the tone
+// table, and rows stored bottom first. Its frames are 40 samples wide, so the
+// picture is the left 32 columns: the rows must be cut from 40-sample rows.
+TEST(DpxPixels, TwelveBitClipIsTurnedUprightAndCroppedLikeAnyOther) {
+    TempDir dir;
+    constexpr int kWidth = 32, kHeight = 8;
+    makeClip(dir, {"--width", "40", "--height", "8", "--frames", "2", "--scene", "ramp", "--packing", "12",
+                   "ramp12.RAW"});
+    const auto result = runRaw2tvx({"ramp12.RAW", "ramp12_%d.dpx", "-d0"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    for (int frame = 0; frame < 2; ++frame) {
+        const std::string name = "ramp12_" + std::to_string(frame) + ".dpx";
+        const DpxPicture picture = readDpx(dir.file(name));
+        ASSERT_TRUE(picture.valid) << name;
+        ASSERT_EQ(kWidth, picture.width);
+        ASSERT_EQ(kHeight, picture.height);
+        const auto bayer = [frame](int x, int y) { return (rampSample(x, y, frame) >> 4) * 64; };
+        for (int y = 1; y < kHeight - 1; ++y)
+            for (int x = 1; x < kWidth - 1; ++x)
+                ASSERT_EQ(tenBits(bilinearInterior(bayer, x, y)), picture.at(x, y))
+                    << name << " at " << x << "," << y;
+    }
+}
+
 // FFmpeg's DPX decoder and OpenImageIO read the same size, format and values.
 TEST(DpxPixels, IndependentReadersSeeTheSamePicture) {
     TempDir dir;
