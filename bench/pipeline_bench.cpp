@@ -49,8 +49,8 @@ std::vector<std::uint8_t> makePackedFrame(int width, int height) {
             if ((x / 64 + y / 64) % 5 == 0) value = 14000.0;
             if (value < 0) value = 0;
             if (value > 16383) value = 16383;
-            samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
-                static_cast<std::uint16_t>(value);
+            samples[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                    static_cast<std::size_t>(x)] = static_cast<std::uint16_t>(value);
         }
     std::vector<std::uint8_t> packed(samples.size() * 14 / 8);
     for (std::size_t group = 0; group < samples.size() / 8; ++group)

@@ -42,7 +42,8 @@ StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::
             samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
             return std::nullopt;
         const std::string& output = run.settings.outputPath;
-        run.exporter = DPXSequenceExporter(run.wildcardMode == 2 ? wildcardOutputName(output, baseName) : output);
+        run.exporter =
+            DPXSequenceExporter(run.wildcardMode == 2 ? wildcardOutputName(output, baseName) : output);
     }
     return convertClip(run, basePath);
 }
@@ -96,7 +97,8 @@ int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagLis
     run.frameCounter = 0;
 
     int firstPass = 1;
-    if (!settings.blackCalibrationPath.empty() && classifyPath(settings.blackCalibrationPath) == PathKind::Raw) {
+    if (!settings.blackCalibrationPath.empty() &&
+        classifyPath(settings.blackCalibrationPath) == PathKind::Raw) {
         if (containsWildcard(settings.blackCalibrationPath)) {
             const DarkClipSearch search = findDarkClip(settings.blackCalibrationPath);
             if (search.outcome == DarkClipOutcome::NoMatch) {

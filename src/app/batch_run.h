@@ -38,7 +38,7 @@ struct BatchRun {
     WorkerPool pool;
     std::vector<std::uint16_t> toneTable = std::vector<std::uint16_t>(kToneTableEntries);
     RawClipReader reader;
-    BlackFrame black;  // empty until a calibration pass has measured one
+    BlackFrame black;              // empty until a calibration pass has measured one
     bool blackFrameInUse = false;  // for the clip being converted
     FrameBuffers buffers;
     RgbResampler resampler;
@@ -46,8 +46,8 @@ struct BatchRun {
     int outputWidth = 0;
     int outputHeight = 0;
 
-    int pass = 0;             // 0 calibration, else the index of the argument being converted
-    int wildcardMode = 0;     // 0 none, 1 wildcard input, 2 wildcard input and output
+    int pass = 0;              // 0 calibration, else the index of the argument being converted
+    int wildcardMode = 0;      // 0 none, 1 wildcard input, 2 wildcard input and output
     std::string passArgument;  // the argument that named the clips of this pass, for messages
     std::uint64_t frameCounter = 0;
     bool stop = false;

@@ -4,8 +4,8 @@
 
 #include "app/demosaic_jobs.h"
 #include "app/dpx_output.h"
-#include "app/run_checks.h"
 #include "app/exit_codes.h"
+#include "app/run_checks.h"
 #include "imaging/demosaic.h"
 #include "raw/clip_frame_rate.h"
 #include "raw/unpack.h"
@@ -14,7 +14,9 @@ namespace {
 
 const RunStop kClipUnusable{exit_codes::kClipUnusable, true};
 
-bool isCalibration(const BatchRun& run) { return run.pass == 0; }
+bool isCalibration(const BatchRun& run) {
+    return run.pass == 0;
+}
 
 void takeClipFrameRate(ConversionSettings& settings, const RawClipTrailer& trailer) {
     const ClipFrameRate rate = clipFrameRate(trailer.frameRateMilli);
@@ -62,8 +64,8 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
         }
         if (!run.resampler.configure(run.crop.cropWidth, run.crop.cropHeight, run.outputWidth,
                                      run.outputHeight)) {
-            std::printf("could not resample %dx%d pictures to %dx%d\n", run.crop.cropWidth, run.crop.cropHeight,
-                        run.outputWidth, run.outputHeight);
+            std::printf("could not resample %dx%d pictures to %dx%d\n", run.crop.cropWidth,
+                        run.crop.cropHeight, run.outputWidth, run.outputHeight);
             return kClipUnusable;
         }
     }
@@ -129,7 +131,8 @@ StepOutcome runFrameLoop(BatchRun& run) {
                 break;
             }
         }
-        if (static_cast<std::uint64_t>(settings.inPoint) + run.frameCounter >= settings.outPoint) run.stop = true;
+        if (static_cast<std::uint64_t>(settings.inPoint) + run.frameCounter >= settings.outPoint)
+            run.stop = true;
     }
     return std::nullopt;
 }

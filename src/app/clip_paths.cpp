@@ -17,7 +17,9 @@ std::string clipBasePath(const std::string& rawPath) {
     return rawPath.size() >= 4 ? rawPath.substr(0, rawPath.size() - 4) : rawPath;
 }
 
-std::string listedBaseName(const std::string& fileName) { return clipBasePath(fileName); }
+std::string listedBaseName(const std::string& fileName) {
+    return clipBasePath(fileName);
+}
 
 std::string wildcardOutputName(const std::string& outputPath, const std::string& baseName) {
     const std::size_t star = outputPath.find('*');
@@ -31,14 +33,17 @@ std::string wildcardOutputName(const std::string& outputPath, const std::string&
     return outputPath.substr(0, star) + literalName + outputPath.substr(star + 1);
 }
 
-bool containsWildcard(const std::string& path) { return path.find('*') != std::string::npos; }
+bool containsWildcard(const std::string& path) {
+    return path.find('*') != std::string::npos;
+}
 
 bool samePathIgnoringCase(const std::string& a, const std::string& b) {
     const std::string first = platform::absolutePath(a);
     const std::string second = platform::absolutePath(b);
     if (first.size() != second.size()) return platform::sameFile(a, b);
     for (std::size_t i = 0; i < first.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(first[i])) != std::tolower(static_cast<unsigned char>(second[i])))
+        if (std::tolower(static_cast<unsigned char>(first[i])) !=
+            std::tolower(static_cast<unsigned char>(second[i])))
             return platform::sameFile(a, b);
     }
     return true;

@@ -42,8 +42,8 @@ bool computeCropGeometry(ConversionSettings& settings, int frameWidth, int frame
         if (message) {
             char text[160];
             std::snprintf(text, sizeof text, "window (%d,%d,%d,%d) leaves nothing of the %dx%d frame",
-                          settings.windowLeft, settings.windowTop, settings.windowRight, settings.windowBottom,
-                          frameWidth, frameHeight);
+                          settings.windowLeft, settings.windowTop, settings.windowRight,
+                          settings.windowBottom, frameWidth, frameHeight);
             *message = text;
         }
         return false;

@@ -7,7 +7,9 @@ namespace {
 constexpr std::size_t kAlignment = 64;
 }
 
-void SampleBuffer::Free::operator()(std::uint16_t* samples) const { std::free(samples); }
+void SampleBuffer::Free::operator()(std::uint16_t* samples) const {
+    std::free(samples);
+}
 
 bool SampleBuffer::allocate(std::size_t count) {
     release();

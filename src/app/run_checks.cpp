@@ -63,5 +63,6 @@ void rememberInputClips(BatchRun& run) {
 
 bool outputIsAnInput(const BatchRun& run, const std::string& outputName) {
     const auto identity = platform::fileIdentity(outputName);
-    return identity && std::find(run.inputFiles.begin(), run.inputFiles.end(), *identity) != run.inputFiles.end();
+    return identity &&
+           std::find(run.inputFiles.begin(), run.inputFiles.end(), *identity) != run.inputFiles.end();
 }

@@ -22,10 +22,10 @@ bool RgbResampler::configure(int sourceWidth, int sourceHeight, int targetWidth,
         return true;
     sws_freeContext(s.context);
     // Our frames hold native 16-bit samples; on x86-64 that is little-endian.
-    s.context = sws_getContext(sourceWidth, sourceHeight, AV_PIX_FMT_RGB48LE, targetWidth, targetHeight,
-                               AV_PIX_FMT_RGB48LE, SWS_LANCZOS | SWS_ACCURATE_RND | SWS_BITEXACT |
-                                                       SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP,
-                               nullptr, nullptr, nullptr);
+    s.context = sws_getContext(
+        sourceWidth, sourceHeight, AV_PIX_FMT_RGB48LE, targetWidth, targetHeight, AV_PIX_FMT_RGB48LE,
+        SWS_LANCZOS | SWS_ACCURATE_RND | SWS_BITEXACT | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP, nullptr,
+        nullptr, nullptr);
     s.sourceWidth = sourceWidth;
     s.sourceHeight = sourceHeight;
     s.targetWidth = targetWidth;
@@ -41,7 +41,7 @@ bool RgbResampler::resample(const std::uint16_t* source, std::uint16_t* target) 
     const int sourceStrides[4] = {s.sourceWidth * 6, 0, 0, 0};
     std::uint8_t* targetPlanes[4] = {reinterpret_cast<std::uint8_t*>(target), nullptr, nullptr, nullptr};
     const int targetStrides[4] = {s.targetWidth * 6, 0, 0, 0};
-    const int rows = sws_scale(s.context, sourcePlanes, sourceStrides, 0, s.sourceHeight, targetPlanes,
-                               targetStrides);
+    const int rows =
+        sws_scale(s.context, sourcePlanes, sourceStrides, 0, s.sourceHeight, targetPlanes, targetStrides);
     return rows == s.targetHeight;
 }

@@ -1,15 +1,17 @@
 #include "platform/file.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace platform {
 
-File::~File() { close(); }
+File::~File() {
+    close();
+}
 
 File::File(File&& other) noexcept
     : descriptor_(std::exchange(other.descriptor_, -1)), lastError_(other.lastError_) {}

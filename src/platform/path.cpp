@@ -1,12 +1,12 @@
 #include "platform/path.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "platform/directory.h"
@@ -74,8 +74,12 @@ bool renameReplacing(const std::string& from, const std::string& to, int* error)
     return false;
 }
 
-bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool removeFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
-std::string errorText(int error) { return std::strerror(error); }
+std::string errorText(int error) {
+    return std::strerror(error);
+}
 
 }  // namespace platform
