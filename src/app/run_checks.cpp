@@ -29,18 +29,15 @@ StepOutcome checkOutputArgument(const BatchRun& run) {
 }
 
 void rememberClipFiles(BatchRun& run, const std::string& basePath) {
-    auto remember = [&run](const std::string& path) {
-        const auto identity = platform::fileIdentity(platform::findFileIgnoringCase(path));
-        if (!identity) return false;
+    // Index -1 is the .RAW file; continuations stop at the first one missing.
+    for (int index = -1; index < RawClipReader::kMaxContinuationFiles; ++index) {
+        const auto identity = platform::fileIdentity(clipFilePath(basePath, index));
+        if (!identity) {
+            if (index >= 0) break;
+            continue;
+        }
         if (std::find(run.inputFiles.begin(), run.inputFiles.end(), *identity) == run.inputFiles.end())
             run.inputFiles.push_back(*identity);
-        return true;
-    };
-    remember(basePath + ".RAW");
-    for (int index = 0; index < RawClipReader::kMaxContinuationFiles; ++index) {
-        char suffix[8];
-        std::snprintf(suffix, sizeof suffix, ".R%02d", index);
-        if (!remember(basePath + suffix)) break;
     }
 }
 

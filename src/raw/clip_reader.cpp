@@ -10,15 +10,16 @@
 
 #include "platform/directory.h"
 
-std::string RawClipReader::firstFilePath() const {
-    return platform::findFileIgnoringCase(basePath_ + ".RAW");
+std::string clipFilePath(const std::string& basePath, int fileIndex) {
+    if (fileIndex < 0) return platform::findFileIgnoringCase(basePath + ".RAW");
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".R%02d", fileIndex);
+    return platform::findFileIgnoringCase(basePath + suffix);
 }
 
-std::string RawClipReader::continuationPath(int index) const {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".R%02d", index);
-    return platform::findFileIgnoringCase(basePath_ + suffix);
-}
+std::string RawClipReader::firstFilePath() const { return clipFilePath(basePath_, -1); }
+
+std::string RawClipReader::continuationPath(int index) const { return clipFilePath(basePath_, index); }
 
 ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::string& nameInMessages) {
     close();

@@ -15,6 +15,10 @@ enum class ClipOpenOutcome {
     NotRawClip,  // no trailer, wrong version or unreadable sizes: the process exits with -1
 };
 
+// The path of one file of a clip: base + ".RAW" for index -1, base + ".Rnn"
+// for continuation nn, in whatever letter case the file exists.
+std::string clipFilePath(const std::string& basePath, int fileIndex);
+
 enum class FrameReadOutcome {
     StoredSamples,  // the Bayer frame holds the frame's 16-bit samples as stored
     PackedFrame,    // packedFrame() holds the frame for the unpacker
