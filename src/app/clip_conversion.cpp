@@ -57,6 +57,9 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
         std::printf("out of memory 2\n");
         return kClipUnusable;
     }
+    // A clip of another size may follow one that was resampled: only a clip
+    // whose output size differs from its crop keeps an output picture.
+    run.buffers.output.release();
     if (run.outputWidth != run.crop.cropWidth || run.outputHeight != run.crop.cropHeight) {
         if (!run.buffers.output.allocate(static_cast<std::size_t>(outputBytes / 2))) {
             std::printf("out of memory 3\n");

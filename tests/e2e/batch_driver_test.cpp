@@ -70,6 +70,26 @@ TEST(BatchDriver, ArgumentsOfOneRunShareNumberingAndOutputSize) {
         for (int channel : pixel) ASSERT_NEAR(value, channel, 1);
 }
 
+// A clip whose crop already has the output size is exported as it is, even
+// after a clip that had to be resampled: nothing of the earlier clip's
+// resampling (sizes, picture) is used for it.
+TEST(BatchDriver, ClipAfterAResampledOneIsNotResampled) {
+    TempDir dir;
+    makeFlatClip(dir, "a.RAW", 64, 16, 1, 4096);
+    makeClip(dir, {"--width", "32", "--height", "8", "--frames", "1", "--scene", "ramp", "--black", "0",
+                   "--white", "16383", "b.RAW"});
+    const auto result = runRaw2tvx({"a.RAW", "b.RAW", "o_%d.dpx", "-w32", "-h8", "-d0"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    const DpxPicture picture = readDpx(dir.file("o_1.dpx"));
+    ASSERT_TRUE(picture.valid);
+    ASSERT_EQ(32, picture.width);
+    ASSERT_EQ(8, picture.height);
+    const auto bayer = [](int x, int y) { return logToneEntry(rampSample(x, y, 0), 0, 16383); };
+    for (int y = 1; y < 7; ++y)
+        for (int x = 1; x < 31; ++x)
+            ASSERT_EQ(tenBits(bilinearInterior(bayer, x, y)), picture.at(x, y)) << x << "," << y;
+}
+
 // A clip that cannot be opened ends the run with code 6 after "\ndone\n";
 // the arguments after it are not converted.
 TEST(BatchDriver, UnusableClipEndsTheRunWithCodeSix) {
