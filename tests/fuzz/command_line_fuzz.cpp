@@ -1,0 +1,39 @@
+// Every argument comes from the user. Whatever the arguments, parsing them
+// must not crash or read past them, and the metadata list never grows past
+// its buffer. The input is split at zero bytes into the arguments.
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The echo lines of metadata arguments are not what is tested here.
+    static std::FILE* silenced = std::freopen("/dev/null", "w", stdout);
+    (void)silenced;
+
+    std::vector<std::string> arguments{"raw2tvx"};
+    std::string current;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0) {
+            arguments.push_back(current);
+            current.clear();
+        } else {
+            current.push_back(static_cast<char>(data[i]));
+        }
+    }
+    arguments.push_back(current);
+    std::vector<const char*> argv;
+    for (const auto& argument : arguments) argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
+
+    ConversionSettings settings;
+    MetadataTagList tags;
+    parseCommandLine(static_cast<int>(arguments.size()), argv.data(), settings, tags);
+    assert(tags.used >= 0 && tags.used <= MetadataTagList::kCapacity);
+    assert(tags.used % 4 == 0);
+    return 0;
+}
