@@ -11,6 +11,7 @@
 #include "app/path_kind.h"
 #include "app/run_checks.h"
 #include "platform/directory.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/processors.h"
 #include "raw/black_calibration.h"
 #include "raw/dark_clip.h"
@@ -87,6 +88,7 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
 
 int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagList& tags) {
     BatchRun run(argc, argv, settings, tags);
+    platform::installInterruptCleanup();
     const int processors = platform::processorCount();
     createPool(run.pool, processors);
 

@@ -10,6 +10,7 @@
 #include "files/output_pattern.h"
 #include "files/path_name.h"
 #include "files/temporary_name.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/path.h"
 
 namespace {
@@ -91,6 +92,11 @@ bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, cons
                         "out of memory for a buffer of " + std::to_string(blockBytes) + " bytes");
 
     const std::string temporary = temporaryNameFor(finalName);
+    // An interrupted run removes the file it was writing.
+    platform::setInterruptCleanupPath(temporary.c_str());
+    const struct ForgetTemporary {
+        ~ForgetTemporary() { platform::setInterruptCleanupPath(nullptr); }
+    } forgetTemporary;
     CDPXFileWriter writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), nullptr,
                           nullptr);
     if (!writer.Create(temporary, finalPath.GetWide())) {
@@ -98,8 +104,9 @@ bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, cons
         platform::removeFile(temporary);
         return failFile(failureMessage, finalName, platform::errorText(error));
     }
-    const bool rowsWritten = writeRows(writer, frame, static_cast<std::uint32_t>(width),
-                                       static_cast<std::uint32_t>(height), pitchBytes / 2, blockBuffer.get(), blockRows);
+    const bool rowsWritten =
+        writeRows(writer, frame, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
+                  pitchBytes / 2, blockBuffer.get(), blockRows);
     const int writeError = writer.LastError();
     if (!writer.Close() || !rowsWritten) {
         platform::removeFile(temporary);
