@@ -43,8 +43,7 @@ StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::
             samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
             return std::nullopt;
         const std::string& output = run.settings.outputPath;
-        run.exporter =
-            DPXSequenceExporter(run.wildcardMode == 2 ? wildcardOutputName(output, baseName) : output);
+        run.clipNamePattern = run.wildcardMode == 2 ? wildcardOutputName(output, baseName) : output;
     }
     return convertClip(run, basePath);
 }
@@ -95,6 +94,7 @@ int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagLis
     if (const StepOutcome outcome = checkOutputArgument(run)) return finishRun(run, *outcome);
     rememberInputClips(run);
     run.exporter = DPXSequenceExporter(settings.outputPath);
+    run.clipNamePattern = settings.outputPath;
     if (settings.verbose) std::printf("found %d cpus\n", std::min(processors, 8));
     run.frameCounter = 0;
 

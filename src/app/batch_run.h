@@ -54,7 +54,8 @@ struct BatchRun {
     std::int64_t calibrationFramesRead = 0;
     int calibrationWidth = 0;
     int calibrationHeight = 0;
-    DPXSequenceExporter exporter{""};  // names the DPX files of the clip being converted
+    DPXSequenceExporter exporter{""};  // the run's DPX export, made from the output argument
+    std::string clipNamePattern;       // the DPX names of the clip being converted
 
     // The files of every clip read so far: no output may replace one of them.
     std::vector<platform::FileIdentity> inputFiles;

@@ -49,10 +49,11 @@ bool computeCropGeometry(ConversionSettings& settings, int frameWidth, int frame
         return false;
     }
     // The origin is the window's corner where one is given; a corner that
-    // would put the crop partly outside the frame is moved in, to an even
-    // place so that red stays at the top-left of the crop.
-    crop.left = std::clamp(settings.windowLeft, 0, (frameWidth - cropWidth) & ~1);
-    crop.top = std::clamp(settings.windowTop, 0, (frameHeight - cropHeight) & ~1);
+    // would put the crop partly outside the frame is moved in, and an odd
+    // corner (possible when the window is only partly given) moves to the
+    // even place before it, so red stays at the top-left of the crop.
+    crop.left = std::clamp(settings.windowLeft, 0, frameWidth - cropWidth) & ~1;
+    crop.top = std::clamp(settings.windowTop, 0, frameHeight - cropHeight) & ~1;
     crop.cropWidth = cropWidth;
     crop.cropHeight = cropHeight;
     return true;

@@ -7,6 +7,7 @@
 #include "files/output_pattern.h"
 
 StepOutcome exportDpxFrame(BatchRun& run) {
+    // "null" is decided on the output argument as typed, not on a clip's name.
     if (!run.exporter.ExportsFrames()) return std::nullopt;
 
     const std::uint16_t* picture = run.buffers.rgb.data();
@@ -21,13 +22,14 @@ StepOutcome exportDpxFrame(BatchRun& run) {
 
     const std::int64_t frameNumber =
         static_cast<std::int64_t>(run.settings.inPoint) + static_cast<std::int64_t>(run.frameCounter);
-    const std::string name = formatFrameName(run.exporter.NameFormat(), frameNumber);
+    const std::string name = formatFrameName(run.clipNamePattern, frameNumber);
     if (outputIsAnInput(run, name)) {
         std::printf("%s is one of the input clips' files: not writing over it\n", name.c_str());
         return RunStop{exit_codes::kUsage, true};
     }
     std::string failure;
-    if (!run.exporter.ExportFrame(picture, run.outputWidth, run.outputHeight, frameNumber, &failure)) {
+    if (!WriteDPXFrame(run.clipNamePattern, frameNumber, picture, run.outputWidth, run.outputHeight,
+                       static_cast<std::size_t>(run.outputWidth) * 6, &failure)) {
         std::printf("\n%s\n", failure.c_str());
         return RunStop{exit_codes::kOutputIncomplete, true};
     }

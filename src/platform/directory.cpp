@@ -48,12 +48,12 @@ bool matchesWildcard(const std::string& pattern, const std::string& name) {
     // never recursive, whatever the pattern.
     std::size_t p = 0, n = 0, starPattern = std::string::npos, starName = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || folded(pattern[p]) == folded(name[n]))) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        if (p < pattern.size() && pattern[p] == '*') {
             starPattern = p++;
             starName = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || folded(pattern[p]) == folded(name[n]))) {
+            ++p;
+            ++n;
         } else if (starPattern != std::string::npos) {
             p = starPattern + 1;
             n = ++starName;

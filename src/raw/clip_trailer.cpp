@@ -74,6 +74,9 @@ TrailerProblem findTrailerProblem(const RawClipTrailer& trailer) {
     if (std::uint64_t{trailer.width} * trailer.height * 2 > kMaxFrameBytes)
         return {TrailerField::FrameArea, "the unpacked frame would exceed 1 GiB"};
     if (storesPlainSamples(trailer)) return {};
+    // A packing the unpacker does not know would leave the frames unwritten.
+    if (trailer.packing != kPacking14 && trailer.packing != kPacking12)
+        return {TrailerField::Packing, "only packings 14 and 12 are known"};
     if (trailer.packing == kPacking14 && trailer.width % 8 != 0)
         return {TrailerField::FrameWidth, "packing 14 needs a width that is a multiple of 8"};
     if (trailer.packing == kPacking12 && trailer.width % 4 != 0)
@@ -93,6 +96,8 @@ const char* trailerFieldName(TrailerField field) {
             return "frame bytes (offset 8)";
         case TrailerField::FrameArea:
             return "frame width x height (offsets 4 and 6)";
+        case TrailerField::Packing:
+            return "sample packing (offset 56)";
         case TrailerField::None:
             break;
     }
@@ -109,6 +114,8 @@ std::uint64_t trailerFieldValue(const RawClipTrailer& trailer, TrailerField fiel
             return trailer.frameBytes;
         case TrailerField::FrameArea:
             return std::uint64_t{trailer.width} * trailer.height;
+        case TrailerField::Packing:
+            return static_cast<std::uint32_t>(trailer.packing);
         case TrailerField::None:
             break;
     }

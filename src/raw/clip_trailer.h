@@ -58,7 +58,7 @@ bool storesPlainSamples(const RawClipTrailer& trailer);
 // Bytes the unpacker reads from one packed frame; 0 for a packing it leaves alone.
 std::uint64_t packedFrameBytesNeeded(const RawClipTrailer& trailer);
 
-enum class TrailerField { None, FrameWidth, FrameHeight, FrameBytes, FrameArea };
+enum class TrailerField { None, FrameWidth, FrameHeight, FrameBytes, FrameArea, Packing };
 
 // The first field whose value cannot describe a readable clip, with the reason.
 struct TrailerProblem {

@@ -65,6 +65,16 @@ TEST(CropWindow, WindowPicksItsRegion) {
     }
 }
 
+// A window given only in part is not adjusted, so its corner may be odd; the
+// crop still starts on an even column so that red stays at its top-left.
+TEST(CropWindow, PartialWindowKeepsTheColourPattern) {
+    TempDir dir;
+    makeRampClip(dir, "ramp.RAW", 72, 8);
+    const auto result = runRaw2tvx({"ramp.RAW", "win.dpx", "-d0", "-(5"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    EXPECT_TRUE(holdsRampRegion(readDpx(dir.file("win.dpx")), 4, 0, 64, 8));
+}
+
 // A window reaching beyond the frame keeps the part inside it.
 TEST(CropWindow, WindowBeyondTheFrameIsIntersectedWithIt) {
     TempDir dir;

@@ -131,6 +131,18 @@ TEST(DpxSequence, WildcardClipNamesWithPercentSignsAreTakenLiterally) {
               directoryNames(dir.file("out")));
 }
 
+// Whether frames are exported depends on the output argument as typed: a
+// clip whose name begins with "null" is exported like any other.
+TEST(DpxSequence, ClipNamedNullIsExportedInAWildcardRun) {
+    TempDir dir;
+    makeRampClip(dir, "nullshot.RAW", 2);
+    const auto result = runRaw2tvx({"*.RAW", "*_%d.dpx"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out;
+    EXPECT_EQ("nullshot.RAW\n32x8 2 frames 24.000 fps\n..\ndone\n", result.out);
+    EXPECT_EQ((std::vector<std::string>{"nullshot.RAW", "nullshot_0.dpx", "nullshot_1.dpx"}),
+              directoryNames(dir.path()));
+}
+
 // -v: the processor count (at most 8) and one line per exported frame.
 TEST(DpxSequence, VerboseRunReportsProcessorsAndEachExportedFrame) {
     TempDir dir;

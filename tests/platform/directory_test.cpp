@@ -16,6 +16,8 @@ TEST(Wildcard, MatchesStarsAndQuestionMarksIgnoringCase) {
     EXPECT_FALSE(platform::matchesWildcard("*.RAW", "M0001.R00"));
     EXPECT_FALSE(platform::matchesWildcard("M000?.RAW", "M00010.RAW"));
     EXPECT_FALSE(platform::matchesWildcard("a*b", "acbx"));
+    // A '*' in the pattern is always a wildcard, even facing a '*' in the name.
+    EXPECT_TRUE(platform::matchesWildcard("*x", "*ax"));
 }
 
 TEST(Listing, ReturnsRegularFilesSortedByNameWithSizes) {

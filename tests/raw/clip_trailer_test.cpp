@@ -176,8 +176,8 @@ TEST(ClipTrailer, NamesTheFieldThatCannotDescribeAReadableClip) {
     EXPECT_EQ(TrailerField::None, check(t));
     t.put32(8, 2591999);
     EXPECT_EQ(TrailerField::FrameBytes, check(t));
-    t.put32(56, 7);  // an unknown packing is never unpacked
-    EXPECT_EQ(TrailerField::None, check(t));
+    t.put32(56, 7);  // an unknown packing would leave every frame unwritten
+    EXPECT_EQ(TrailerField::Packing, check(t));
     t = typicalTrailer();
     t.put32(8, (1u << 30) + 1);
     EXPECT_EQ(TrailerField::FrameBytes, check(t));
