@@ -28,6 +28,11 @@ void takeClipFrameRate(ConversionSettings& settings, const RawClipTrailer& trail
 // Crop and output size of a clip being converted, and the pictures they need.
 StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& trailer) {
     ConversionSettings& settings = run.settings;
+    if (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight) {
+        std::printf("a %dx%d frame is too small to demosaic: it needs at least %dx%d\n", trailer.width,
+                    trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
+        return kClipUnusable;
+    }
     std::string message;
     if (!computeCropGeometry(settings, trailer.width, trailer.height, run.crop, &message)) {
         std::printf("%s\n", message.c_str());

@@ -111,4 +111,11 @@ TEST(CropWindow, WindowsLeavingTooLittleEndTheRun) {
     EXPECT_NE(std::string::npos, small.out.find("16x4 picture is too small")) << small.out;
     EXPECT_EQ("\ndone\n", small.out.substr(small.out.size() - 6));
     EXPECT_EQ(std::vector<std::string>{"ramp.RAW"}, directoryNames(dir.path()));
+
+    // A frame narrower than 16 samples is too small whatever the window.
+    makeRampClip(dir, "narrow.RAW", 8, 16);
+    const auto narrow = runRaw2tvx({"narrow.RAW", "narrow.dpx"}, dir.path());
+    EXPECT_EQ(kClipUnusableStatus, narrow.exitCode) << narrow.out;
+    EXPECT_NE(std::string::npos, narrow.out.find("8x16 frame is too small")) << narrow.out;
+    EXPECT_FALSE(fileExists(dir.file("narrow.dpx")));
 }
