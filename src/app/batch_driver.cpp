@@ -7,6 +7,7 @@
 #include "app/batch_run.h"
 #include "app/clip_conversion.h"
 #include "app/clip_paths.h"
+#include "app/dpx_output.h"
 #include "app/exit_codes.h"
 #include "app/path_kind.h"
 #include "app/run_checks.h"
@@ -20,9 +21,13 @@ namespace {
 
 const char kNoMatchMessage[] = "no files with this * pattern was found\n";
 
-// Ends the run: the pool stopped, the buffers released and "\ndone\n" printed,
+// Ends the run: the frame being written finished and the writer joined, then
+// the pool stopped, the buffers released and "\ndone\n" printed,
 // unless the stop skips those steps.
-int finishRun(BatchRun& run, const RunStop& stop) {
+int finishRun(BatchRun& run, RunStop stop) {
+    if (const StepOutcome lastWrite = finishDpxWrite(run); lastWrite && stop.exitCode == exit_codes::kSuccess)
+        stop = *lastWrite;
+    run.dpxWriter.stop();
     if (stop.endOfRunSteps) {
         destroyPool(run.pool);
         run.buffers.release();

@@ -7,6 +7,7 @@
 
 #include "app/conversion_settings.h"
 #include "app/crop_geometry.h"
+#include "app/dpx_writer_thread.h"
 #include "app/frame_buffers.h"
 #include "app/metadata_tag_list.h"
 #include "components/rgb_resampler.h"
@@ -25,7 +26,8 @@ struct RunStop {
 };
 using StepOutcome = std::optional<RunStop>;  // nullopt: the run goes on
 
-// Everything the batch driver keeps for one run, on the main thread.
+// Everything the batch driver keeps for one run, on the main thread; only the
+// picture of a frame handed to dpxWriter is read by its thread until collected.
 struct BatchRun {
     BatchRun(int count, char** vector, ConversionSettings& runSettings, MetadataTagList& runTags)
         : argc(count), argv(vector), settings(runSettings), tags(runTags) {}
@@ -59,4 +61,7 @@ struct BatchRun {
 
     // The files of every clip read so far: no output may replace one of them.
     std::vector<platform::FileIdentity> inputFiles;
+
+    // Last, so that it is joined before the pictures it may be writing go.
+    DpxWriterThread dpxWriter;
 };

@@ -65,8 +65,18 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     // A clip of another size may follow one that was resampled: only a clip
     // whose output size differs from its crop keeps an output picture.
     run.buffers.output.release();
-    if (run.outputWidth != run.crop.cropWidth || run.outputHeight != run.crop.cropHeight) {
-        if (!run.buffers.output.allocate(static_cast<std::size_t>(outputBytes / 2))) {
+    run.buffers.spareRgb.release();
+    run.buffers.spareOutput.release();
+    const bool writesFrames = run.exporter.ExportsFrames();
+    const bool resampling = run.outputWidth != run.crop.cropWidth || run.outputHeight != run.crop.cropHeight;
+    if (writesFrames && !resampling &&
+        !run.buffers.spareRgb.allocate(static_cast<std::size_t>(pictureBytes / 2))) {
+        std::printf("out of memory 2\n");
+        return kClipUnusable;
+    }
+    if (resampling) {
+        if (!run.buffers.output.allocate(static_cast<std::size_t>(outputBytes / 2)) ||
+            (writesFrames && !run.buffers.spareOutput.allocate(static_cast<std::size_t>(outputBytes / 2)))) {
             std::printf("out of memory 3\n");
             return kClipUnusable;
         }
@@ -117,7 +127,12 @@ StepOutcome runFrameLoop(BatchRun& run) {
     const std::span<std::uint16_t> bayer(run.buffers.bayer.data(), run.buffers.bayer.size());
     BlackFrame* black = calibration ? &run.black : (run.blackFrameInUse ? &run.black : nullptr);
 
+    // Reading across the files of a clip prints their names: the frame being
+    // written shows its progress mark first.
+    const bool readsPrint = run.reader.isMultiFile();
     while (!run.stop) {
+        if (readsPrint)
+            if (const StepOutcome outcome = finishDpxWrite(run)) return outcome;
         const FrameReadOutcome read = run.reader.readFrame(bayer);
         if (read == FrameReadOutcome::ClipEnded) break;
         // 12-bit frames are unpacked whole, rows of the frame's width like
@@ -131,6 +146,8 @@ StepOutcome runFrameLoop(BatchRun& run) {
             return outcome;
         }
         ++run.frameCounter;
+        if (readsPrint && settings.skipFrames > 0)
+            if (const StepOutcome outcome = finishDpxWrite(run)) return outcome;
         // Skipped frames count even past the end of the clip, where no seek is needed.
         for (std::int32_t skip = 0; skip < settings.skipFrames; ++skip) {
             ++run.frameCounter;
@@ -182,6 +199,7 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
             if (!run.reader.skipFrame()) break;
 
     const StepOutcome outcome = runFrameLoop(run);
+    const StepOutcome lastWrite = finishDpxWrite(run);
     run.reader.close();
-    return outcome;
+    return outcome ? outcome : lastWrite;
 }

@@ -182,3 +182,24 @@ TEST(DpxSequence, TwoRunsOfOneCommandWriteIdenticalFiles) {
         std::filesystem::remove_all(dir.file("second"));
     }
 }
+
+// Frames are written one behind the one being demosaiced. A write that fails
+// on the fourth frame (a directory holds its name) still leaves the first
+// three complete, each its own frame, prints their marks before the message
+// and none after it, and ends the run with code 7 before a fifth file.
+TEST(DpxSequence, FailureOnALaterFrameKeepsTheEarlierFramesAndEndsWithCodeSeven) {
+    TempDir dir;
+    makeRampClip(dir, "ramp.RAW", 6);
+    std::filesystem::create_directory(dir.file("f_3.dpx"));
+    const auto result = runRaw2tvx({"ramp.RAW", "f_%d.dpx", "-d0"}, dir.path());
+    EXPECT_EQ(kOutputIncompleteStatus, result.exitCode) << result.out;
+    const std::string name = (std::filesystem::canonical(dir.path()) / "f_3.dpx").string();
+    EXPECT_EQ("ramp.RAW\n32x8 6 frames 24.000 fps\n...\ncannot write DPX file " + name +
+                  ": Is a directory\n\ndone\n",
+              result.out);
+    EXPECT_EQ((std::vector<std::string>{"f_0.dpx", "f_1.dpx", "f_2.dpx", "f_3.dpx", "ramp.RAW"}),
+              directoryNames(dir.path()));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.file("f_3.dpx")));
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_TRUE(holdsRampFrame(readDpx(dir.file("f_" + std::to_string(frame) + ".dpx")), frame));
+}
