@@ -7,7 +7,7 @@
 # A run also pays once per clip for loading libraries and first touching its
 # frame buffers (about 50 ms here); enough frames keep that out of the rate.
 set -euo pipefail
-build=${1:-build/release}
+build=$(cd "${1:-build/release}" && pwd)
 frames=${FRAMES:-240}
 work=$(mktemp -d "${TMPDIR:-/tmp}/raw2tvx-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -33,8 +33,8 @@ best_run() {
   echo "$best"
 }
 
-null_fps=$(cd "$work" && best_run "$OLDPWD/$build/raw2tvx" BENCH.RAW null.dpx -444)
-dpx_fps=$(cd "$work" && best_run "$OLDPWD/$build/raw2tvx" BENCH.RAW seq_%05d.dpx -444)
+null_fps=$(cd "$work" && best_run "$build/raw2tvx" BENCH.RAW null.dpx -444)
+dpx_fps=$(cd "$work" && best_run "$build/raw2tvx" BENCH.RAW seq_%05d.dpx -444)
 
 # The pipeline figure is the best of three repetitions, like the runs above.
 pipeline_fps=$("$build/bench/pipeline_bench" --benchmark_filter='width:1920/height:1080/type:2' \

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <initializer_list>
 
@@ -14,10 +15,12 @@ constexpr std::size_t kPathBytes = 4096;
 // Two slots so that the handler never reads a path while it is being
 // written: the new path goes into the slot not in use, then the index moves.
 char cleanupPaths[2][kPathBytes];
-volatile sig_atomic_t activeSlot = -1;
+// Set by whichever thread writes the file, read by the handler on any thread.
+std::atomic<int> activeSlot{-1};
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free slot index");
 
 extern "C" void removeAndReraise(int signalNumber) {
-    const sig_atomic_t slot = activeSlot;
+    const int slot = activeSlot.load();
     if (slot >= 0) ::unlink(cleanupPaths[slot]);
     ::signal(signalNumber, SIG_DFL);
     ::raise(signalNumber);
@@ -37,9 +40,9 @@ void setInterruptCleanupPath(const char* path) {
         activeSlot = -1;
         return;
     }
-    const sig_atomic_t slot = activeSlot == 0 ? 1 : 0;
+    const int slot = activeSlot.load() == 0 ? 1 : 0;
     std::memcpy(cleanupPaths[slot], path, std::strlen(path) + 1);
-    activeSlot = slot;
+    activeSlot.store(slot);
 }
 
 }  // namespace platform
