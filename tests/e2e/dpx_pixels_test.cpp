@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "e2e/e2e_clips.h"
+#include "support/expected_dpx_header.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -58,41 +59,6 @@ int verticalOfFlat(int a, int debayerType) {
     return std::min(v, 32767) * 2;
 }
 
-void putBigEndian32(std::string& bytes, std::size_t offset, std::uint32_t value) {
-    for (std::size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (24 - 8 * i) & 0xFF);
-}
-
-void putText(std::string& bytes, std::size_t offset, const std::string& text) {
-    bytes.replace(offset, text.size(), text);
-}
-
-// The 2048 header bytes of a 10-bit RGB file of the given size and name:
-// every field not listed here is zero.
-std::string expectedHeader(std::uint32_t width, std::uint32_t height, const std::string& fileName) {
-    std::string header(2048, '\0');
-    putText(header, 0, "SDPX");
-    putBigEndian32(header, 4, 2048);
-    putText(header, 8, "V1.0");
-    putBigEndian32(header, 16, 2048 + width * height * 4);
-    putBigEndian32(header, 20, 1);
-    putBigEndian32(header, 24, 1664);
-    putBigEndian32(header, 28, 384);
-    putText(header, 36, fileName);
-    putText(header, 160, "Created using Tavrix tools");
-    putBigEndian32(header, 660, 0xFFFFFFFF);
-    header[771] = 1;  // one image element
-    putBigEndian32(header, 772, width);
-    putBigEndian32(header, 776, height);
-    putBigEndian32(header, 792, 1023);
-    header[800] = 50;  // RGB
-    header[803] = 10;  // bits
-    header[805] = 1;   // filled words, padding at the low end
-    putBigEndian32(header, 808, 2048);
-    putBigEndian32(header, 1628, 0xFFFFFFFF);
-    putBigEndian32(header, 1632, 0xFFFFFFFF);
-    return header;
-}
-
 }  // namespace
 
 TEST(DpxPixels, TestArithmeticMatchesTheWorkedExamples) {
@@ -136,7 +102,8 @@ TEST(DpxPixels, FlatClipGivesTheToneEntryOfItsLevelForEveryDemosaicType) {
 
         const std::string bytes = readFileBytes(dir.file("flat_00000.dpx"));
         ASSERT_EQ(2048u + kWidth * kHeight * 4, bytes.size()) << item.switchText;
-        EXPECT_EQ(expectedHeader(kWidth, kHeight, "flat_00000.dpx"), bytes.substr(0, 2048))
+        EXPECT_EQ(testing_support::expectedDpxHeader(kWidth, kHeight, "flat_00000.dpx"),
+                  bytes.substr(0, 2048))
             << item.switchText;
         const DpxPicture picture = decodeDpx(bytes);
         ASSERT_TRUE(picture.valid);

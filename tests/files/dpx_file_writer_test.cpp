@@ -8,44 +8,10 @@
 #include <vector>
 
 #include "dpx_test_reader.h"
+#include "support/expected_dpx_header.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-void put32(std::string& bytes, std::size_t at, std::uint32_t value) {
-    for (int index = 3; index >= 0; --index, value >>= 8) bytes[at + index] = static_cast<char>(value & 0xFF);
-}
-
-void putText(std::string& bytes, std::size_t at, const std::string& text) {
-    bytes.replace(at, text.size(), text);
-}
-
-// The header of an export file, from the field table, for a picture of
-// width x height whose file is called name.
-std::string expectedHeader(std::uint32_t width, std::uint32_t height, const std::string& name) {
-    std::string header(2048, '\0');
-    putText(header, 0, "SDPX");
-    put32(header, 4, 2048);
-    putText(header, 8, "V1.0");
-    put32(header, 16, width * height * 4 + 2048);
-    put32(header, 20, 1);
-    put32(header, 24, 1664);
-    put32(header, 28, 384);
-    putText(header, 36, name);
-    putText(header, 160, "Created using Tavrix tools");
-    put32(header, 660, 0xFFFFFFFF);
-    header[771] = 1;
-    put32(header, 772, width);
-    put32(header, 776, height);
-    put32(header, 792, 1023);
-    header[800] = 50;
-    header[803] = 10;
-    header[805] = 1;
-    put32(header, 808, 2048);
-    put32(header, 1628, 0xFFFFFFFF);
-    put32(header, 1632, 0xFFFFFFFF);
-    return header;
-}
 
 std::string bytesAt(const std::string& file, std::size_t at, std::size_t count) {
     return file.substr(at, count);
@@ -78,7 +44,7 @@ TEST(DpxFileWriter, WritesTheHeaderFieldByFieldBigEndian) {
     EXPECT_EQ(std::string("shot_0007.dpx") + std::string(87, '\0'), bytesAt(file, 36, 100));
     EXPECT_EQ(std::string(4, '\0'), bytesAt(file, 1920, 4));
     // Every byte the table does not name is zero.
-    EXPECT_EQ(expectedHeader(1920, 1080, "shot_0007.dpx"), bytesAt(file, 0, 2048));
+    EXPECT_EQ(testing_support::expectedDpxHeader(1920, 1080, "shot_0007.dpx"), bytesAt(file, 0, 2048));
 }
 
 TEST(DpxFileWriter, StoresAnElevenCharacterTimeCodeAsPackedDecimal) {
