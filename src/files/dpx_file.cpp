@@ -16,6 +16,12 @@ bool fitsPathCapacity(const std::filesystem::path& path) {
 
 }  // namespace
 
+bool CDPXFile::acceptPath(const std::filesystem::path& path) {
+    if (fitsPathCapacity(path)) return true;
+    lastError_ = path.empty() ? ENOENT : ENAMETOOLONG;
+    return false;
+}
+
 bool CDPXFile::noteFailure() {
     lastError_ = file_.lastError();
     return false;
@@ -23,10 +29,7 @@ bool CDPXFile::noteFailure() {
 
 bool CDPXFile::CreateForWriting(const std::filesystem::path& absolutePath) {
     file_.close();
-    if (!fitsPathCapacity(absolutePath)) {
-        lastError_ = absolutePath.empty() ? ENOENT : ENAMETOOLONG;
-        return false;
-    }
+    if (!acceptPath(absolutePath)) return false;
     // Replacing the old entry and then creating exclusively never writes
     // through a link planted under the name.
     platform::removeFile(absolutePath.native());
@@ -41,10 +44,7 @@ bool CDPXFile::WriteBytes(const void* buffer, std::size_t count) {
 
 bool CDPXFile::OpenForHeaderScan(const std::filesystem::path& path) {
     file_.close();
-    if (!fitsPathCapacity(path)) {
-        lastError_ = path.empty() ? ENOENT : ENAMETOOLONG;
-        return false;
-    }
+    if (!acceptPath(path)) return false;
     if (!file_.open(path.native(), platform::File::Access::Read)) return noteFailure();
     file_.adviseSequential();
     return true;
@@ -52,10 +52,7 @@ bool CDPXFile::OpenForHeaderScan(const std::filesystem::path& path) {
 
 bool CDPXFile::OpenForDataReads(const std::filesystem::path& path, std::uint64_t imageDataOffset) {
     file_.close();
-    if (!fitsPathCapacity(path)) {
-        lastError_ = path.empty() ? ENOENT : ENAMETOOLONG;
-        return false;
-    }
+    if (!acceptPath(path)) return false;
     const bool onSectorBoundary = imageDataOffset % GetSectorSize(path.native()) == 0;
     const bool opened = onSectorBoundary ? file_.openUnbuffered(path.native())
                                          : file_.open(path.native(), platform::File::Access::Read);
@@ -66,10 +63,7 @@ bool CDPXFile::OpenForDataReads(const std::filesystem::path& path, std::uint64_t
 
 bool CDPXFile::OpenForWholeFileLoad(const std::filesystem::path& path) {
     file_.close();
-    if (!fitsPathCapacity(path)) {
-        lastError_ = path.empty() ? ENOENT : ENAMETOOLONG;
-        return false;
-    }
+    if (!acceptPath(path)) return false;
     if (!file_.openUnbuffered(path.native())) return noteFailure();
     return true;
 }

@@ -71,6 +71,8 @@ protected:
     };
 
     bool noteFailure();
+    // False, with the error noted, for an empty path or one of kPathCapacity bytes or more.
+    bool acceptPath(const std::filesystem::path& path);
 
     platform::File file_;
     int lastError_ = 0;
