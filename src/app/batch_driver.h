@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/conversion_settings.h"
-#include "app/metadata_tag_list.h"
+#include "encode/metadata_tag_list.h"
 
 // Runs every pass of the conversion over the parsed command line and returns
 // the process exit code.

@@ -9,7 +9,7 @@
 #include "app/crop_geometry.h"
 #include "app/dpx_writer_thread.h"
 #include "app/frame_buffers.h"
-#include "app/metadata_tag_list.h"
+#include "encode/metadata_tag_list.h"
 #include "components/rgb_resampler.h"
 #include "files/dpx_sequence_exporter.h"
 #include "imaging/tone_table.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/conversion_settings.h"
-#include "app/metadata_tag_list.h"
+#include "encode/metadata_tag_list.h"
 
 // The result of reading the command line: ok, or the message that explains
 // which switch value cannot be used (the caller prints it and ends with

@@ -7,7 +7,7 @@
 #include "app/conversion_settings.h"
 #include "app/exit_codes.h"
 #include "app/help_text.h"
-#include "app/metadata_tag_list.h"
+#include "encode/metadata_tag_list.h"
 
 int main(int argc, char** argv) {
     try {

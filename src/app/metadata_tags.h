@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/metadata_tag_list.h"
+#include "encode/metadata_tag_list.h"
 
 // Values of one array tag that are stored; further values are dropped with a message.
 inline constexpr int kMaximumTagArrayValues = 16;
