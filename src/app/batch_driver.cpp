@@ -7,8 +7,8 @@
 #include "app/batch_run.h"
 #include "app/clip_conversion.h"
 #include "app/clip_paths.h"
-#include "app/dpx_output.h"
 #include "app/exit_codes.h"
+#include "app/output_choice.h"
 #include "app/path_kind.h"
 #include "app/run_checks.h"
 #include "platform/directory.h"
@@ -21,18 +21,19 @@ namespace {
 
 const char kNoMatchMessage[] = "no files with this * pattern was found\n";
 
-// Ends the run: the frame being written finished and the writer joined, then
-// the pool stopped, the buffers released and "\ndone\n" printed,
-// unless the stop skips those steps.
+// Ends the run: the output finishes what it still writes, then the pool is
+// stopped, the buffers released and "\ndone\n" printed, unless the stop
+// skips those steps.
 int finishRun(BatchRun& run, RunStop stop) {
-    if (const StepOutcome lastWrite = finishDpxWrite(run); lastWrite && stop.exitCode == exit_codes::kSuccess)
-        stop = *lastWrite;
-    run.dpxWriter.stop();
+    if (run.sink)
+        if (const StepOutcome last = run.sink->endRun(stop.exitCode);
+            last && stop.exitCode == exit_codes::kSuccess)
+            stop = *last;
     if (stop.endOfRunSteps) {
         destroyPool(run.pool);
-        run.buffers.release();
-        run.reader.releasePackedBuffer();
-        run.black = BlackFrame{};
+        run.clip.buffers.release();
+        run.clip.reader.releasePackedBuffer();
+        run.calibration.black = BlackFrame{};
         std::printf("\ndone\n");
     }
     std::fflush(stdout);
@@ -41,14 +42,13 @@ int finishRun(BatchRun& run, RunStop stop) {
 
 // One entry of a pass: the clip at basePath, whose listed base name is baseName.
 StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::string& baseName) {
-    if (run.pass != 0) {
-        const std::string& calibrationPath = run.settings.blackCalibrationPath;
+    if (!run.pass.calibrating()) {
+        if (const StepOutcome outcome = run.sink->startClip(run.pass, basePath, baseName)) return outcome;
+        const std::string& calibrationPath = run.inputs.settings.blackCalibrationPath;
         // The calibration clip is never converted with the clips it calibrates.
-        if (run.wildcardMode != 0 && !calibrationPath.empty() &&
+        if (run.pass.wildcardMode != 0 && !calibrationPath.empty() &&
             samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
             return std::nullopt;
-        const std::string& output = run.settings.outputPath;
-        run.clipNamePattern = run.wildcardMode == 2 ? wildcardOutputName(output, baseName) : output;
     }
     return convertClip(run, basePath);
 }
@@ -56,23 +56,23 @@ StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::
 // One pass: the clip an argument names, or every clip its wildcard matches.
 StepOutcome runPass(BatchRun& run, const std::string& argument) {
     const std::string rawPath = rebuildClipPath(argument);
-    // The -bc switch ends in .RAW too; it is not a clip to convert.
+    // A calibration path that begins with '-' is the -bc switch itself.
     if (rawPath[0] == '-') return std::nullopt;
-    run.wildcardMode = 0;
+    run.pass.wildcardMode = 0;
     if (!containsWildcard(rawPath)) {
         const std::string basePath = clipBasePath(rawPath);
         return convertEntry(run, basePath, basePath.substr(platform::directoryPart(basePath).size()));
     }
 
-    run.wildcardMode = 1;
+    run.pass.wildcardMode = 1;
     // The calibration pass writes nothing, so only a conversion needs a pattern to name its outputs.
-    if (run.pass != 0) {
-        if (!containsWildcard(run.settings.outputPath)) {
+    if (!run.pass.calibrating()) {
+        if (!containsWildcard(run.inputs.settings.outputPath)) {
             std::printf("use wildcard on input and output paths\n");
             std::printf("example:  raw2tvx E:\\DCIM\\*.RAW V:\\KXRAW\\*.AVI\n");
             return RunStop{exit_codes::kWildcardOutput, false};
         }
-        run.wildcardMode = 2;
+        run.pass.wildcardMode = 2;
     }
     const auto entries = platform::listMatchingFiles(rawPath);
     if (entries.empty()) {
@@ -81,59 +81,71 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
     }
     const std::string directory = platform::directoryPart(rawPath);
     for (std::size_t index = 0; index < entries.size(); ++index) {
-        if (index > 0) std::printf("\n");
+        if (index > 0) {
+            std::printf("\n");
+            if (!run.pass.calibrating()) {
+                const std::string nextBasePath = directory + listedBaseName(entries[index].name);
+                if (const StepOutcome outcome = run.sink->endEntry(run.pass, nextBasePath)) return outcome;
+            }
+        }
         const std::string baseName = listedBaseName(entries[index].name);
         if (const StepOutcome outcome = convertEntry(run, directory + baseName, baseName)) return outcome;
     }
     return std::nullopt;
 }
 
+// The black calibration clip, chosen among a wildcard's matches when it has
+// one. False when the run ends here.
+StepOutcome chooseCalibrationClip(ConversionSettings& settings, bool& calibrate) {
+    calibrate = false;
+    if (settings.blackCalibrationPath.empty() || classifyPath(settings.blackCalibrationPath) != PathKind::Raw)
+        return std::nullopt;
+    if (containsWildcard(settings.blackCalibrationPath)) {
+        const DarkClipSearch search = findDarkClip(settings.blackCalibrationPath);
+        if (search.outcome == DarkClipOutcome::NoMatch) {
+            std::fputs(kNoMatchMessage, stdout);
+            return RunStop{exit_codes::kNoWildcardMatch, false};
+        }
+        if (search.outcome == DarkClipOutcome::Chosen) settings.blackCalibrationPath = search.path;
+    }
+    calibrate = true;
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagList& tags) {
-    BatchRun run(argc, argv, settings, tags);
+    BatchRun run(settings, tags);
     platform::installInterruptCleanup();
     const int processors = platform::processorCount();
     createPool(run.pool, processors);
 
-    if (const StepOutcome outcome = checkOutputArgument(run)) return finishRun(run, *outcome);
-    rememberInputClips(run);
-    run.exporter = DPXSequenceExporter(settings.outputPath);
-    run.clipNamePattern = settings.outputPath;
+    if (const StepOutcome outcome = chooseOutput(run)) return finishRun(run, *outcome);
+    collectClipArguments(argc, argv, run.inputs);
+    rememberInputClips(run.inputs);
     if (settings.verbose) std::printf("found %d cpus\n", std::min(processors, 8));
-    run.frameCounter = 0;
+    run.pass.frameCounter = 0;
 
-    int firstPass = 1;
-    if (!settings.blackCalibrationPath.empty() &&
-        classifyPath(settings.blackCalibrationPath) == PathKind::Raw) {
-        if (containsWildcard(settings.blackCalibrationPath)) {
-            const DarkClipSearch search = findDarkClip(settings.blackCalibrationPath);
-            if (search.outcome == DarkClipOutcome::NoMatch) {
-                std::fputs(kNoMatchMessage, stdout);
-                return finishRun(run, RunStop{exit_codes::kNoWildcardMatch, false});
-            }
-            if (search.outcome == DarkClipOutcome::Chosen) settings.blackCalibrationPath = search.path;
-        }
-        firstPass = 0;
+    bool calibrate = false;
+    if (const StepOutcome outcome = chooseCalibrationClip(settings, calibrate))
+        return finishRun(run, *outcome);
+    if (calibrate) {
+        run.pass.pass = 0;
+        run.pass.passArgument = settings.blackCalibrationPath;
+        if (const StepOutcome outcome = runPass(run, settings.blackCalibrationPath))
+            return finishRun(run, *outcome);
+        CalibrationState& calibration = run.calibration;
+        finishBlackCalibration(calibration.black, calibration.width, calibration.height,
+                               calibration.framesRead, settings.blackCalibrationOffset);
     }
 
-    bool firstConversion = true;
-    for (int pass = firstPass; pass < argc; ++pass) {
-        std::string argument;
-        if (pass == 0) {
-            argument = settings.blackCalibrationPath;
-        } else {
-            argument = argv[pass];
-            if (classifyPath(argument) != PathKind::Raw) continue;
-            if (firstConversion) run.frameCounter = 0;
-            firstConversion = false;
-        }
-        run.pass = pass;
-        run.passArgument = argument;
+    run.pass.frameCounter = 0;
+    int passNumber = 0;
+    for (const std::string& argument : run.inputs.clipArguments) {
+        run.pass.pass = ++passNumber;
+        run.pass.passArgument = argument;
         if (const StepOutcome outcome = runPass(run, argument)) return finishRun(run, *outcome);
-        if (pass == 0)
-            finishBlackCalibration(run.black, run.calibrationWidth, run.calibrationHeight,
-                                   run.calibrationFramesRead, settings.blackCalibrationOffset);
+        if (const StepOutcome outcome = run.sink->endArgument()) return finishRun(run, *outcome);
     }
     return finishRun(run, RunStop{exit_codes::kSuccess, true});
 }

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "app/demosaic_jobs.h"
-#include "app/dpx_output.h"
 #include "app/exit_codes.h"
 #include "app/run_checks.h"
 #include "imaging/demosaic.h"
@@ -14,10 +13,6 @@ namespace {
 
 const RunStop kClipUnusable{exit_codes::kClipUnusable, true};
 
-bool isCalibration(const BatchRun& run) {
-    return run.pass == 0;
-}
-
 void takeClipFrameRate(ConversionSettings& settings, const RawClipTrailer& trailer) {
     const ClipFrameRate rate = clipFrameRate(trailer.frameRateMilli);
     settings.frameRate = rate.frameRate;
@@ -27,79 +22,76 @@ void takeClipFrameRate(ConversionSettings& settings, const RawClipTrailer& trail
 
 // Crop and output size of a clip being converted, and the pictures they need.
 StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& trailer) {
-    ConversionSettings& settings = run.settings;
+    ConversionSettings& settings = run.inputs.settings;
+    ClipState& clip = run.clip;
     if (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight) {
         std::printf("a %dx%d frame is too small to demosaic: it needs at least %dx%d\n", trailer.width,
                     trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
     }
     std::string message;
-    if (!computeCropGeometry(settings, trailer.width, trailer.height, run.crop, &message)) {
+    if (!computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message)) {
         std::printf("%s\n", message.c_str());
         return RunStop{exit_codes::kUsage, true};
     }
-    if (settings.outputWidth < 1) settings.outputWidth = run.crop.cropWidth;
-    if (settings.outputHeight < 1) settings.outputHeight = run.crop.cropHeight;
-    run.outputWidth = settings.outputWidth;
-    run.outputHeight = settings.outputHeight;
+    if (settings.outputWidth < 1) settings.outputWidth = clip.crop.cropWidth;
+    if (settings.outputHeight < 1) settings.outputHeight = clip.crop.cropHeight;
+    // Bayer frames go out at the crop size: only pictures are resampled.
+    const bool takesBayer = run.sink->picture() == SinkPicture::Bayer;
+    clip.outputWidth = takesBayer ? clip.crop.cropWidth : settings.outputWidth;
+    clip.outputHeight = takesBayer ? clip.crop.cropHeight : settings.outputHeight;
 
-    const std::uint64_t pictureBytes =
-        static_cast<std::uint64_t>(run.crop.cropWidth) * static_cast<std::uint64_t>(run.crop.cropHeight) * 6;
+    const std::uint64_t pictureBytes = static_cast<std::uint64_t>(clip.crop.cropWidth) *
+                                       static_cast<std::uint64_t>(clip.crop.cropHeight) * 6;
     const std::uint64_t outputBytes =
-        static_cast<std::uint64_t>(run.outputWidth) * static_cast<std::uint64_t>(run.outputHeight) * 6;
+        static_cast<std::uint64_t>(clip.outputWidth) * static_cast<std::uint64_t>(clip.outputHeight) * 6;
     if (pictureBytes == 0 || pictureBytes >= kPictureByteLimit || outputBytes >= kPictureByteLimit) {
         std::printf("a %dx%d picture (output %dx%d) is beyond the %llu-byte limit of a frame\n",
-                    run.crop.cropWidth, run.crop.cropHeight, run.outputWidth, run.outputHeight,
+                    clip.crop.cropWidth, clip.crop.cropHeight, clip.outputWidth, clip.outputHeight,
                     static_cast<unsigned long long>(kPictureByteLimit));
         return kClipUnusable;
     }
-    if (run.crop.cropWidth < kMinDemosaicWidth || run.crop.cropHeight < kMinDemosaicHeight) {
-        std::printf("a %dx%d picture is too small to demosaic: it needs at least %dx%d\n", run.crop.cropWidth,
-                    run.crop.cropHeight, kMinDemosaicWidth, kMinDemosaicHeight);
-        return kClipUnusable;
-    }
-    if (!run.buffers.rgb.allocate(static_cast<std::size_t>(pictureBytes / 2))) {
-        std::printf("out of memory 2\n");
+    if (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight) {
+        std::printf("a %dx%d picture is too small to demosaic: it needs at least %dx%d\n",
+                    clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
     }
     // A clip of another size may follow one that was resampled: only a clip
     // whose output size differs from its crop keeps an output picture.
-    run.buffers.output.release();
-    run.buffers.spareRgb.release();
-    run.buffers.spareOutput.release();
-    const bool writesFrames = run.exporter.ExportsFrames();
-    const bool resampling = run.outputWidth != run.crop.cropWidth || run.outputHeight != run.crop.cropHeight;
-    if (writesFrames && !resampling &&
-        !run.buffers.spareRgb.allocate(static_cast<std::size_t>(pictureBytes / 2))) {
+    clip.buffers.rgb.release();
+    clip.buffers.output.release();
+    if (takesBayer) return run.sink->prepareClip(clip);
+
+    if (!clip.buffers.rgb.allocate(static_cast<std::size_t>(pictureBytes / 2))) {
         std::printf("out of memory 2\n");
         return kClipUnusable;
     }
-    if (resampling) {
-        if (!run.buffers.output.allocate(static_cast<std::size_t>(outputBytes / 2)) ||
-            (writesFrames && !run.buffers.spareOutput.allocate(static_cast<std::size_t>(outputBytes / 2)))) {
+    if (clip.resampling()) {
+        if (!clip.buffers.output.allocate(static_cast<std::size_t>(outputBytes / 2))) {
             std::printf("out of memory 3\n");
             return kClipUnusable;
         }
-        if (!run.resampler.configure(run.crop.cropWidth, run.crop.cropHeight, run.outputWidth,
-                                     run.outputHeight)) {
-            std::printf("could not resample %dx%d pictures to %dx%d\n", run.crop.cropWidth,
-                        run.crop.cropHeight, run.outputWidth, run.outputHeight);
+        if (!clip.resampler.configure(clip.crop.cropWidth, clip.crop.cropHeight, clip.outputWidth,
+                                      clip.outputHeight)) {
+            std::printf("could not resample %dx%d pictures to %dx%d\n", clip.crop.cropWidth,
+                        clip.crop.cropHeight, clip.outputWidth, clip.outputHeight);
             return kClipUnusable;
         }
     }
-    return std::nullopt;
+    return run.sink->prepareClip(clip);
 }
 
 // The tone table of a clip; the black frame counts only when it was measured
 // on frames of this clip's size.
 void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::string& clipPath) {
-    bool blackFrameInUse = !run.black.values.empty();
-    if (blackFrameInUse && !blackFrameFits(run.black, trailer.width, trailer.height)) {
+    const BlackFrame& black = run.calibration.black;
+    bool blackFrameInUse = !black.values.empty();
+    if (blackFrameInUse && !blackFrameFits(black, trailer.width, trailer.height)) {
         std::printf("%s: the black calibration is %dx%d but the clip is %dx%d; converting without it\n",
-                    clipPath.c_str(), run.black.width, run.black.height, trailer.width, trailer.height);
+                    clipPath.c_str(), black.width, black.height, trailer.width, trailer.height);
         blackFrameInUse = false;
     }
-    const ConversionSettings& settings = run.settings;
+    ConversionSettings& settings = run.inputs.settings;
     CurveSettings curve;
     curve.kind = settings.curveKind;
     curve.param = settings.curveParam;
@@ -107,57 +99,88 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     curve.cineonWhite = settings.cineonWhite;
     curve.blackOverride = settings.blackOverride;
     curve.whiteOverride = settings.whiteOverride;
-    run.settings.curveCode =
-        buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse, run.toneTable.data());
-    run.blackFrameInUse = blackFrameInUse;
+    settings.curveCode = buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse,
+                                        run.clip.toneTable.data());
+    run.clip.blackFrameInUse = blackFrameInUse;
 }
 
-// Frame loop steps after the read: crop, demosaic, output.
+// Frame loop steps after the read: crop, then the picture the output takes.
 StepOutcome processFrame(BatchRun& run) {
-    cropInPlace(run.buffers.bayer.data(), run.crop);
-    demosaicOnPool(run.pool, run.buffers.bayer.data(), run.buffers.rgb.data(), run.crop.cropWidth,
-                   run.crop.cropHeight, run.settings.debayerType);
-    return exportDpxFrame(run);
+    ClipState& clip = run.clip;
+    const CropGeometry& crop = clip.crop;
+    cropInPlace(clip.buffers.bayer.data(), crop);
+    const SinkPicture kind = run.sink->picture();
+    if (kind == SinkPicture::Bayer) {
+        FramePicture bayer{&clip.buffers.bayer, crop.cropWidth, crop.cropHeight,
+                           static_cast<std::size_t>(crop.cropWidth) * 2};
+        return run.sink->frame(run.pass, bayer);
+    }
+
+    demosaicOnPool(run.pool, clip.buffers.bayer.data(), clip.buffers.rgb.data(), crop.cropWidth,
+                   crop.cropHeight, run.inputs.settings.debayerType);
+    SampleBuffer* picture = &clip.buffers.rgb;
+    if (clip.resampling()) {
+        if (!clip.resampler.resample(clip.buffers.rgb.data(), clip.buffers.output.data())) {
+            std::printf("could not resample the %dx%d picture to %dx%d\n", crop.cropWidth, crop.cropHeight,
+                        clip.outputWidth, clip.outputHeight);
+            return kClipUnusable;
+        }
+        picture = &clip.buffers.output;
+    }
+    if (kind == SinkPicture::Yuv422)
+        toYuv422OnPool(run.pool, picture->data(), clip.outputWidth, clip.outputHeight);
+    FramePicture frame{picture, clip.outputWidth, clip.outputHeight,
+                       static_cast<std::size_t>(clip.outputWidth) * 6};
+    return run.sink->frame(run.pass, frame);
+}
+
+// Skips the frames of -s after a processed frame. Skipped frames count even
+// past the end of the clip, where no seek is needed.
+void skipAfterFrame(BatchRun& run) {
+    const std::int32_t skipFrames = run.inputs.settings.skipFrames;
+    for (std::int32_t skip = 0; skip < skipFrames; ++skip) {
+        ++run.pass.frameCounter;
+        if (!run.clip.reader.skipFrame()) {
+            run.pass.frameCounter += static_cast<std::uint64_t>(skipFrames - skip - 1);
+            break;
+        }
+    }
 }
 
 StepOutcome runFrameLoop(BatchRun& run) {
-    const RawClipTrailer& trailer = run.reader.trailer();
-    const ConversionSettings& settings = run.settings;
-    const bool calibration = isCalibration(run);
-    const std::span<std::uint16_t> bayer(run.buffers.bayer.data(), run.buffers.bayer.size());
-    BlackFrame* black = calibration ? &run.black : (run.blackFrameInUse ? &run.black : nullptr);
+    ClipState& clip = run.clip;
+    PassState& pass = run.pass;
+    const RawClipTrailer& trailer = clip.reader.trailer();
+    const ConversionSettings& settings = run.inputs.settings;
+    const bool calibration = pass.calibrating();
+    const std::span<std::uint16_t> bayer(clip.buffers.bayer.data(), clip.buffers.bayer.size());
+    BlackFrame* black =
+        calibration ? &run.calibration.black : (clip.blackFrameInUse ? &run.calibration.black : nullptr);
 
-    // Reading across the files of a clip prints their names: the frame being
-    // written shows its progress mark first.
-    const bool readsPrint = run.reader.isMultiFile();
-    while (!run.stop) {
+    // Reading across the files of a clip prints their names: the output
+    // prints what it has for the frames before first.
+    const bool readsPrint = clip.reader.isMultiFile() && !calibration;
+    while (!pass.stop) {
         if (readsPrint)
-            if (const StepOutcome outcome = finishDpxWrite(run)) return outcome;
-        const FrameReadOutcome read = run.reader.readFrame(bayer);
+            if (const StepOutcome outcome = run.sink->settle()) return outcome;
+        const FrameReadOutcome read = clip.reader.readFrame(bayer);
         if (read == FrameReadOutcome::ClipEnded) break;
         // 12-bit frames are unpacked whole, rows of the frame's width like
         // every other frame, and then cropped like them.
         if (read == FrameReadOutcome::PackedFrame)
-            unpackFrame(run.reader.packedFrame(), bayer, black, run.toneTable, trailer.width, trailer.height,
-                        trailer.width, trailer.height, trailer.packing, run.pass);
+            unpackFrame(clip.reader.packedFrame(), bayer, black, clip.toneTable, trailer.width,
+                        trailer.height, trailer.width, trailer.height, trailer.packing, pass.pass);
         if (calibration) {
-            ++run.calibrationFramesRead;
+            ++run.calibration.framesRead;
         } else if (const StepOutcome outcome = processFrame(run)) {
             return outcome;
         }
-        ++run.frameCounter;
+        ++pass.frameCounter;
         if (readsPrint && settings.skipFrames > 0)
-            if (const StepOutcome outcome = finishDpxWrite(run)) return outcome;
-        // Skipped frames count even past the end of the clip, where no seek is needed.
-        for (std::int32_t skip = 0; skip < settings.skipFrames; ++skip) {
-            ++run.frameCounter;
-            if (!run.reader.skipFrame()) {
-                run.frameCounter += static_cast<std::uint64_t>(settings.skipFrames - skip - 1);
-                break;
-            }
-        }
-        if (static_cast<std::uint64_t>(settings.inPoint) + run.frameCounter >= settings.outPoint)
-            run.stop = true;
+            if (const StepOutcome outcome = run.sink->settle()) return outcome;
+        skipAfterFrame(run);
+        if (static_cast<std::uint64_t>(settings.inPoint) + pass.frameCounter >= settings.outPoint)
+            pass.stop = true;
     }
     return std::nullopt;
 }
@@ -165,41 +188,46 @@ StepOutcome runFrameLoop(BatchRun& run) {
 }  // namespace
 
 StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
-    run.stop = false;
-    const bool calibration = isCalibration(run);
-    const ClipOpenOutcome opened = run.reader.open(basePath, run.passArgument);
+    ClipState& clip = run.clip;
+    PassState& pass = run.pass;
+    pass.stop = false;
+    const bool calibration = pass.calibrating();
+    const ClipOpenOutcome opened = clip.reader.open(basePath, pass.passArgument);
     if (opened == ClipOpenOutcome::NotRawClip) return RunStop{exit_codes::kNotRawClip, false};
     if (opened == ClipOpenOutcome::EndRun) return kClipUnusable;
-    rememberClipFiles(run, basePath);
+    rememberClipFiles(run.inputs, basePath);
 
-    const RawClipTrailer& trailer = run.reader.trailer();
-    if (run.settings.frameRateFromClip) takeClipFrameRate(run.settings, trailer);
+    const RawClipTrailer& trailer = clip.reader.trailer();
+    if (run.inputs.settings.frameRateFromClip) takeClipFrameRate(run.inputs.settings, trailer);
 
     // Crop and buffers; the calibration pass sums whole frames.
-    run.crop = CropGeometry{trailer.width, trailer.height, 0, 0, trailer.width, trailer.height};
-    if (!run.buffers.bayer.allocate(static_cast<std::size_t>(trailer.width) * trailer.height)) {
+    clip.crop = CropGeometry{trailer.width, trailer.height, 0, 0, trailer.width, trailer.height};
+    if (!clip.buffers.bayer.allocate(static_cast<std::size_t>(trailer.width) * trailer.height)) {
         std::printf("out of memory 1\n");
         return kClipUnusable;
     }
     if (calibration) {
-        if (!prepareBlackFrame(run.black, trailer.width, trailer.height)) {
+        if (!prepareBlackFrame(run.calibration.black, trailer.width, trailer.height)) {
             std::printf("out of memory 1\n");
             return kClipUnusable;
         }
-        run.calibrationWidth = trailer.width;
-        run.calibrationHeight = trailer.height;
+        run.calibration.width = trailer.width;
+        run.calibration.height = trailer.height;
     } else {
         if (const StepOutcome outcome = prepareConversionBuffers(run, trailer)) return outcome;
         prepareToneTable(run, trailer, basePath + ".RAW");
     }
 
-    if (run.reader.positionAtFirstFrame(run.passArgument) != ClipOpenOutcome::Ready) return kClipUnusable;
-    if (!calibration)
-        for (std::uint32_t skipped = 0; skipped < run.settings.inPoint; ++skipped)
-            if (!run.reader.skipFrame()) break;
+    if (clip.reader.positionAtFirstFrame(pass.passArgument) != ClipOpenOutcome::Ready) return kClipUnusable;
+    if (!calibration) {
+        for (std::uint32_t skipped = 0; skipped < run.inputs.settings.inPoint; ++skipped)
+            if (!clip.reader.skipFrame()) break;
+        if (const StepOutcome outcome = run.sink->clipPositioned(pass, clip)) return outcome;
+    }
 
-    const StepOutcome outcome = runFrameLoop(run);
-    const StepOutcome lastWrite = finishDpxWrite(run);
-    run.reader.close();
-    return outcome ? outcome : lastWrite;
+    StepOutcome outcome = runFrameLoop(run);
+    if (!calibration)
+        if (const StepOutcome lastWrite = run.sink->settle(); !outcome) outcome = lastWrite;
+    clip.reader.close();
+    return outcome;
 }

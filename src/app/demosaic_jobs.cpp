@@ -26,3 +26,13 @@ void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t*
         runPoolJob(pool, job, verticalStripCount(width));
     }
 }
+
+void toYuv422OnPool(WorkerPool& pool, std::uint16_t* rgb, int width, int height) {
+    PoolJob job;
+    job.kind = kJobToYuv422;
+    job.source = rgb;
+    job.destination = rgb;
+    job.width = width;
+    job.height = height;
+    runPoolJob(pool, job, height);
+}

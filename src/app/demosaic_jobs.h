@@ -18,3 +18,6 @@ DemosaicParameters demosaicParameters(std::int32_t debayerType);
 // the vertical post-filter when the type has one.
 void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
                     std::int32_t debayerType);
+
+// Converts an RGB picture to 4:2:2 in place on the pool, one row a work item.
+void toYuv422OnPool(WorkerPool& pool, std::uint16_t* rgb, int width, int height);

@@ -25,23 +25,16 @@ private:
     std::size_t count_ = 0;
 };
 
-// The frame buffers of the clip being converted. A DPX run writes one frame
-// while it demosaics the next: the picture being written is the spare one of
-// its pair (the rgb pair, or the output pair when resampling), swapped out
-// of rgb or output when it was handed to the writer.
+// The frame buffers of the clip being converted.
 struct FrameBuffers {
-    SampleBuffer bayer;        // frame width x frame height samples; cropped in place
-    SampleBuffer rgb;          // crop width x crop height pixels of R, G, B
-    SampleBuffer output;       // output width x output height pixels, when the output size differs
-    SampleBuffer spareRgb;     // like rgb, in a DPX run without resampling
-    SampleBuffer spareOutput;  // like output, in a DPX run with resampling
+    SampleBuffer bayer;   // frame width x frame height samples; cropped in place
+    SampleBuffer rgb;     // crop width x crop height pixels of R, G, B, unless the output takes Bayer frames
+    SampleBuffer output;  // output width x output height pixels, when the output size differs
 
     void release() {
         bayer.release();
         rgb.release();
         output.release();
-        spareRgb.release();
-        spareOutput.release();
     }
 };
 

@@ -1,20 +1,21 @@
 #pragma once
 
-#include "app/batch_run.h"
+#include <string>
 
-// Checks made before any clip is read: there is an output to write, a DPX
-// output name is a pattern the exporter can number safely, and movie output
-// is available. A failure prints its message.
-StepOutcome checkOutputArgument(const BatchRun& run);
+#include "app/run_inputs.h"
+
+// Collects the clip arguments of the command line, left to right: every
+// argument that names a .RAW or .R00 file, or a wildcard of them.
+void collectClipArguments(int argc, const char* const* argv, RunInputs& inputs);
 
 // Records the identities of a clip's files (its .RAW and continuation files)
 // so that no output replaces them.
-void rememberClipFiles(BatchRun& run, const std::string& basePath);
+void rememberClipFiles(RunInputs& inputs, const std::string& basePath);
 
 // Records the files of every clip the run may read, the black calibration
 // clip included: those named by the arguments and those their wildcards
 // match, so that an output naming a clip converted later is refused as well.
-void rememberInputClips(BatchRun& run);
+void rememberInputClips(RunInputs& inputs);
 
 // True when the named output file is one of the clips' files.
-bool outputIsAnInput(const BatchRun& run, const std::string& outputName);
+bool outputIsAnInput(const RunInputs& inputs, const std::string& outputName);

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+#include "app/dpx_writer_thread.h"
+#include "app/output_sink.h"
+#include "app/run_inputs.h"
+
+// The DPX sequence output: every frame becomes one file named from the
+// output pattern and numbered in point + frame counter. Files are written on
+// a thread of their own while the next frame is read and demosaiced; the
+// picture handed over is swapped for a spare one of the same size, so the
+// next frame goes into the other. At most one frame is being written at a
+// time, and its progress mark or failure is printed before anything that
+// follows it, so the console reads as if each frame had been written before
+// the next was read.
+class DpxSink : public OutputSink {
+public:
+    explicit DpxSink(const RunInputs& inputs);
+
+    SinkPicture picture() const override { return SinkPicture::Rgb444; }
+    StepOutcome startClip(const PassState& pass, const std::string& basePath,
+                          const std::string& baseName) override;
+    StepOutcome prepareClip(const ClipState& clip) override;
+    StepOutcome clipPositioned(const PassState&, const ClipState&) override { return std::nullopt; }
+    StepOutcome frame(const PassState& pass, FramePicture& picture) override;
+    StepOutcome settle() override;
+    StepOutcome endEntry(PassState&, const std::string&) override { return std::nullopt; }
+    StepOutcome endArgument() override { return std::nullopt; }
+    StepOutcome endRun(int exitCode) override;
+
+private:
+    const RunInputs& inputs_;
+    bool exportsFrames_;
+    std::string clipNamePattern_;  // the names of the clip being converted
+    SampleBuffer sparePicture_;    // the picture being written, or the next one to be
+    // Last, so that it is joined before the picture it may be writing goes.
+    DpxWriterThread writer_;
+};
