@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "support/run_program.h"
 #include "support/temp_dir.h"
@@ -82,4 +84,37 @@ TEST(Mkclip, LeavesFramesWithoutContentAsZeroHoles) {
     EXPECT_EQ(full.substr(0, 3584), holes.substr(0, 3584));
     EXPECT_EQ(full.substr(7168), holes.substr(7168));
     EXPECT_NE(full.substr(0, 3584), full.substr(7168, 3584));  // the moving bar tells frames apart
+}
+
+TEST(Mkclip, AddsBoundedSeededNoiseToAScene) {
+    // Plain 16-bit samples (the 14-bit value times 4) make the noise readable:
+    // a flat 4096 with noise 20 stays within 4096 +- 30, spreads, averages near
+    // 4096, differs from frame to frame and repeats with the same seed.
+    TempDir dir;
+    const std::vector<std::string> common = {"--width", "64",        "--height", "32",      "--frames",
+                                             "2",       "--packing", "16",       "--scene", "flat",
+                                             "--level", "4096",      "--noise",  "20"};
+    auto arguments = common;
+    arguments.push_back("a.RAW");
+    ASSERT_EQ(0, runMkclip(arguments, dir.path()).exitCode);
+    arguments.back() = "b.RAW";
+    ASSERT_EQ(0, runMkclip(arguments, dir.path()).exitCode);
+    const std::string bytes = readFileBytes(dir.file("a.RAW"));
+    ASSERT_EQ(2u * 64 * 32 * 2 + 192, bytes.size());
+    EXPECT_EQ(bytes, readFileBytes(dir.file("b.RAW")));
+    const std::size_t frameBytes = 64 * 32 * 2;
+    EXPECT_NE(bytes.substr(0, frameBytes), bytes.substr(frameBytes, frameBytes));
+    long long sum = 0;
+    int lowest = 65535, highest = 0;
+    for (std::size_t offset = 0; offset < 2 * frameBytes; offset += 2) {
+        const int sample =
+            static_cast<unsigned char>(bytes[offset]) | static_cast<unsigned char>(bytes[offset + 1]) << 8;
+        sum += sample;
+        lowest = std::min(lowest, sample);
+        highest = std::max(highest, sample);
+    }
+    EXPECT_GE(lowest, 4096 - 30);
+    EXPECT_LE(highest, 4096 + 30);
+    EXPECT_GT(highest - lowest, 20);
+    EXPECT_NEAR(4096.0, static_cast<double>(sum) / (64 * 32 * 2), 1.0);
 }

@@ -131,6 +131,9 @@ bool parseClipOptions(int argc, char** argv, ClipOptions& options, std::string& 
         } else if (name == "--level") {
             ok = parseInteger(value, 0, 16383, number);
             options.level = static_cast<int>(number);
+        } else if (name == "--noise") {
+            ok = parseInteger(value, 0, 4096, number);
+            options.noise = static_cast<int>(number);
         } else if (name == "--seed") {
             ok = parseInteger(value, 0, INT64_MAX, number);
             options.seed = static_cast<std::uint64_t>(number);
@@ -200,6 +203,8 @@ void printClipHelp() {
         "                     ramp: sample(x, y, frame) = (7x + 131y + 1031 frame) mod 16384.\n"
         "                     Default chart. Red is at the top-left (R G / G B)\n"
         "  --level N          the flat scene's sample (default 4096)\n"
+        "  --noise N          sensor noise on any scene: about N codes either way, seeded\n"
+        "                     by --seed and the frame (default 0: none)\n"
         "  --seed N           noise seed (default 1)\n"
         "  --content-frames L frames with content, e.g. 0,5-7; all others are zero\n"
         "                     samples written as holes (default: every frame)\n"

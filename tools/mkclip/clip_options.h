@@ -23,6 +23,7 @@ struct ClipOptions {
     Scene scene = Scene::Chart;
     int level = 4096;
     std::uint64_t seed = 1;
+    int noise = 0;                 // sensor noise added to every scene: a spread of about this many codes
     std::int64_t frameBytes = -1;  // -1: the packed size of a frame
     int trailerBytes = 192;        // how much of the trailer is written
     std::string magic = "RAWM";

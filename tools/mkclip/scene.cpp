@@ -101,6 +101,24 @@ void SceneGenerator::fillFrame(std::uint64_t frame, std::vector<std::uint16_t>& 
                         static_cast<std::uint16_t>((7ull * x + 131ull * y + 1031ull * frame) % 16384);
             break;
     }
+    if (options_.noise > 0) addNoise(frame, samples);
+}
+
+void SceneGenerator::addNoise(std::uint64_t frame, std::vector<std::uint16_t>& samples) const {
+    std::uint64_t state = (options_.seed + 7) * 0xD6E8FEB86659FD93ull ^ (frame + 1) * 0x9E3779B97F4A7C15ull;
+    if (state == 0) state = 1;
+    const std::uint64_t span = 2 * static_cast<std::uint64_t>(options_.noise) + 1;
+    for (std::uint16_t& sample : samples) {
+        const std::uint64_t bits = nextRandom(state);
+        // The sum of three uniform draws: close to a bell curve, within
+        // 1.5 times the spread either way.
+        const std::int64_t noise =
+            static_cast<std::int64_t>((bits & 0xFFFF) % span + ((bits >> 16) & 0xFFFF) % span +
+                                      ((bits >> 32) & 0xFFFF) % span) -
+            3 * static_cast<std::int64_t>(options_.noise);
+        const std::int64_t noisy = static_cast<std::int64_t>(sample) + noise / 2;
+        sample = static_cast<std::uint16_t>(std::clamp<std::int64_t>(noisy, 0, 16383));
+    }
 }
 
 void SceneGenerator::fillChart(std::uint64_t frame, std::vector<std::uint16_t>& samples) {

@@ -15,6 +15,7 @@ public:
 private:
     void fillChart(std::uint64_t frame, std::vector<std::uint16_t>& samples);
     void fillLenscap(std::uint64_t frame, std::vector<std::uint16_t>& samples) const;
+    void addNoise(std::uint64_t frame, std::vector<std::uint16_t>& samples) const;
     std::uint16_t toSample(double light) const;
 
     const ClipOptions& options_;
