@@ -29,7 +29,7 @@ struct LosslessJpegOptions {
     // 1 left, 2 above, 3 above-left, 4 left + above - above-left,
     // 5 left + (above - above-left) / 2, 6 above + (left - above-left) / 2,
     // 7 (left + above) / 2.
-    int predictor = 6;
+    int predictor = 7;
     // Every this many rows one counts towards the Huffman table (1: all rows).
     int tableRowStep = 16;
     // False runs the plain reference code even where AVX2 is available.

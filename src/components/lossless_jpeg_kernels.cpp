@@ -1,5 +1,7 @@
 #include "components/lossless_jpeg_kernels.h"
 
+#include <bit>
+
 #include "platform/cpu_features.h"
 
 namespace {
@@ -8,13 +10,15 @@ inline std::uint16_t differenceOf(unsigned sample, unsigned prediction) {
     return static_cast<std::uint16_t>(sample - prediction);
 }
 
-// The magnitude of a difference taken in the range -32767..32768.
-inline unsigned magnitudeOf(std::uint16_t difference) {
-    return difference <= 0x8000u ? difference : 0x10000u - difference;
+// A difference modulo 65536 taken in the range -32767..32768.
+inline int signedDifference(std::uint16_t difference) {
+    return static_cast<int>(static_cast<std::uint16_t>(difference + 0x7FFFu)) - 0x7FFF;
 }
 
-inline int categoryOf(unsigned magnitude) {
-    return magnitude == 0 ? 0 : 32 - __builtin_clz(magnitude);
+// Without branches: the signs of noise differences follow no pattern a branch could learn.
+inline int categoryOf(int value) {
+    const int sign = value >> 31;
+    return std::bit_width(static_cast<unsigned>((value ^ sign) - sign));
 }
 
 }  // namespace
@@ -46,17 +50,26 @@ void rowDifferencesReference(const std::uint16_t* row, const std::uint16_t* abov
 }
 
 void countCategoriesReference(const std::uint16_t* differences, int count, CategoryCounts& counts) {
-    for (int i = 0; i < count; ++i) ++counts[categoryOf(magnitudeOf(differences[i]))];
+    // Four sets of counters, so that a run of one category does not wait on its own increments.
+    std::uint32_t partial[4][kDifferenceCategories] = {};
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+        for (int lane = 0; lane < 4; ++lane)
+            ++partial[lane][categoryOf(signedDifference(differences[i + lane]))];
+    for (; i < count; ++i) ++partial[0][categoryOf(signedDifference(differences[i]))];
+    for (int category = 0; category < kDifferenceCategories; ++category)
+        counts[category] += std::uint64_t{partial[0][category]} + partial[1][category] +
+                            partial[2][category] + partial[3][category];
 }
 
 void codeDifferencesReference(const std::uint16_t* differences, int count, const CategoryCodes& codes,
                               JpegBitWriter& writer) {
+    JpegBitWriter local = writer;  // kept in registers: the byte stores could alias the caller's writer
     for (int i = 0; i < count; ++i) {
-        const std::uint16_t difference = differences[i];
-        const bool negative = difference > 0x8000u;
-        const int category = categoryOf(magnitudeOf(difference));
-        const unsigned extra =
-            (negative ? difference - 1u : difference) & ((static_cast<unsigned>(1) << category) - 1u);
-        writer.put(codes.shiftedCode[category] | extra, codes.totalLength[category]);
+        const int value = signedDifference(differences[i]);
+        const int category = categoryOf(value);
+        const unsigned extra = static_cast<unsigned>(value + (value >> 31)) & ((1u << category) - 1u);
+        local.put(codes.shiftedCode[category] | extra, codes.totalLength[category]);
     }
+    writer = local;
 }

@@ -158,7 +158,10 @@ RAW2TVX_TARGET_AVX2 void codeDifferencesAvx2(const std::uint16_t* differences, i
             _mm256_permutevar8x32_epi32(bytes8, _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(lengthScratch + i), _mm256_castsi256_si128(gathered));
     }
-    for (int i = 0; i < count; ++i) writer.put(codeScratch[i], lengthScratch[i]);
+    // A copy the compiler can keep in registers: the byte stores could alias the caller's writer.
+    JpegBitWriter local = writer;
+    for (int i = 0; i < count; ++i) local.put(codeScratch[i], lengthScratch[i]);
+    writer = local;
 }
 
 #else
