@@ -75,12 +75,14 @@ HuffmanTable buildHuffmanTable(const CategoryCounts& counts) {
     --ofLength[longest];  // the reserved symbol's code
 
     // The categories take the lengths in the order of their unlimited sizes,
-    // the shortest first; equal sizes in category order.
+    // the shortest first; among equal sizes the more frequent first, so that
+    // limiting never gives a rarer category the shorter code.
     std::array<std::uint8_t, kDifferenceCategories> order{};
     for (int category = 0; category < kDifferenceCategories; ++category)
         order[category] = static_cast<std::uint8_t>(category);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint8_t a, std::uint8_t b) { return size[a] < size[b]; });
+    std::stable_sort(order.begin(), order.end(), [&](std::uint8_t a, std::uint8_t b) {
+        return size[a] != size[b] ? size[a] < size[b] : weight[a] > weight[b];
+    });
 
     HuffmanTable table;
     int position = 0;

@@ -238,3 +238,20 @@ TEST_F(LosslessJpegRoundTrip, RowsFurtherApartThanTheWidth) {
 }
 
 }  // namespace
+
+// The Huffman table comes from a sample of rows. Here the sampled rows (and the
+// rows above them) are flat and all others random, so the table fits the frame
+// as badly as it can: random rows get long codes and still decode exactly.
+TEST_F(LosslessJpegRoundTrip, TableFromRowsUnlikeTheRest) {
+    const int width = 64, height = 64;
+    Samples quadrants = randomFrame(width, height, 9);
+    const int step = LosslessJpegOptions{}.tableRowStep;
+    for (int y = step / 2; y < height; y += step)
+        for (int row : {y - 1, y})
+            for (int x = 0; x < width; ++x) quadrants[static_cast<std::size_t>(row) * width + x] = 4321;
+    Samples bayer(quadrants.size());
+    quadrantsToBayer(quadrants.data(), width, height, bayer.data());
+    const std::size_t bytes = expectRoundTrip(bayer, width, height);
+    EXPECT_GT(bytes, quadrants.size() * 2) << "larger than the samples themselves";
+    EXPECT_LE(bytes, losslessJpegMaxBytes(width, height));
+}
