@@ -1,9 +1,10 @@
 #include "platform/diagnostics.h"
 
+#include <unistd.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
-#include <set>
 #include <string>
 
 namespace platform {
@@ -11,7 +12,6 @@ namespace platform {
 namespace {
 
 std::mutex diagnosticsLock;
-std::set<std::string> warningsGiven;
 
 std::string formatText(const char* format, std::va_list arguments) {
     std::va_list counting;
@@ -51,9 +51,13 @@ void warn(const char* format, ...) {
     const std::string text = formatText(format, arguments);
     va_end(arguments);
     const std::lock_guard<std::mutex> hold(diagnosticsLock);
-    // A wildcard run meets the same problem in every clip: once is enough.
-    if (!warningsGiven.insert(text).second) return;
     writeLine("warning: ", text);
+}
+
+void breakOpenLine() {
+    if (::isatty(STDERR_FILENO) != 1) return;
+    std::fflush(stdout);
+    std::fputc('\n', stderr);
 }
 
 }  // namespace platform

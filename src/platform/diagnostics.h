@@ -15,8 +15,13 @@ namespace platform {
 // A failure and its reason: "raw2tvx: <text>\n".
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Something the run does that the user probably did not mean, said once per
-// run however often it happens: "raw2tvx: warning: <text>\n".
+// Something the run does that the user probably did not mean:
+// "raw2tvx: warning: <text>\n".
 void warn(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Progress marks on standard output leave their line open. When standard
+// error is a terminal (where both streams are likely to meet), this ends
+// that line first, so the next line of ours starts at the left.
+void breakOpenLine();
 
 }  // namespace platform

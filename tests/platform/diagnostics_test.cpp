@@ -17,21 +17,6 @@ TEST(Diagnostics, ErrorsAndWarningsGoToStandardErrorWithTheProgramName) {
     EXPECT_EQ("", testing::internal::GetCapturedStdout());
 }
 
-// The same warning met again (every clip of a wildcard run) is said once;
-// errors are always said.
-TEST(Diagnostics, AWarningIsSaidOncePerRun) {
-    testing::internal::CaptureStderr();
-    platform::warn("window (%d,%d) cut by the frame", 1, 2);
-    platform::warn("window (%d,%d) cut by the frame", 1, 2);
-    platform::warn("window (%d,%d) cut by the frame", 3, 4);
-    platform::reportError("out of memory");
-    platform::reportError("out of memory");
-    EXPECT_EQ(
-        "raw2tvx: warning: window (1,2) cut by the frame\nraw2tvx: warning: window (3,4) cut by the frame\n"
-        "raw2tvx: out of memory\nraw2tvx: out of memory\n",
-        testing::internal::GetCapturedStderr());
-}
-
 // Long lines are not cut.
 TEST(Diagnostics, LongTextIsPrintedWhole) {
     const std::string path(5000, 'a');
