@@ -246,7 +246,7 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
     StepOutcome outcome = runFrameLoop(run);
     const std::uint32_t inPoint = run.inputs.settings.inPoint;
     if (!calibration && !outcome && pass.frameCounter == framesBefore && inPoint > 0)
-        warnAboutInPointPastEnd(run.inputs.notes, inPoint, clipFilePath(basePath, -1));
+        warnAboutInPointPastEnd(run.inputs.notes, inPoint, clipPath);
     if (!calibration)
         if (const StepOutcome lastWrite = run.sink->settle(); !outcome) outcome = lastWrite;
     clip.reader.close();

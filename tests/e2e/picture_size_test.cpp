@@ -74,3 +74,22 @@ TEST(PictureSize, An8192x4320ClipConvertsResampledToASmallOutput) {
     EXPECT_EQ(270, picture.height);
     EXPECT_EQ(std::vector<Rgb10>(512 * 270, Rgb10{0, 0, 0}), picture.pixels);
 }
+
+// A picture within the limit whose memory cannot be had: the run's own line
+// ("out of memory 3") on standard output, and on standard error the size
+// that could not be had. The address space is limited to 500 MB, far below
+// the 960 MB output picture and far above what the rest of the run takes.
+TEST(PictureSize, APictureTheMemoryCannotBeHadForIsNamedWithItsSize) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
+#endif
+    TempDir dir;
+    makeClip(dir, {"--width", "64", "--height", "32", "--frames", "1", "--scene", "flat", "small.RAW"});
+    const auto result = testing_support::runProgram(
+        {RAW2TVX_BIN, "small.RAW", "big.dpx", "-w16000", "-h10000"}, dir.path(), "ulimit -v 500000;");
+    EXPECT_FALSE(result.signalled);
+    EXPECT_EQ(kClipUnusableStatus, result.exitCode) << result.err;
+    EXPECT_EQ("small.RAW\n64x32 1 frames 24.000 fps\nout of memory 3\n\ndone\n", result.out);
+    EXPECT_EQ("raw2tvx: no memory for a 16000x10000 output picture of 960000000 bytes\n", result.err);
+    EXPECT_FALSE(fileExists(dir.file("big.dpx")));
+}
