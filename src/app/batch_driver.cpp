@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "app/argument_warnings.h"
 #include "app/batch_run.h"
 #include "app/clip_conversion.h"
+#include "app/clip_messages.h"
 #include "app/clip_paths.h"
 #include "app/exit_codes.h"
 #include "app/output_choice.h"
@@ -95,9 +97,10 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
 }
 
 // The black calibration clip, chosen among a wildcard's matches when it has
-// one. False when the run ends here.
-StepOutcome chooseCalibrationClip(ConversionSettings& settings, bool& calibrate) {
+// one; noDarkClip tells that none of them was dark, so all are summed.
+StepOutcome chooseCalibrationClip(ConversionSettings& settings, bool& calibrate, bool& noDarkClip) {
     calibrate = false;
+    noDarkClip = false;
     if (settings.blackCalibrationPath.empty() || classifyPath(settings.blackCalibrationPath) != PathKind::Raw)
         return std::nullopt;
     if (containsWildcard(settings.blackCalibrationPath)) {
@@ -107,6 +110,7 @@ StepOutcome chooseCalibrationClip(ConversionSettings& settings, bool& calibrate)
             return RunStop{exit_codes::kNoWildcardMatch, false};
         }
         if (search.outcome == DarkClipOutcome::Chosen) settings.blackCalibrationPath = search.path;
+        noDarkClip = search.outcome == DarkClipOutcome::NoneQualifies;
     }
     calibrate = true;
     return std::nullopt;
@@ -120,14 +124,16 @@ int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagLis
     const int processors = platform::processorCount();
     createPool(run.pool, processors);
 
-    if (const StepOutcome outcome = chooseOutput(run)) return finishRun(run, *outcome);
     collectClipArguments(argc, argv, run.inputs);
+    run.inputs.notes = warnAboutArguments(argc, argv, settings, run.inputs.clipArguments);
+    if (const StepOutcome outcome = chooseOutput(run)) return finishRun(run, *outcome);
     rememberInputClips(run.inputs);
     if (settings.verbose) std::printf("found %d cpus\n", std::min(processors, 8));
     run.pass.frameCounter = 0;
 
     bool calibrate = false;
-    if (const StepOutcome outcome = chooseCalibrationClip(settings, calibrate))
+    bool noDarkClip = false;
+    if (const StepOutcome outcome = chooseCalibrationClip(settings, calibrate, noDarkClip))
         return finishRun(run, *outcome);
     if (calibrate) {
         run.pass.pass = 0;
@@ -135,8 +141,11 @@ int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagLis
         if (const StepOutcome outcome = runPass(run, settings.blackCalibrationPath))
             return finishRun(run, *outcome);
         CalibrationState& calibration = run.calibration;
-        finishBlackCalibration(calibration.black, calibration.width, calibration.height,
-                               calibration.framesRead, settings.blackCalibrationOffset);
+        BlackCalibrationSummary summary;
+        if (finishBlackCalibration(calibration.black, calibration.width, calibration.height,
+                                   calibration.framesRead, settings.blackCalibrationOffset, &summary))
+            warnAboutBlackCalibration(run.inputs.notes, settings.blackCalibrationPath, summary,
+                                      run.clip.reader.trailer().blackLevel, noDarkClip);
     }
 
     run.pass.frameCounter = 0;

@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
+#include "app/clip_messages.h"
 #include "app/demosaic_jobs.h"
 #include "app/exit_codes.h"
 #include "app/run_checks.h"
 #include "imaging/demosaic.h"
+#include "platform/diagnostics.h"
 #include "raw/clip_frame_rate.h"
 #include "raw/unpack.h"
 
@@ -25,15 +27,16 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     ConversionSettings& settings = run.inputs.settings;
     ClipState& clip = run.clip;
     if (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight) {
-        std::printf("a %dx%d frame is too small to demosaic: it needs at least %dx%d\n", trailer.width,
-                    trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
+        platform::reportError("a %dx%d frame is too small to demosaic: it needs at least %dx%d",
+                              trailer.width, trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
     }
     std::string message;
     if (!computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message)) {
-        std::printf("%s\n", message.c_str());
+        reportEmptyWindow(run.inputs.notes, settings, trailer.width, trailer.height, message);
         return RunStop{exit_codes::kUsage, true};
     }
+    warnAboutWindowUsed(run.inputs.notes, clip.crop);
     if (settings.outputWidth < 1) settings.outputWidth = clip.crop.cropWidth;
     if (settings.outputHeight < 1) settings.outputHeight = clip.crop.cropHeight;
     // Bayer frames go out at the crop size: only pictures are resampled.
@@ -45,15 +48,18 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
                                        static_cast<std::uint64_t>(clip.crop.cropHeight) * 6;
     const std::uint64_t outputBytes =
         static_cast<std::uint64_t>(clip.outputWidth) * static_cast<std::uint64_t>(clip.outputHeight) * 6;
-    if (pictureBytes == 0 || pictureBytes >= kPictureByteLimit || outputBytes >= kPictureByteLimit) {
-        std::printf("a %dx%d picture (output %dx%d) is beyond the %llu-byte limit of a frame\n",
-                    clip.crop.cropWidth, clip.crop.cropHeight, clip.outputWidth, clip.outputHeight,
-                    static_cast<unsigned long long>(kPictureByteLimit));
+    if (pictureBytes > kPictureByteLimit) {
+        reportPictureBeyondLimit("picture", clip.crop.cropWidth, clip.crop.cropHeight);
+        return kClipUnusable;
+    }
+    if (outputBytes > kPictureByteLimit) {
+        reportPictureBeyondLimit("output picture", clip.outputWidth, clip.outputHeight);
         return kClipUnusable;
     }
     if (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight) {
-        std::printf("a %dx%d picture is too small to demosaic: it needs at least %dx%d\n",
-                    clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth, kMinDemosaicHeight);
+        platform::reportError("a %dx%d picture is too small to demosaic: it needs at least %dx%d",
+                              clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth,
+                              kMinDemosaicHeight);
         return kClipUnusable;
     }
     // A clip of another size may follow one that was resampled: only a clip
@@ -64,17 +70,19 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
 
     if (!clip.buffers.rgb.allocate(static_cast<std::size_t>(pictureBytes / 2))) {
         std::printf("out of memory 2\n");
+        reportNoMemoryFor("picture", clip.crop.cropWidth, clip.crop.cropHeight, pictureBytes);
         return kClipUnusable;
     }
     if (clip.resampling()) {
         if (!clip.buffers.output.allocate(static_cast<std::size_t>(outputBytes / 2))) {
             std::printf("out of memory 3\n");
+            reportNoMemoryFor("output picture", clip.outputWidth, clip.outputHeight, outputBytes);
             return kClipUnusable;
         }
         if (!clip.resampler.configure(clip.crop.cropWidth, clip.crop.cropHeight, clip.outputWidth,
                                       clip.outputHeight)) {
-            std::printf("could not resample %dx%d pictures to %dx%d\n", clip.crop.cropWidth,
-                        clip.crop.cropHeight, clip.outputWidth, clip.outputHeight);
+            platform::reportError("could not resample %dx%d pictures to %dx%d", clip.crop.cropWidth,
+                                  clip.crop.cropHeight, clip.outputWidth, clip.outputHeight);
             return kClipUnusable;
         }
     }
@@ -87,8 +95,8 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     const BlackFrame& black = run.calibration.black;
     bool blackFrameInUse = !black.values.empty();
     if (blackFrameInUse && !blackFrameFits(black, trailer.width, trailer.height)) {
-        std::printf("%s: the black calibration is %dx%d but the clip is %dx%d; converting without it\n",
-                    clipPath.c_str(), black.width, black.height, trailer.width, trailer.height);
+        platform::warn("%s: the black calibration is %dx%d but the clip is %dx%d; converting without it",
+                       clipPath.c_str(), black.width, black.height, trailer.width, trailer.height);
         blackFrameInUse = false;
     }
     ConversionSettings& settings = run.inputs.settings;
@@ -121,8 +129,8 @@ StepOutcome processFrame(BatchRun& run) {
     SampleBuffer* picture = &clip.buffers.rgb;
     if (clip.resampling()) {
         if (!clip.resampler.resample(clip.buffers.rgb.data(), clip.buffers.output.data())) {
-            std::printf("could not resample the %dx%d picture to %dx%d\n", crop.cropWidth, crop.cropHeight,
-                        clip.outputWidth, clip.outputHeight);
+            platform::reportError("could not resample the %dx%d picture to %dx%d", crop.cropWidth,
+                                  crop.cropHeight, clip.outputWidth, clip.outputHeight);
             return kClipUnusable;
         }
         picture = &clip.buffers.output;
@@ -194,28 +202,37 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
     const bool calibration = pass.calibrating();
     const ClipOpenOutcome opened = clip.reader.open(basePath, pass.passArgument);
     if (opened == ClipOpenOutcome::NotRawClip) return RunStop{exit_codes::kNotRawClip, false};
-    if (opened == ClipOpenOutcome::EndRun) return kClipUnusable;
+    if (opened == ClipOpenOutcome::EndRun) {
+        if (!clip.reader.openFailure().path.empty()) explainOpenFailure(clip.reader.openFailure());
+        return kClipUnusable;
+    }
     rememberClipFiles(run.inputs, basePath);
 
     const RawClipTrailer& trailer = clip.reader.trailer();
+    const std::string clipPath = clipFilePath(basePath, -1);
+    warnAboutUngradedSamples(run.inputs.notes, trailer, clipPath, calibration,
+                             !run.calibration.black.values.empty());
     if (run.inputs.settings.frameRateFromClip) takeClipFrameRate(run.inputs.settings, trailer);
 
     // Crop and buffers; the calibration pass sums whole frames.
     clip.crop = CropGeometry{trailer.width, trailer.height, 0, 0, trailer.width, trailer.height};
-    if (!clip.buffers.bayer.allocate(static_cast<std::size_t>(trailer.width) * trailer.height)) {
+    const std::uint64_t samples = std::uint64_t{trailer.width} * trailer.height;
+    if (!clip.buffers.bayer.allocate(static_cast<std::size_t>(samples))) {
         std::printf("out of memory 1\n");
+        reportNoMemoryFor("frame", trailer.width, trailer.height, samples * 2);
         return kClipUnusable;
     }
     if (calibration) {
         if (!prepareBlackFrame(run.calibration.black, trailer.width, trailer.height)) {
             std::printf("out of memory 1\n");
+            reportNoMemoryFor("black frame", trailer.width, trailer.height, samples * 4);
             return kClipUnusable;
         }
         run.calibration.width = trailer.width;
         run.calibration.height = trailer.height;
     } else {
         if (const StepOutcome outcome = prepareConversionBuffers(run, trailer)) return outcome;
-        prepareToneTable(run, trailer, basePath + ".RAW");
+        prepareToneTable(run, trailer, clipPath);
     }
 
     if (clip.reader.positionAtFirstFrame(pass.passArgument) != ClipOpenOutcome::Ready) return kClipUnusable;
@@ -225,7 +242,11 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
         if (const StepOutcome outcome = run.sink->clipPositioned(pass, clip)) return outcome;
     }
 
+    const std::uint64_t framesBefore = pass.frameCounter;
     StepOutcome outcome = runFrameLoop(run);
+    const std::uint32_t inPoint = run.inputs.settings.inPoint;
+    if (!calibration && !outcome && pass.frameCounter == framesBefore && inPoint > 0)
+        warnAboutInPointPastEnd(run.inputs.notes, inPoint, clipPath);
     if (!calibration)
         if (const StepOutcome lastWrite = run.sink->settle(); !outcome) outcome = lastWrite;
     clip.reader.close();

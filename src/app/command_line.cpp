@@ -27,11 +27,11 @@ ParseOutcome checkCurveParameter(const char* argument, const ConversionSettings&
     const float value = settings.curveParam;
     if (settings.curveKind == kCurveLog && (!std::isfinite(value) || value <= 0.0f || value == 1.0f)) {
         return {false, std::string(argument) + ": log power " + formatNumber(value) +
-                           " cannot be used; it must be a number above 0 other than 1\n"};
+                           " cannot be used; it must be a number above 0 other than 1"};
     }
     if (settings.curveKind == kCurveGamma && (!std::isfinite(value) || value <= 0.0f)) {
         return {false, std::string(argument) + ": gamma " + formatNumber(value) +
-                           " cannot be used; it must be a number above 0\n"};
+                           " cannot be used; it must be a number above 0"};
     }
     return {};
 }

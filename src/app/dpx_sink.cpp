@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/clip_messages.h"
 #include "app/clip_paths.h"
 #include "app/exit_codes.h"
 #include "app/pass_state.h"
 #include "app/run_checks.h"
 #include "files/dpx_sequence_exporter.h"
 #include "files/output_pattern.h"
+#include "platform/diagnostics.h"
 
 DpxSink::DpxSink(const RunInputs& inputs)
     : inputs_(inputs),
@@ -19,6 +21,8 @@ DpxSink::DpxSink(const RunInputs& inputs)
 StepOutcome DpxSink::startClip(const PassState& pass, const std::string&, const std::string& baseName) {
     const std::string& output = inputs_.settings.outputPath;
     clipNamePattern_ = pass.wildcardMode == 2 ? wildcardOutputName(output, baseName) : output;
+    // The clip's report lines come next and end any line of marks.
+    marksOnLine_ = false;
     return std::nullopt;
 }
 
@@ -28,6 +32,7 @@ StepOutcome DpxSink::prepareClip(const ClipState& clip) {
     const std::size_t samples = static_cast<std::size_t>(clip.outputWidth) * clip.outputHeight * 3;
     if (!sparePicture_.allocate(samples)) {
         std::printf(clip.resampling() ? "out of memory 3\n" : "out of memory 2\n");
+        reportNoMemoryFor("picture", clip.outputWidth, clip.outputHeight, samples * 2);
         return RunStop{exit_codes::kClipUnusable, true};
     }
     return std::nullopt;
@@ -37,13 +42,15 @@ StepOutcome DpxSink::settle() {
     if (!writer_.pending()) return std::nullopt;
     const DpxWriteResult result = writer_.collect();
     if (!result.written) {
-        std::printf("\n%s\n", result.failure.c_str());
+        if (marksOnLine_) platform::breakOpenLine();
+        platform::reportError("%s", result.failure.c_str());
         return RunStop{exit_codes::kOutputIncomplete, true};
     }
     if (inputs_.settings.verbose)
         std::printf("export frame %llu\n", static_cast<unsigned long long>(result.frameCounter));
     else
         std::printf(".");
+    marksOnLine_ = !inputs_.settings.verbose;
     std::fflush(stdout);
     return std::nullopt;
 }
@@ -56,7 +63,8 @@ StepOutcome DpxSink::frame(const PassState& pass, FramePicture& picture) {
         static_cast<std::int64_t>(inputs_.settings.inPoint) + static_cast<std::int64_t>(pass.frameCounter);
     const std::string name = formatFrameName(clipNamePattern_, frameNumber);
     if (outputIsAnInput(inputs_, name)) {
-        std::printf("%s is one of the input clips' files: not writing over it\n", name.c_str());
+        if (marksOnLine_) platform::breakOpenLine();
+        platform::reportError("%s is one of the input clips' files: not writing over it", name.c_str());
         return RunStop{exit_codes::kUsage, true};
     }
     writer_.submit(DpxWriteRequest{clipNamePattern_, frameNumber, picture.buffer->data(), picture.width,

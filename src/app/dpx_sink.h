@@ -34,6 +34,7 @@ private:
     bool exportsFrames_;
     std::string clipNamePattern_;  // the names of the clip being converted
     SampleBuffer sparePicture_;    // the picture being written, or the next one to be
+    bool marksOnLine_ = false;     // progress marks of this clip are on the current output line
     // Last, so that it is joined before the picture it may be writing goes.
     DpxWriterThread writer_;
 };

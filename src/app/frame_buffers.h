@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "raw/clip_trailer.h"
+
 // A block of 16-bit samples on a 64-byte boundary, made once per clip and
 // reused for every frame. Empty until allocate() succeeds.
 class SampleBuffer {
@@ -38,6 +40,9 @@ struct FrameBuffers {
     }
 };
 
-// A picture of crop width x crop height x 6 bytes at or above this, or of no
-// bytes at all, is beyond what the converter takes on.
-inline constexpr std::uint64_t kPictureByteLimit = 100663296;
+// The largest picture (width x height x 6 bytes, at the crop or the output
+// size) the converter takes on. With a 64-bit address space that is the
+// bound the clip reader puts on one frame, so any frame size a camera
+// records converts; a 32-bit process keeps to 96 MiB. Whether the memory can
+// actually be had is found out when the pictures are allocated.
+inline constexpr std::uint64_t kPictureByteLimit = sizeof(void*) >= 8 ? kMaxFrameBytes : 100663296;

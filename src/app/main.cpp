@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <exception>
 #include <new>
 
@@ -8,6 +7,7 @@
 #include "app/exit_codes.h"
 #include "app/help_text.h"
 #include "encode/metadata_tag_list.h"
+#include "platform/diagnostics.h"
 
 int main(int argc, char** argv) {
     try {
@@ -19,14 +19,14 @@ int main(int argc, char** argv) {
         MetadataTagList tags;
         const ParseOutcome outcome = parseCommandLine(argc, argv, settings, tags);
         if (!outcome.ok) {
-            std::fputs(outcome.message.c_str(), stdout);
+            platform::reportError("%s", outcome.message.c_str());
             return exit_codes::kUsage;
         }
         return runBatch(argc, argv, settings, tags);
     } catch (const std::bad_alloc&) {
-        std::printf("out of memory\n");
+        platform::reportError("out of memory");
     } catch (const std::exception& error) {
-        std::printf("unexpected error: %s\n", error.what());
+        platform::reportError("unexpected error: %s", error.what());
     }
     return exit_codes::kClipUnusable;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/number_text.h"
+#include "platform/diagnostics.h"
 
 namespace {
 
@@ -43,8 +44,8 @@ void appendLittleEndian32(std::string& bytes, std::uint32_t word) {
 
 bool appendTagRecord(MetadataTagList& tags, const char* argument, char type, std::string_view value) {
     if (!fitsInList(tags, recordBytes(value.size()))) {
-        std::printf("metadata %s not added: the list of %d bytes is full\n", argument,
-                    MetadataTagList::kCapacity);
+        platform::warn("%s: not added: the metadata list of %d bytes is full", argument,
+                       MetadataTagList::kCapacity);
         return false;
     }
     appendRecord(tags, argument + 1, type, value);
@@ -68,8 +69,8 @@ void addStringTag(const char* argument, const char* value, MetadataTagList& tags
 // comma ends the reading, and the values not reached stay 0.
 void addFloatArrayTag(const char* argument, const char* value, int valueCount, MetadataTagList& tags) {
     if (valueCount > kMaximumTagArrayValues) {
-        std::printf("metadata %c%c%c%c: %d values given, only the first %d are kept\n", argument[1],
-                    argument[2], argument[3], argument[4], valueCount, kMaximumTagArrayValues);
+        platform::warn("%s: %d values given, only the first %d are kept", argument, valueCount,
+                       kMaximumTagArrayValues);
         valueCount = kMaximumTagArrayValues;
     }
     std::array<float, kMaximumTagArrayValues> values{};
@@ -115,7 +116,7 @@ void addIntegerTag(const char* argument, const char* value, MetadataTagList& tag
 
 std::string_view cutFreeformText(std::string_view text, const char* what) {
     if (text.size() <= static_cast<std::size_t>(kMaximumFreeformLength)) return text;
-    std::printf("freeform %s of %zu characters cut to %d\n", what, text.size(), kMaximumFreeformLength);
+    platform::warn("freeform %s of %zu characters cut to %d", what, text.size(), kMaximumFreeformLength);
     return text.substr(0, kMaximumFreeformLength);
 }
 
@@ -159,8 +160,8 @@ void addFreeformArgument(const char* argument, MetadataTagList& tags) {
     const std::string_view name = cutFreeformText(text.substr(1, equals - 1), "name");
     const std::string_view value = cutFreeformText(text.substr(equals + 1), "value");
     if (!fitsInList(tags, recordBytes(name.size()) + recordBytes(value.size()))) {
-        std::printf("metadata %s not added: the list of %d bytes is full\n", argument,
-                    MetadataTagList::kCapacity);
+        platform::warn("%s: not added: the metadata list of %d bytes is full", argument,
+                       MetadataTagList::kCapacity);
         return;
     }
     appendRecord(tags, "TAGN", 'c', name);

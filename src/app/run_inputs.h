@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/argument_notes.h"
 #include "app/conversion_settings.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/path.h"
@@ -21,4 +22,6 @@ struct RunInputs {
     std::vector<std::string> clipArguments;
     // The files of every clip read or to be read: no output may replace one.
     std::vector<platform::FileIdentity> inputFiles;
+    // The arguments as typed, for warnings made while clips are converted.
+    ArgumentNotes notes;
 };

@@ -54,7 +54,11 @@ bool writeRows(CDPXFileWriter& writer, const std::uint16_t* frame, std::uint32_t
 DPXSequenceExporter::DPXSequenceExporter(std::string nameFormat) : nameFormat_(std::move(nameFormat)) {}
 
 bool DPXSequenceExporter::ExportsFrames() const {
-    return nameFormat_.compare(0, 4, "null") != 0;
+    // Only a file called "null" (any extension, any directory) is the null
+    // output: "nullarbor_%04d.dpx" is a sequence like any other.
+    const std::size_t slash = nameFormat_.rfind('/');
+    const std::string fileName = slash == std::string::npos ? nameFormat_ : nameFormat_.substr(slash + 1);
+    return fileName.substr(0, fileName.rfind('.')) != "null";
 }
 
 bool DPXSequenceExporter::ExportFrame(const std::uint16_t* rgbFrame, int width, int height,

@@ -16,8 +16,9 @@ public:
     // every ExportFrame fail with a message.
     explicit DPXSequenceExporter(std::string nameFormat);
 
-    // False when the output argument begins with "null": frames are then
-    // processed but nothing is written.
+    // False when the output names a file called "null", whatever its
+    // extension and directory ("null.dpx"): frames are then processed but
+    // nothing is written.
     bool ExportsFrames() const;
 
     // rgbFrame: width x height pixels of R, G, B 16-bit samples, rows

@@ -5,13 +5,15 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/diagnostics.h"
+
 namespace {
 
 constexpr std::int32_t kMinimumStart = 268435455;
 
 std::int32_t clampToInt32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
-                                                               std::numeric_limits<std::int32_t>::max()));
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 }  // namespace
@@ -19,12 +21,12 @@ std::int32_t clampToInt32(std::int64_t value) {
 bool finishBlackCalibration(BlackFrame& black, int frameWidth, int frameHeight, std::int64_t framesRead,
                             std::int32_t offset, BlackCalibrationSummary* summary) {
     if (framesRead <= 0) {
-        std::printf("black calibration clip gave no frame: no black frame is used\n");
+        platform::warn("the black calibration clip gave no frame: no black frame is used");
         black = BlackFrame{};
         return false;
     }
     if (!blackFrameFits(black, frameWidth, frameHeight)) {
-        std::printf("black calibration frame does not match its clip: no black frame is used\n");
+        platform::warn("the black calibration frame does not match its clip: no black frame is used");
         black = BlackFrame{};
         return false;
     }

@@ -17,9 +17,13 @@ std::string clipFilePath(const std::string& basePath, int fileIndex) {
     return platform::findFileIgnoringCase(basePath + suffix);
 }
 
-std::string RawClipReader::firstFilePath() const { return clipFilePath(basePath_, -1); }
+std::string RawClipReader::firstFilePath() const {
+    return clipFilePath(basePath_, -1);
+}
 
-std::string RawClipReader::continuationPath(int index) const { return clipFilePath(basePath_, index); }
+std::string RawClipReader::continuationPath(int index) const {
+    return clipFilePath(basePath_, index);
+}
 
 ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::string& nameInMessages) {
     close();
@@ -27,12 +31,15 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
     trailerSearchCount_ = 0;
     nextContinuation_ = 0;
 
+    openFailure_ = ClipOpenFailure{};
     std::string path = firstFilePath();
+    std::string searched;  // the file before `path` whose end held no trailer
     int fileIndex = -1;
     std::optional<RawClipTrailer> found;
     for (;;) {
         if (!file_.open(path, platform::File::Access::Read)) {
             std::printf("%s file could not be opened\n", nameInMessages.c_str());
+            openFailure_ = ClipOpenFailure{path, file_.lastError(), searched};
             return ClipOpenOutcome::EndRun;
         }
         const std::int64_t fileBytes = file_.seek(0, platform::File::Origin::End);
@@ -62,6 +69,7 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
         }
         file_.close();
         fileIndex = trailerSearchCount_;
+        searched = path;
         path = continuationPath(trailerSearchCount_);
         ++trailerSearchCount_;
     }

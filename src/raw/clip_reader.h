@@ -19,6 +19,15 @@ enum class ClipOpenOutcome {
 // for continuation nn, in whatever letter case the file exists.
 std::string clipFilePath(const std::string& basePath, int fileIndex);
 
+// Why open() could not go on: the file it could not open and the errno of
+// that open. When the trailer was being looked for in continuation files,
+// lastSearched names the file before it, whose end held no trailer.
+struct ClipOpenFailure {
+    std::string path;
+    int error = 0;
+    std::string lastSearched;  // empty when the failed file was the .RAW itself
+};
+
 enum class FrameReadOutcome {
     StoredSamples,  // the Bayer frame holds the frame's 16-bit samples as stored
     PackedFrame,    // packedFrame() holds the frame for the unpacker
@@ -52,6 +61,8 @@ public:
     void releasePackedBuffer();
 
     const RawClipTrailer& trailer() const { return trailer_; }
+    // Set when open() ended the run because a file could not be opened.
+    const ClipOpenFailure& openFailure() const { return openFailure_; }
     bool isMultiFile() const { return trailerSearchCount_ > 0; }
     const std::string& trailerFilePath() const { return trailerFilePath_; }
     // The frame of the last PackedFrame read: frame-bytes long.
@@ -80,6 +91,7 @@ private:
     int currentFileIndex_ = -1;   // -1 for the .RAW file, n for .Rnn
     int trailerFileIndex_ = -1;
     std::int64_t trailerOffset_ = 0;  // where the trailer starts in its file: the stream ends there
+    ClipOpenFailure openFailure_;
     std::unique_ptr<std::uint8_t[]> packedBuffer_;
     std::size_t packedCapacity_ = 0;
 };

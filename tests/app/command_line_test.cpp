@@ -152,14 +152,14 @@ TEST(CommandLine, UnusableLogPowerOrGammaIsRefusedNamingTheSwitch) {
         std::string message;
     };
     const Case cases[] = {
-        {{"-l1"}, "-l1: log power 1 cannot be used; it must be a number above 0 other than 1\n"},
-        {{"-l0"}, "-l0: log power 0 cannot be used; it must be a number above 0 other than 1\n"},
-        {{"-L-3"}, "-L-3: log power -3 cannot be used; it must be a number above 0 other than 1\n"},
-        {{"-g1", "-l"}, "-l: log power 1 cannot be used; it must be a number above 0 other than 1\n"},
-        {{"-lnan"}, "-lnan: log power nan cannot be used; it must be a number above 0 other than 1\n"},
-        {{"-g0"}, "-g0: gamma 0 cannot be used; it must be a number above 0\n"},
-        {{"-g-2.5"}, "-g-2.5: gamma -2.5 cannot be used; it must be a number above 0\n"},
-        {{"-ginf"}, "-ginf: gamma inf cannot be used; it must be a number above 0\n"},
+        {{"-l1"}, "-l1: log power 1 cannot be used; it must be a number above 0 other than 1"},
+        {{"-l0"}, "-l0: log power 0 cannot be used; it must be a number above 0 other than 1"},
+        {{"-L-3"}, "-L-3: log power -3 cannot be used; it must be a number above 0 other than 1"},
+        {{"-g1", "-l"}, "-l: log power 1 cannot be used; it must be a number above 0 other than 1"},
+        {{"-lnan"}, "-lnan: log power nan cannot be used; it must be a number above 0 other than 1"},
+        {{"-g0"}, "-g0: gamma 0 cannot be used; it must be a number above 0"},
+        {{"-g-2.5"}, "-g-2.5: gamma -2.5 cannot be used; it must be a number above 0"},
+        {{"-ginf"}, "-ginf: gamma inf cannot be used; it must be a number above 0"},
     };
     for (const Case& refused : cases) {
         const Parsed parsed = parse(refused.arguments);

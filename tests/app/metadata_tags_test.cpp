@@ -11,18 +11,21 @@ namespace {
 
 struct Added {
     MetadataTagList tags;
-    std::string printed;
+    std::string printed;  // standard output: the echo lines
+    std::string warned;   // standard error: what was cut or left out
 };
 
 Added add(const std::vector<std::string>& arguments) {
     Added added;
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     for (const auto& argument : arguments) {
         if (argument[0] == '+')
             addTagArgument(argument.c_str(), added.tags);
         else
             addFreeformArgument(argument.c_str(), added.tags);
     }
+    added.warned = testing::internal::GetCapturedStderr();
     added.printed = testing::internal::GetCapturedStdout();
     return added;
 }
@@ -155,7 +158,9 @@ TEST(MetadataTag, ArraysKeepTheirFirstSixteenValues) {
     std::string echo = "add COLM = ";
     for (int value = 1; value <= 16; ++value)
         echo += (value > 1 ? "," : "") + std::to_string(value) + ".000000";
-    EXPECT_EQ("metadata COLM: 20 values given, only the first 16 are kept\n" + echo + "\n", added.printed);
+    EXPECT_EQ(echo + "\n", added.printed);
+    EXPECT_EQ("raw2tvx: warning: +COLM=" + values + ": 20 values given, only the first 16 are kept\n",
+              added.warned);
 }
 
 TEST(MetadataTag, MalformedArgumentsAreIgnoredSilently) {
@@ -191,10 +196,12 @@ TEST(MetadataFreeform, LongNamesAndValuesAreCutTo255Characters) {
     EXPECT_EQ(
         concat(stringRecord("TAGN", std::string(255, 'n')), stringRecord("TAGV", std::string(255, 'v'))),
         usedBytes(added.tags));
+    EXPECT_EQ("add " + std::string(255, 'n') + " = " + std::string(255, 'v') + " (freeform)\n",
+              added.printed);
     EXPECT_EQ(
-        "freeform name of 300 characters cut to 255\nfreeform value of 256 characters cut to 255\nadd " +
-            std::string(255, 'n') + " = " + std::string(255, 'v') + " (freeform)\n",
-        added.printed);
+        "raw2tvx: warning: freeform name of 300 characters cut to 255\n"
+        "raw2tvx: warning: freeform value of 256 characters cut to 255\n",
+        added.warned);
 }
 
 TEST(MetadataList, ARecordThatDoesNotFitIsNotAdded) {
@@ -205,15 +212,15 @@ TEST(MetadataList, ARecordThatDoesNotFitIsNotAdded) {
     Added full = add(arguments);
     ASSERT_EQ(16640, full.tags.used);
 
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     addTagArgument("+TIMB=24", full.tags);
     addFreeformArgument(":a=b", full.tags);
-    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string warned = testing::internal::GetCapturedStderr();
     EXPECT_EQ(16640, full.tags.used);
     EXPECT_EQ(
-        "metadata +TIMB=24 not added: the list of 16640 bytes is full\n"
-        "metadata :a=b not added: the list of 16640 bytes is full\n",
-        printed);
+        "raw2tvx: warning: +TIMB=24: not added: the metadata list of 16640 bytes is full\n"
+        "raw2tvx: warning: :a=b: not added: the metadata list of 16640 bytes is full\n",
+        warned);
 
     // With 24 bytes left the 16-byte name record would fit but not both: neither
     // is added. A later record that fits still goes in.
@@ -223,16 +230,17 @@ TEST(MetadataList, ARecordThatDoesNotFitIsNotAdded) {
     ASSERT_EQ(16616, nearlyFull.tags.used);
     const std::string tooLong = "+LOOK=" + std::string(17, 'z');
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     addFreeformArgument(":abcde=fghij", nearlyFull.tags);
     addTagArgument(tooLong.c_str(), nearlyFull.tags);
     addTagArgument("+TIMB=24", nearlyFull.tags);
+    const std::string nearlyWarned = testing::internal::GetCapturedStderr();
     const std::string nearlyPrinted = testing::internal::GetCapturedStdout();
     EXPECT_EQ(16616 + 12, nearlyFull.tags.used);
+    EXPECT_EQ("add TIMB = 24 (int)\n", nearlyPrinted);
     EXPECT_EQ(
-        "metadata :abcde=fghij not added: the list of 16640 bytes is full\n"
-        "metadata +LOOK=" +
-            std::string(17, 'z') +
-            " not added: the list of 16640 bytes is full\n"
-            "add TIMB = 24 (int)\n",
-        nearlyPrinted);
+        "raw2tvx: warning: :abcde=fghij: not added: the metadata list of 16640 bytes is full\n"
+        "raw2tvx: warning: +LOOK=" +
+            std::string(17, 'z') + ": not added: the metadata list of 16640 bytes is full\n",
+        nearlyWarned);
 }

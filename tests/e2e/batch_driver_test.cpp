@@ -108,27 +108,31 @@ TEST(BatchDriver, UnusableClipEndsTheRunWithCodeSix) {
     EXPECT_TRUE(readDpx(dir.file("o_0.dpx")).valid);
 }
 
-// The picture limit: crop width x height x 6 below 100,663,296 bytes, and the
-// output size likewise. A 4096 x 4096 frame is exactly at the limit.
-TEST(BatchDriver, PicturesAtTheSizeLimitEndTheRunWithCodeSix) {
+// The picture limit: crop width x height x 6 up to 1 GiB, the bound of one
+// frame, and the output size likewise. Beyond it the run ends with code 6
+// and a message that names the size.
+TEST(BatchDriver, PicturesBeyondOneGibibyteEndTheRunWithCodeSix) {
     TempDir dir;
-    // Frame 0 without content: the 29 MiB of samples are a hole on disk.
-    makeClip(dir, {"--width", "4096", "--height", "4096", "--frames", "1", "--scene", "flat",
+    // 16384 x 11000 x 6 = 1,081,344,000 bytes, just beyond 2^30. Frame 0
+    // without content: its samples are a hole on disk.
+    makeClip(dir, {"--width", "16384", "--height", "11000", "--frames", "1", "--scene", "flat",
                    "--content-frames", "1", "huge.RAW"});
     auto result = runRaw2tvx({"huge.RAW", "o_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
+    EXPECT_EQ("huge.RAW\n16384x11000 1 frames 24.000 fps\n\ndone\n", result.out);
     EXPECT_EQ(
-        "huge.RAW\n4096x4096 1 frames 24.000 fps\na 4096x4096 picture (output 4096x4096) is beyond the "
-        "100663296-byte limit of a frame\n\ndone\n",
-        result.out);
+        "raw2tvx: a 16384x11000 picture needs 1081344000 bytes, more than the 1073741824 bytes a picture may "
+        "take\n",
+        result.err);
 
     makeFlatClip(dir, "small.RAW", 32, 8, 1, 4096);
-    result = runRaw2tvx({"small.RAW", "o_%d.dpx", "-w100000", "-h1000"}, dir.path());
+    result = runRaw2tvx({"small.RAW", "o_%d.dpx", "-w100000", "-h10000"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
+    EXPECT_EQ("small.RAW\n32x8 1 frames 24.000 fps\n\ndone\n", result.out);
     EXPECT_EQ(
-        "small.RAW\n32x8 1 frames 24.000 fps\na 32x8 picture (output 100000x1000) is beyond the "
-        "100663296-byte limit of a frame\n\ndone\n",
-        result.out);
+        "raw2tvx: a 100000x10000 output picture needs 6000000000 bytes, more than the 1073741824 bytes a "
+        "picture may take\n",
+        result.err);
     EXPECT_EQ((std::vector<std::string>{"huge.RAW", "small.RAW"}), directoryNames(dir.path()));
 }
 

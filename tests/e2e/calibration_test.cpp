@@ -203,17 +203,20 @@ TEST(Calibration, UnusableBlackFrameIsLeftOut) {
     ASSERT_EQ(0, result.exitCode) << result.out;
     EXPECT_EQ(
         "other.RAW\n64x16 1 frames 24.000 fps\nBlack Level Calibation: min = 600, max = 600, avg = 600\n"
-        "clip.RAW\n32x8 1 frames 24.000 fps\nclip.RAW: the black calibration is 64x16 but the clip is 32x8; "
-        "converting without it\n.\ndone\n",
+        "clip.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n",
         result.out);
+    EXPECT_EQ(
+        "raw2tvx: warning: clip.RAW: the black calibration is 64x16 but the clip is 32x8; converting without "
+        "it\n",
+        result.err);
     EXPECT_EQ(std::vector<Rgb10>(kPixels, Rgb10{value, value, value}), readDpx(dir.file("flat.dpx")).pixels);
 
     result = runRaw2tvx({"clip.RAW", "flat.dpx", "-bcempty.RAW"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out;
-    EXPECT_EQ(
-        "empty.RAW\n32x8 0 frames 24.000 fps\nblack calibration clip gave no frame: no black frame is used\n"
-        "clip.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n",
-        result.out);
+    EXPECT_EQ("empty.RAW\n32x8 0 frames 24.000 fps\nclip.RAW\n32x8 1 frames 24.000 fps\n.\ndone\n",
+              result.out);
+    EXPECT_EQ("raw2tvx: warning: the black calibration clip gave no frame: no black frame is used\n",
+              result.err);
     EXPECT_EQ(std::vector<Rgb10>(kPixels, Rgb10{value, value, value}), readDpx(dir.file("flat.dpx")).pixels);
 }
 

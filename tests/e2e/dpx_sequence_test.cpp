@@ -69,15 +69,32 @@ TEST(DpxSequence, InPointOutPointAndSkipsPickFramesFiveSevenAndNine) {
     EXPECT_FALSE(fileExists(dir.file("one_4.dpx")));
 }
 
-// An output beginning with "null" processes every frame and writes nothing.
+// Only an output file called "null" processes every frame and writes nothing.
 TEST(DpxSequence, NullOutputWritesNoFileAndPrintsNoMarks) {
     TempDir dir;
     makeRampClip(dir, "ramp.RAW", 4);
-    for (const char* output : {"null.dpx", "null_%04d.dpx"}) {
+    for (const char* output : {"null.dpx", "null.DPX"}) {
         const auto result = runRaw2tvx({"ramp.RAW", output, "-444"}, dir.path());
         EXPECT_EQ(0, result.exitCode) << output;
         EXPECT_EQ("ramp.RAW\n32x8 4 frames 24.000 fps\n\ndone\n", result.out) << output;
         EXPECT_EQ(std::vector<std::string>{"ramp.RAW"}, directoryNames(dir.path())) << output;
+    }
+}
+
+// A name that merely begins with the letters "null" is a sequence like any
+// other: not a frame of the conversion is lost.
+TEST(DpxSequence, NamesBeginningWithNullAreWritten) {
+    TempDir dir;
+    makeRampClip(dir, "ramp.RAW", 2);
+    for (const std::string prefix : {"nullarbor_", "null_"}) {
+        const auto result = runRaw2tvx({"ramp.RAW", prefix + "%04d.dpx", "-d0"}, dir.path());
+        ASSERT_EQ(0, result.exitCode) << prefix << result.err;
+        EXPECT_EQ("ramp.RAW\n32x8 2 frames 24.000 fps\n..\ndone\n", result.out);
+        EXPECT_EQ("", result.err);
+        for (int frame = 0; frame < 2; ++frame)
+            EXPECT_TRUE(
+                holdsRampFrame(readDpx(dir.file(prefix + "000" + std::to_string(frame) + ".dpx")), frame))
+                << prefix << frame;
     }
 }
 
@@ -194,9 +211,8 @@ TEST(DpxSequence, FailureOnALaterFrameKeepsTheEarlierFramesAndEndsWithCodeSeven)
     const auto result = runRaw2tvx({"ramp.RAW", "f_%d.dpx", "-d0"}, dir.path());
     EXPECT_EQ(kOutputIncompleteStatus, result.exitCode) << result.out;
     const std::string name = (std::filesystem::canonical(dir.path()) / "f_3.dpx").string();
-    EXPECT_EQ("ramp.RAW\n32x8 6 frames 24.000 fps\n...\ncannot write DPX file " + name +
-                  ": Is a directory\n\ndone\n",
-              result.out);
+    EXPECT_EQ("ramp.RAW\n32x8 6 frames 24.000 fps\n...\ndone\n", result.out);
+    EXPECT_EQ("raw2tvx: cannot write DPX file " + name + ": Is a directory\n", result.err);
     EXPECT_EQ((std::vector<std::string>{"f_0.dpx", "f_1.dpx", "f_2.dpx", "f_3.dpx", "ramp.RAW"}),
               directoryNames(dir.path()));
     EXPECT_TRUE(std::filesystem::is_empty(dir.file("f_3.dpx")));

@@ -46,17 +46,22 @@ TEST(OutputSafety, OutputPatternsOutsideTheGrammarAreRefusedBeforeAnyClipIsRead)
         for (const char* clip : {"clip.RAW", "missing.RAW"}) {
             const auto result = runRaw2tvx({clip, pattern}, dir.path());
             EXPECT_EQ(kUsageStatus, result.exitCode) << pattern << " " << clip;
-            EXPECT_EQ(0u, result.out.find("bad output name \"" + std::string(pattern) + "\": "))
-                << result.out;
-            EXPECT_TRUE(endsWith(result.out, "\n")) << result.out;
-            EXPECT_EQ(std::string::npos, result.out.find("fps")) << "a clip was read: " << result.out;
+            EXPECT_EQ("", result.out) << "a clip was read";
+            EXPECT_EQ(0u, result.err.find("raw2tvx: bad output name \"" + std::string(pattern) + "\": "))
+                << result.err;
+            EXPECT_TRUE(endsWith(result.err, "\n")) << result.err;
             EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path())) << pattern;
         }
     }
     // A trailing '%' leaves no .dpx name at all: there is no output.
     const auto trailing = runRaw2tvx({"clip.RAW", "f.dpx%"}, dir.path());
     EXPECT_EQ(kUsageStatus, trailing.exitCode);
-    EXPECT_EQ("no output given: name the .avi, .mov or .dpx file to write\n", trailing.out);
+    EXPECT_EQ("", trailing.out);
+    EXPECT_EQ(
+        "raw2tvx: warning: f.dpx%: ignored: not a clip (.RAW, .R00), an output (.avi, .mov, .dpx), a switch "
+        "or "
+        "a tag\nraw2tvx: no output given: name the .avi, .mov or .dpx file to write\n",
+        trailing.err);
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
 
     // What the grammar allows: %% is a percent sign, widths up to 10.
@@ -75,7 +80,8 @@ TEST(OutputSafety, RunWithoutOutputArgumentEndsWithCodeTwo) {
          {std::vector<std::string>{"clip.RAW", "-444"}, std::vector<std::string>{"clip.RAW", "clip.R00"}}) {
         const auto result = runRaw2tvx(arguments, dir.path());
         EXPECT_EQ(kUsageStatus, result.exitCode);
-        EXPECT_EQ("no output given: name the .avi, .mov or .dpx file to write\n", result.out);
+        EXPECT_EQ("", result.out);
+        EXPECT_EQ("raw2tvx: no output given: name the .avi, .mov or .dpx file to write\n", result.err);
     }
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
 }
@@ -86,10 +92,11 @@ TEST(OutputSafety, MovieOutputIsNotBuiltAndEndsWithCodeThree) {
     for (const char* movie : {"out.avi", "OUT.MOV"}) {
         const auto result = runRaw2tvx({"clip.RAW", movie}, dir.path());
         EXPECT_EQ(kMovieRefusedStatus, result.exitCode) << movie;
-        EXPECT_EQ(std::string(movie) +
+        EXPECT_EQ("", result.out);
+        EXPECT_EQ("raw2tvx: " + std::string(movie) +
                       ": movie output (.avi, .mov) is not available in this build; write a .dpx "
                       "sequence\n",
-                  result.out);
+                  result.err);
     }
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
 }
@@ -122,9 +129,10 @@ TEST(OutputSafety, OutputThatIsAnInputFileIsRefused) {
           Case{{"split.RAW", "clip.RAW", "link.dpx"}, "link.dpx"}}) {
         const auto result = runRaw2tvx(item.arguments, dir.path());
         EXPECT_EQ(kUsageStatus, result.exitCode) << item.output << result.out;
-        EXPECT_NE(std::string::npos, result.out.find(item.output + " is one of the input clips' files"))
-            << result.out;
-        EXPECT_TRUE(endsWith(result.out, "\ndone\n")) << result.out;
+        EXPECT_TRUE(endsWith(result.err, "raw2tvx: " + item.output +
+                                             " is one of the input clips' files: not writing over it\n"))
+            << result.err;
+        EXPECT_TRUE(endsWith(result.out, "fps\n\ndone\n")) << result.out;
     }
     EXPECT_EQ(clip, readFileBytes(dir.file("clip.RAW")));
     EXPECT_EQ(clip, readFileBytes(dir.file("hard.dpx")));
@@ -144,10 +152,8 @@ TEST(OutputSafety, WildcardOutputThatIsALaterClipIsRefused) {
     const std::string clip = readFileBytes(dir.file("b.RAW"));
     const auto result = runRaw2tvx({"*.RAW", "out/*_%d.dpx"}, dir.path());
     EXPECT_EQ(kUsageStatus, result.exitCode) << result.out;
-    EXPECT_EQ(
-        "a.RAW\n32x8 2 frames 24.000 fps\nout/a_0.dpx is one of the input clips' files: not writing over it\n"
-        "\ndone\n",
-        result.out);
+    EXPECT_EQ("a.RAW\n32x8 2 frames 24.000 fps\n\ndone\n", result.out);
+    EXPECT_EQ("raw2tvx: out/a_0.dpx is one of the input clips' files: not writing over it\n", result.err);
     EXPECT_EQ(clip, readFileBytes(dir.file("b.RAW")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("out/a_0.dpx")));
     EXPECT_EQ(std::vector<std::string>{"a_0.dpx"}, directoryNames(dir.file("out")));
@@ -164,9 +170,9 @@ TEST(OutputSafety, FailedWriteLeavesNoPartialFileAndEndsWithCodeSeven) {
     EXPECT_FALSE(result.signalled);
     EXPECT_EQ(kOutputIncompleteStatus, result.exitCode) << result.out;
     const std::string name = absoluteName(dir, "big_0.dpx");
-    EXPECT_NE(std::string::npos, result.out.find("cannot write DPX file " + name + ": ")) << result.out;
-    EXPECT_EQ(std::string::npos, result.out.find("big_1.dpx")) << "the run should end at the first failure";
-    EXPECT_TRUE(endsWith(result.out, "\ndone\n")) << result.out;
+    EXPECT_EQ("big.RAW\n256x128 2 frames 24.000 fps\n\ndone\n", result.out);
+    EXPECT_EQ(0u, result.err.find("raw2tvx: cannot write DPX file " + name + ": ")) << result.err;
+    EXPECT_EQ(std::string::npos, result.err.find("big_1.dpx")) << "the run should end at the first failure";
     EXPECT_EQ(std::vector<std::string>{"big.RAW"}, directoryNames(dir.path()));
 }
 
@@ -175,19 +181,19 @@ TEST(OutputSafety, MissingOutputDirectoryEndsWithCodeSeven) {
     makeSmallClip(dir, "clip.RAW");
     const auto result = runRaw2tvx({"clip.RAW", "nowhere/f_%d.dpx"}, dir.path());
     EXPECT_EQ(kOutputIncompleteStatus, result.exitCode) << result.out;
-    EXPECT_NE(std::string::npos,
-              result.out.find("cannot write DPX file " + absoluteName(dir, "nowhere/f_0.dpx") + ": "))
-        << result.out;
-    EXPECT_TRUE(endsWith(result.out, "\ndone\n")) << result.out;
+    EXPECT_EQ("clip.RAW\n32x8 2 frames 24.000 fps\n\ndone\n", result.out);
+    EXPECT_EQ("raw2tvx: cannot write DPX file " + absoluteName(dir, "nowhere/f_0.dpx") +
+                  ": No such file or directory\n",
+              result.err);
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
 
     // A directory in the place of the file: nothing replaces it.
     std::filesystem::create_directory(dir.file("taken.dpx"));
     const auto taken = runRaw2tvx({"clip.RAW", "taken.dpx"}, dir.path());
     EXPECT_EQ(kOutputIncompleteStatus, taken.exitCode) << taken.out;
-    EXPECT_NE(std::string::npos,
-              taken.out.find("cannot write DPX file " + absoluteName(dir, "taken.dpx") + ": "))
-        << taken.out;
+    EXPECT_EQ("clip.RAW\n32x8 2 frames 24.000 fps\n\ndone\n", taken.out);
+    EXPECT_EQ(0u, taken.err.find("raw2tvx: cannot write DPX file " + absoluteName(dir, "taken.dpx") + ": "))
+        << taken.err;
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.dpx")));
     EXPECT_EQ((std::vector<std::string>{"clip.RAW", "taken.dpx"}), directoryNames(dir.path()));
 }

@@ -16,8 +16,9 @@ TEST(UsageError, UnusableCurveValuesAreRefusedWithExitCodeTwo) {
         const auto result = testing_support::runRaw2tvx({"x.RAW", "out.dpx", refused.argument}, dir.path());
         EXPECT_FALSE(result.signalled);
         EXPECT_EQ(2, result.exitCode) << refused.argument;
-        EXPECT_EQ(0u, result.out.find(refused.expectedText)) << result.out;
-        EXPECT_EQ('\n', result.out.back());
+        EXPECT_EQ("", result.out);
+        EXPECT_EQ(0u, result.err.find("raw2tvx: " + refused.expectedText)) << result.err;
+        EXPECT_EQ('\n', result.err.back());
     }
 }
 
@@ -26,5 +27,6 @@ TEST(UsageError, MetadataEchoedBeforeTheRefusedSwitchStaysInTheOutput) {
     const auto result =
         testing_support::runRaw2tvx({"x.RAW", "out.avi", "+TIMB=24", "-g1", "-l"}, dir.path());
     EXPECT_EQ(2, result.exitCode);
-    EXPECT_EQ(0u, result.out.find("add TIMB = 24 (int)\n-l: log power 1 ")) << result.out;
+    EXPECT_EQ("add TIMB = 24 (int)\n", result.out);
+    EXPECT_EQ(0u, result.err.find("raw2tvx: -l: log power 1 ")) << result.err;
 }

@@ -102,14 +102,21 @@ TEST(DpxSequenceExporter, RelativeNamesAreMadeAbsoluteAndNullExportsNothing) {
     const bool written = DPXSequenceExporter("f_%d.dpx").ExportFrame(frame.data(), 16, 2, 3, &message);
     const DPXSequenceExporter nothing("null.dpx");
     const bool skipped = nothing.ExportFrame(frame.data(), 16, 2, 4, &message);
-    const DPXSequenceExporter nothingNumbered("null_%04d.dpx");
+    // Only a file called "null" is the null output; a name that merely
+    // begins with the letters is a sequence like any other.
+    const bool numbered = DPXSequenceExporter("null_%04d.dpx").ExportFrame(frame.data(), 16, 2, 5, &message);
     ASSERT_EQ(0, ::chdir(previous.c_str()));
 
     EXPECT_TRUE(written) << message;
     EXPECT_FALSE(nothing.ExportsFrames());
-    EXPECT_FALSE(nothingNumbered.ExportsFrames());
     EXPECT_TRUE(skipped);
-    EXPECT_EQ((std::set<std::string>{"f_3.dpx"}), namesIn(dir.path()));
+    EXPECT_TRUE(numbered) << message;
+    EXPECT_EQ((std::set<std::string>{"f_3.dpx", "null_0005.dpx"}), namesIn(dir.path()));
+    for (const char* name : {"null.DPX", "null", "out/null.dpx", "/tmp/x/null.dpx"})
+        EXPECT_FALSE(DPXSequenceExporter(name).ExportsFrames()) << name;
+    for (const char* name : {"nullarbor_%04d.dpx", "null_%d.dpx", "Null.dpx", "NULL.dpx", "null.d/x.dpx",
+                             "anull.dpx", "null.x.dpx", "out/nulls.dpx", "*.dpx", "null*.dpx"})
+        EXPECT_TRUE(DPXSequenceExporter(name).ExportsFrames()) << name;
 }
 
 TEST(DpxSequenceExporter, ACreateFailureNamesTheFileAndLeavesNothing) {

@@ -1,6 +1,7 @@
 // Every argument comes from the user. Whatever the arguments, parsing them
-// must not crash or read past them, and the metadata list never grows past
-// its buffer. The input is split at zero bytes into the arguments.
+// and looking at them again for warnings must not crash or read past them,
+// and the metadata list never grows past its buffer. The input is split at
+// zero bytes into the arguments.
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -8,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "app/argument_warnings.h"
 #include "app/command_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The echo lines of metadata arguments are not what is tested here.
+    // The echo lines are not what is tested here. The warnings on standard
+    // error stay: a failed assertion reports there too.
     static std::FILE* silenced = std::freopen("/dev/null", "w", stdout);
     (void)silenced;
 
@@ -33,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConversionSettings settings;
     MetadataTagList tags;
     parseCommandLine(static_cast<int>(arguments.size()), argv.data(), settings, tags);
+    warnAboutArguments(static_cast<int>(arguments.size()), argv.data(), settings, {arguments.back()});
     assert(tags.used >= 0 && tags.used <= MetadataTagList::kCapacity);
     assert(tags.used % 4 == 0);
     return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -259,4 +260,28 @@ TEST(ClipReader, HandsOverTwelveBitFramesStoredBottomRowFirst) {
         }
     }
     EXPECT_EQ(0, mismatches);
+}
+
+// A clip that cannot be opened tells which file was tried and why: the .RAW
+// itself, or the continuation looked for after a .RAW without a trailer.
+TEST(ClipReader, AnOpenFailureNamesTheFileTriedAndTheReason) {
+    TempDir dir;
+    testing_support::writeFileBytes(dir.file("short.RAW"), std::string(100, 'x'));
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    const ClipOpenOutcome missing = reader.open(dir.file("none"), "none.RAW");
+    const ClipOpenFailure missingFailure = reader.openFailure();
+    const ClipOpenOutcome noTrailer = reader.open(dir.file("short"), "short.RAW");
+    EXPECT_EQ("none.RAW file could not be opened\nshort.RAW file could not be opened\n",
+              testing::internal::GetCapturedStdout());
+
+    EXPECT_EQ(ClipOpenOutcome::EndRun, missing);
+    EXPECT_EQ(dir.file("none.RAW"), missingFailure.path);
+    EXPECT_EQ(ENOENT, missingFailure.error);
+    EXPECT_EQ("", missingFailure.lastSearched);
+
+    EXPECT_EQ(ClipOpenOutcome::EndRun, noTrailer);
+    EXPECT_EQ(dir.file("short.R00"), reader.openFailure().path);
+    EXPECT_EQ(ENOENT, reader.openFailure().error);
+    EXPECT_EQ(dir.file("short.RAW"), reader.openFailure().lastSearched);
 }

@@ -1,0 +1,63 @@
+#include "platform/diagnostics.h"
+
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+std::mutex diagnosticsLock;
+
+std::string formatText(const char* format, std::va_list arguments) {
+    std::va_list counting;
+    va_copy(counting, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, counting);
+    va_end(counting);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, arguments);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+void writeLine(const char* kind, const std::string& text) {
+    std::fflush(stdout);
+    std::fputs("raw2tvx: ", stderr);
+    std::fputs(kind, stderr);
+    std::fputs(text.c_str(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+void reportError(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    const std::string text = formatText(format, arguments);
+    va_end(arguments);
+    const std::lock_guard<std::mutex> hold(diagnosticsLock);
+    writeLine("", text);
+}
+
+void warn(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    const std::string text = formatText(format, arguments);
+    va_end(arguments);
+    const std::lock_guard<std::mutex> hold(diagnosticsLock);
+    writeLine("warning: ", text);
+}
+
+void breakOpenLine() {
+    if (::isatty(STDERR_FILENO) != 1) return;
+    std::fflush(stdout);
+    std::fputc('\n', stderr);
+}
+
+}  // namespace platform
