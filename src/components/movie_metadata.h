@@ -43,7 +43,7 @@ constexpr std::size_t kMaxMovMetadataBytes = std::size_t{1} << 20;
 
 struct MovMetadata {
     std::vector<std::pair<std::string, std::string>> items;  // key, value, in order
-    std::vector<std::string> warnings;  // entries left out, by name, and why
+    std::vector<std::string> warnings;                       // entries left out, by name, and why
 };
 MovMetadata movMetadataItems(const std::vector<MovieMetadataItem>& items);
 

@@ -13,6 +13,7 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
+#include "components/library_log.h"
 #include "components/sink_io_context.h"
 #include "components/tag_value_text.h"
 
@@ -56,7 +57,9 @@ struct MovieMuxer::Library {
     AVRational frameTime{1, 24};  // the length of one frame: the packets' own time base
 };
 
-MovieMuxer::MovieMuxer(MovieContainer container, IByteSink& sink) : container_(container), sink_(sink) {}
+MovieMuxer::MovieMuxer(MovieContainer container, IByteSink& sink) : container_(container), sink_(sink) {
+    silenceLibraryLog();
+}
 
 MovieMuxer::~MovieMuxer() = default;
 
@@ -100,9 +103,9 @@ void MovieMuxer::chooseStartTimeCode(const std::vector<MovieMetadataItem>& items
         return;
     }
     if (container_ == MovieContainer::Mov && parsed.timeCode->countingBase > kLargestTrackCountingBase) {
-        warnings_.push_back(refused + "a time-code track counts at most " +
-                            std::to_string(kLargestTrackCountingBase) + " frames a second and the movie counts " +
-                            std::to_string(parsed.timeCode->countingBase));
+        warnings_.push_back(
+            refused + "a time-code track counts at most " + std::to_string(kLargestTrackCountingBase) +
+            " frames a second and the movie counts " + std::to_string(parsed.timeCode->countingBase));
         return;
     }
     startTimeCode_ = parsed.timeCode;
@@ -122,7 +125,8 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     if (library.io.context() == nullptr || library.packet == nullptr)
         return libraryFailure(AVERROR(ENOMEM), step);
     // Named, not guessed: the file is written under a temporary name.
-    const AVOutputFormat* format = av_guess_format(container_ == MovieContainer::Mov ? "mov" : "avi", nullptr, nullptr);
+    const AVOutputFormat* format =
+        av_guess_format(container_ == MovieContainer::Mov ? "mov" : "avi", nullptr, nullptr);
     if (format == nullptr) return libraryFailure(AVERROR_MUXER_NOT_FOUND, step);
     int result = avformat_alloc_output_context2(&library.format, format, nullptr, nullptr);
     if (result < 0) return libraryFailure(result, step);

@@ -68,8 +68,7 @@ private:
 
     MovieResult fail(MovieResult result);
     MovieResult libraryFailure(int averror, const char* step);
-    void chooseStartTimeCode(const std::vector<MovieMetadataItem>& items,
-                             const EncodedStreamInfo& stream);
+    void chooseStartTimeCode(const std::vector<MovieMetadataItem>& items, const EncodedStreamInfo& stream);
 
     MovieContainer container_;
     IByteSink& sink_;

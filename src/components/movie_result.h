@@ -19,6 +19,8 @@ struct MovieResult {
     std::string describe() const;
 
     static MovieResult success() { return {}; }
-    static MovieResult writeFailure(int errorNumber, std::string what) { return {errorNumber, 0, std::move(what)}; }
+    static MovieResult writeFailure(int errorNumber, std::string what) {
+        return {errorNumber, 0, std::move(what)};
+    }
     static MovieResult libraryFailure(int averror, std::string what) { return {0, averror, std::move(what)}; }
 };

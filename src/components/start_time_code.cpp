@@ -92,9 +92,10 @@ StartTimeCodeParse parseStartTimeCode(std::string_view text, std::int64_t rateNu
                       std::to_string(base) + " frames a second the time code counts at " + movieRate);
     if (timeCode.dropFrame) {
         if (!isDropFrameRate(rateNumerator, rateDenominator))
-            return refuse("drop-frame time code exists only at 30000/1001 frames a second and its "
-                          "multiples, and the movie runs at " +
-                          movieRate);
+            return refuse(
+                "drop-frame time code exists only at 30000/1001 frames a second and its "
+                "multiples, and the movie runs at " +
+                movieRate);
         if (timeCode.seconds == 0 && timeCode.minutes % 10 != 0 &&
             timeCode.frames < droppedLabelsPerMinute(timeCode.countingBase))
             return refuse("drop-frame counting skips the first " +
@@ -107,7 +108,8 @@ StartTimeCodeParse parseStartTimeCode(std::string_view text, std::int64_t rateNu
 std::int64_t framesSinceMidnight(const StartTimeCode& timeCode) {
     const std::int64_t minutes = std::int64_t{timeCode.hours} * 60 + timeCode.minutes;
     std::int64_t labels = (minutes * 60 + timeCode.seconds) * timeCode.countingBase + timeCode.frames;
-    if (timeCode.dropFrame) labels -= droppedLabelsPerMinute(timeCode.countingBase) * (minutes - minutes / 10);
+    if (timeCode.dropFrame)
+        labels -= droppedLabelsPerMinute(timeCode.countingBase) * (minutes - minutes / 10);
     return labels;
 }
 
@@ -138,7 +140,7 @@ StartTimeCode timeCodeAfter(const StartTimeCode& start, std::int64_t frameCount)
 
 std::string timeCodeText(const StartTimeCode& timeCode) {
     char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d%c%02d", timeCode.hours, timeCode.minutes, timeCode.seconds,
-                  timeCode.dropFrame ? ';' : ':', timeCode.frames);
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d%c%02d", timeCode.hours, timeCode.minutes,
+                  timeCode.seconds, timeCode.dropFrame ? ';' : ':', timeCode.frames);
     return text;
 }

@@ -112,9 +112,9 @@ std::string nameText(std::span<const std::uint8_t> bytes) {
 }
 
 std::string tagNameText(std::uint32_t tag) {
-    const std::array<std::uint8_t, 4> bytes{static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
-                                            static_cast<std::uint8_t>(tag >> 16),
-                                            static_cast<std::uint8_t>(tag >> 24)};
+    const std::array<std::uint8_t, 4> bytes{
+        static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
+        static_cast<std::uint8_t>(tag >> 16), static_cast<std::uint8_t>(tag >> 24)};
     return nameText(bytes);
 }
 
