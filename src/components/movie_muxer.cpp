@@ -13,6 +13,7 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
+#include "components/curve_transfer.h"
 #include "components/library_log.h"
 #include "components/sink_io_context.h"
 #include "components/tag_value_text.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr std::uint32_t kTimeCodeTag = tagCode("TIMC");
 constexpr std::uint32_t kTimeCodeRateTag = tagCode("TIMB");
+constexpr std::uint32_t kCurveTag = tagCode("ECRV");
 // A QuickTime time-code sample counts at most 255 frames a second; the mov
 // muxer fails the whole file above that.
 constexpr int kLargestTrackCountingBase = 255;
@@ -33,6 +35,15 @@ struct Dictionary {
 // Keys are ours to tell apart exactly: "Director" and "director" are two entries.
 int setEntry(AVDictionary** dictionary, const std::string& key, const std::string& value) {
     return av_dict_set(dictionary, key.c_str(), value.c_str(), AV_DICT_MATCH_CASE);
+}
+
+// The transfer the encoder's curve tag names, when it names one.
+AVColorTransferCharacteristic transferFromCurveTag(const std::vector<MovieMetadataItem>& items) {
+    const MovieMetadataItem* curve = findMetadataTag(items, kCurveTag);
+    double code = 0;
+    if (curve == nullptr || curve->tag.type != 'H' || !tagNumber(curve->tag, &code))
+        return AVCOL_TRC_UNSPECIFIED;
+    return transferForCurveCode(static_cast<std::uint32_t>(code));
 }
 
 bool isSupportedCodec(AVCodecID codec) {
@@ -146,13 +157,16 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     parameters->bits_per_coded_sample = stream.bitsPerCodedSample;
     parameters->profile = stream.profile;
     parameters->field_order = AV_FIELD_PROGRESSIVE;
+    const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
     // Lossless JPEG carries the Bayer mosaic, not a picture: no colour fields.
+    // A picture's transfer is the encoder's word, else what its curve names.
     const bool picture = stream.codecId != AV_CODEC_ID_MJPEG;
     if (picture) {
         parameters->color_space = stream.colorSpace;
         parameters->color_range = stream.colorRange;
         parameters->color_primaries = stream.colorPrimaries;
-        parameters->color_trc = stream.colorTransfer;
+        parameters->color_trc = stream.colorTransfer != AVCOL_TRC_UNSPECIFIED ? stream.colorTransfer
+                                                                              : transferFromCurveTag(items);
     }
     if (!stream.extradata.empty()) {
         const std::size_t bytes = stream.extradata.size();
@@ -169,7 +183,6 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     library.stream->avg_frame_rate = rate;
     library.stream->r_frame_rate = rate;
 
-    const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
     chooseStartTimeCode(items, stream);
     Dictionary options;
     if (container_ == MovieContainer::Mov) {
@@ -183,7 +196,9 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
             return libraryFailure(result, step);
         // No "faststart": it reopens the file by name. "write_colr" records
         // the matrix alone when primaries and transfer are not known.
-        const bool colour = picture && stream.colorSpace != AVCOL_SPC_UNSPECIFIED;
+        const bool colour = picture && (parameters->color_space != AVCOL_SPC_UNSPECIFIED ||
+                                        parameters->color_trc != AVCOL_TRC_UNSPECIFIED ||
+                                        parameters->color_primaries != AVCOL_PRI_UNSPECIFIED);
         result = av_dict_set(&options.entries, "movflags",
                              colour ? "+use_metadata_tags+write_colr" : "+use_metadata_tags", 0);
         if (result < 0) return libraryFailure(result, step);

@@ -26,7 +26,8 @@ constexpr int kFrames = 540;  // 540 x 8 MiB = 4.22 GiB of frames
 // offset is caught without keeping the frames.
 std::vector<std::uint8_t> frameBytes(int index) {
     std::vector<std::uint8_t> bytes(kFrameBytes, static_cast<std::uint8_t>(index * 7 + 1));
-    for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(index >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(index >> (8 * i));
     bytes[kFrameBytes - 1] = static_cast<std::uint8_t>(index);
     return bytes;
 }

@@ -62,7 +62,8 @@ TEST(MovieFile, WritesUnderAHiddenNameAndRenamesOnlyWhenComplete) {
     MovieFile file;
     ASSERT_TRUE(file.create(finalPath).ok());
     EXPECT_EQ(dir.file(".shot.mov.tmp-" + std::to_string(::getpid())), file.temporaryPath());
-    EXPECT_EQ((std::set<std::string>{"shot.mov", ".shot.mov.tmp-" + std::to_string(::getpid())}), entries(dir));
+    EXPECT_EQ((std::set<std::string>{"shot.mov", ".shot.mov.tmp-" + std::to_string(::getpid())}),
+              entries(dir));
     // Headers are completed last, over the first bytes.
     EXPECT_EQ(4, write(file, 4, "BODY"));
     EXPECT_EQ(5, write(file, 8, "TAIL!"));

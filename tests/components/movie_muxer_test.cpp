@@ -173,6 +173,25 @@ TEST(MovieMuxer, WritesTheKnownColourFieldsOnly) {
     EXPECT_EQ(AVCOL_TRC_LINEAR, movie.streams[0].colorTransfer);
     EXPECT_EQ(AVCOL_PRI_UNSPECIFIED, movie.streams[0].colorPrimaries);
 
+    // With no word from the encoder, the curve tag names the transfer when it can.
+    proRes.info.colorTransfer = AVCOL_TRC_UNSPECIFIED;
+    const std::vector<std::pair<std::uint32_t, AVColorTransferCharacteristic>> curves = {
+        {0x20B05, AVCOL_TRC_GAMMA22}, {0x17101, AVCOL_TRC_UNSPECIFIED}};
+    for (const auto& [curveCode, transfer] : curves) {
+        const MovieTag curve{fourCc("ECRV"),
+                             'H',
+                             {static_cast<std::uint8_t>(curveCode), static_cast<std::uint8_t>(curveCode >> 8),
+                              static_cast<std::uint8_t>(curveCode >> 16), 0}};
+        MemorySink sink;
+        MovieMuxer muxer(MovieContainer::Mov, sink);
+        ASSERT_TRUE(muxer.writeHeader(proRes.info, {curve}).ok());
+        ASSERT_TRUE(muxer.writePacket(proRes.packets[0]).ok());
+        ASSERT_TRUE(muxer.writeTrailer().ok());
+        movie = movie_test::readMovie(saved(dir, "curve.mov", sink.bytes));
+        EXPECT_EQ(transfer, movie.streams[0].colorTransfer) << std::hex << curveCode;
+        EXPECT_EQ(AVCOL_SPC_BT709, movie.streams[0].colorSpace);
+    }
+
     TestStream bayer = movie_test::losslessJpegStream(32, 16, 1, 24, 1);
     bayer.info.colorSpace = AVCOL_SPC_BT709;  // not a picture: ignored
     const std::vector<std::uint8_t> bytes = movieBytes(MovieContainer::Mov, bayer);
