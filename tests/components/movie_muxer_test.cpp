@@ -138,6 +138,28 @@ INSTANTIATE_TEST_SUITE_P(
                (test.param.losslessJpeg ? "LosslessJpeg" : "ProRes");
     });
 
+// FFmpeg's decoder reads the 16-bit lossless JPEG frames back from either
+// container sample for sample.
+TEST(MovieMuxer, LosslessJpegFramesDecodeToTheirSamples) {
+    std::vector<std::vector<std::uint16_t>> pictures;
+    const TestStream stream = movie_test::losslessJpegStream(48, 16, 3, 24, 1, &pictures);
+    std::string expected;
+    for (const std::vector<std::uint16_t>& picture : pictures)
+        for (const std::uint16_t sample : picture) {
+            expected += static_cast<char>(sample & 0xFF);
+            expected += static_cast<char>(sample >> 8);
+        }
+    testing_support::TempDir dir;
+    for (const MovieContainer container : {MovieContainer::Mov, MovieContainer::Avi}) {
+        const std::string path = saved(dir, container == MovieContainer::Mov ? "bayer.mov" : "bayer.avi",
+                                       movieBytes(container, stream));
+        const auto decoded = testing_support::runProgram(
+            {"/usr/bin/ffmpeg", "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "gray16le", "-"});
+        EXPECT_EQ(0, decoded.exitCode) << decoded.err;
+        EXPECT_TRUE(decoded.out == expected) << path << ": " << decoded.out.size() << " bytes decoded";
+    }
+}
+
 // Each ProRes profile keeps the tag its encoder gave it, in both containers.
 TEST(MovieMuxer, KeepsEveryProResTag) {
     const std::vector<std::pair<int, const char*>> profiles = {{0, "apco"}, {1, "apcs"}, {2, "apcn"},

@@ -180,6 +180,8 @@ TEST(MovMetadata, DropFrameTimeCodeAt29_97) {
     const ReadMovie movie = movie_test::readMovie(written.path);
     ASSERT_EQ(1u, timeCodeTracks(movie));
     EXPECT_EQ("01:12:32;15", movie.streams[1].metadata.at("timecode"));
+    const std::string report = movie_test::probeReport(written.path);
+    EXPECT_TRUE(movie_test::hasLine(report, "TAG:timecode=01:12:32;15")) << report;
 }
 
 // A time code that cannot be is still kept as a tag, but makes no track, and
