@@ -124,12 +124,11 @@ void MovieMuxer::chooseStartTimeCode(const std::vector<MovieMetadataItem>& items
 
 MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags) {
     if (!failure_.ok()) return failure_;
-    const char* step = "writing the header";
     if (library_) return fail(MovieResult::libraryFailure(AVERROR(EINVAL), "writing a second header"));
     if (!isSupportedCodec(stream.codecId) || stream.width <= 0 || stream.height <= 0 ||
         stream.rateNumerator <= 0 || stream.rateDenominator <= 0 || stream.extradata.size() > INT_MAX / 2)
         return fail(MovieResult::libraryFailure(AVERROR(EINVAL), "describing the stream"));
-
+    const char* step = "writing the header";
     library_ = std::make_unique<Library>(sink_);
     Library& library = *library_;
     library.packet = av_packet_alloc();
@@ -141,13 +140,28 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     if (format == nullptr) return libraryFailure(AVERROR_MUXER_NOT_FOUND, step);
     int result = avformat_alloc_output_context2(&library.format, format, nullptr, nullptr);
     if (result < 0) return libraryFailure(result, step);
-    AVFormatContext* context = library.format;
-    context->pb = library.io.context();
+    library.format->pb = library.io.context();
     // No library version and no wall-clock time in the file: two runs give the same bytes.
-    context->flags |= AVFMT_FLAG_BITEXACT | AVFMT_FLAG_CUSTOM_IO;
-
-    library.stream = avformat_new_stream(context, nullptr);
+    library.format->flags |= AVFMT_FLAG_BITEXACT | AVFMT_FLAG_CUSTOM_IO;
+    library.stream = avformat_new_stream(library.format, nullptr);
     if (library.stream == nullptr) return libraryFailure(AVERROR(ENOMEM), step);
+
+    const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
+    if (!describeStream(stream, items)) return libraryFailure(AVERROR(ENOMEM), step);
+    chooseStartTimeCode(items, stream);
+    Dictionary options;
+    result =
+        container_ == MovieContainer::Mov ? addMovMetadata(items, &options.entries) : addAviMetadata(items);
+    if (result < 0) return libraryFailure(result, step);
+    result = avformat_write_header(library.format, &options.entries);
+    if (result < 0) return libraryFailure(result, step);
+    if (av_dict_count(options.entries) != 0) return libraryFailure(AVERROR_OPTION_NOT_FOUND, step);
+    return MovieResult::success();
+}
+
+bool MovieMuxer::describeStream(const EncodedStreamInfo& stream,
+                                const std::vector<MovieMetadataItem>& items) {
+    Library& library = *library_;
     AVCodecParameters* parameters = library.stream->codecpar;
     parameters->codec_type = AVMEDIA_TYPE_VIDEO;
     parameters->codec_id = stream.codecId;
@@ -157,11 +171,9 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     parameters->bits_per_coded_sample = stream.bitsPerCodedSample;
     parameters->profile = stream.profile;
     parameters->field_order = AV_FIELD_PROGRESSIVE;
-    const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
     // Lossless JPEG carries the Bayer mosaic, not a picture: no colour fields.
     // A picture's transfer is the encoder's word, else what its curve names.
-    const bool picture = stream.codecId != AV_CODEC_ID_MJPEG;
-    if (picture) {
+    if (stream.codecId != AV_CODEC_ID_MJPEG) {
         parameters->color_space = stream.colorSpace;
         parameters->color_range = stream.colorRange;
         parameters->color_primaries = stream.colorPrimaries;
@@ -171,7 +183,7 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     if (!stream.extradata.empty()) {
         const std::size_t bytes = stream.extradata.size();
         parameters->extradata = static_cast<std::uint8_t*>(av_mallocz(bytes + AV_INPUT_BUFFER_PADDING_SIZE));
-        if (parameters->extradata == nullptr) return libraryFailure(AVERROR(ENOMEM), step);
+        if (parameters->extradata == nullptr) return false;
         std::memcpy(parameters->extradata, stream.extradata.data(), bytes);
         parameters->extradata_size = static_cast<int>(bytes);
     }
@@ -182,40 +194,40 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     // The mov muxer writes the time-code track only when this is set.
     library.stream->avg_frame_rate = rate;
     library.stream->r_frame_rate = rate;
+    return true;
+}
 
-    chooseStartTimeCode(items, stream);
-    Dictionary options;
-    if (container_ == MovieContainer::Mov) {
-        MovMetadata metadata = movMetadataItems(items);
-        warnings_.insert(warnings_.end(), metadata.warnings.begin(), metadata.warnings.end());
-        for (const auto& [key, value] : metadata.items)
-            if ((result = setEntry(&context->metadata, key, value)) < 0) return libraryFailure(result, step);
-        // On the stream, not the file: file-level keys all become metadata items.
-        if (startTimeCode_ &&
-            (result = setEntry(&library.stream->metadata, "timecode", timeCodeText(*startTimeCode_))) < 0)
-            return libraryFailure(result, step);
-        // No "faststart": it reopens the file by name. "write_colr" records
-        // the matrix alone when primaries and transfer are not known.
-        const bool colour = picture && (parameters->color_space != AVCOL_SPC_UNSPECIFIED ||
-                                        parameters->color_trc != AVCOL_TRC_UNSPECIFIED ||
-                                        parameters->color_primaries != AVCOL_PRI_UNSPECIFIED);
-        result = av_dict_set(&options.entries, "movflags",
-                             colour ? "+use_metadata_tags+write_colr" : "+use_metadata_tags", 0);
-        if (result < 0) return libraryFailure(result, step);
-    } else {
-        AviComment comment = aviComment(items);
-        warnings_.insert(warnings_.end(), comment.warnings.begin(), comment.warnings.end());
-        if (!comment.text.empty() && (result = setEntry(&context->metadata, "ICMT", comment.text)) < 0)
-            return libraryFailure(result, step);
-        if (startTimeCode_ &&
-            (result = setEntry(&context->metadata, "ISMP", timeCodeText(*startTimeCode_))) < 0)
-            return libraryFailure(result, step);
-    }
+int MovieMuxer::addMovMetadata(const std::vector<MovieMetadataItem>& items, AVDictionary** options) {
+    Library& library = *library_;
+    MovMetadata metadata = movMetadataItems(items);
+    warnings_.insert(warnings_.end(), metadata.warnings.begin(), metadata.warnings.end());
+    int result = 0;
+    for (const auto& [key, value] : metadata.items)
+        if ((result = setEntry(&library.format->metadata, key, value)) < 0) return result;
+    // On the stream, not the file: file-level keys all become metadata items.
+    if (startTimeCode_ &&
+        (result = setEntry(&library.stream->metadata, "timecode", timeCodeText(*startTimeCode_))) < 0)
+        return result;
+    // No "faststart": it reopens the file by name. "write_colr" records the
+    // matrix alone when primaries and transfer are not known.
+    const AVCodecParameters* parameters = library.stream->codecpar;
+    const bool colour = parameters->color_space != AVCOL_SPC_UNSPECIFIED ||
+                        parameters->color_trc != AVCOL_TRC_UNSPECIFIED ||
+                        parameters->color_primaries != AVCOL_PRI_UNSPECIFIED;
+    return av_dict_set(options, "movflags", colour ? "+use_metadata_tags+write_colr" : "+use_metadata_tags",
+                       0);
+}
 
-    result = avformat_write_header(context, &options.entries);
-    if (result < 0) return libraryFailure(result, step);
-    if (av_dict_count(options.entries) != 0) return libraryFailure(AVERROR_OPTION_NOT_FOUND, step);
-    return MovieResult::success();
+int MovieMuxer::addAviMetadata(const std::vector<MovieMetadataItem>& items) {
+    Library& library = *library_;
+    AviComment comment = aviComment(items);
+    warnings_.insert(warnings_.end(), comment.warnings.begin(), comment.warnings.end());
+    int result = 0;
+    // Four-letter INFO keys go into the file as they are; the avi muxer drops other names.
+    if (!comment.text.empty() && (result = setEntry(&library.format->metadata, "ICMT", comment.text)) < 0)
+        return result;
+    if (startTimeCode_) result = setEntry(&library.format->metadata, "ISMP", timeCodeText(*startTimeCode_));
+    return result;
 }
 
 MovieResult MovieMuxer::writePacket(const EncodedPacket& packet) {

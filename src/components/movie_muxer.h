@@ -13,6 +13,8 @@
 #include "components/movie_tag.h"
 #include "components/start_time_code.h"
 
+struct AVDictionary;
+
 enum class MovieContainer { Avi, Mov };
 
 // What the AVI multiplexer is told about interleaving, in 100-ns units. A
@@ -69,13 +71,16 @@ private:
     MovieResult fail(MovieResult result);
     MovieResult libraryFailure(int averror, const char* step);
     void chooseStartTimeCode(const std::vector<MovieMetadataItem>& items, const EncodedStreamInfo& stream);
+    // The steps of writeHeader; the int results are AVERROR codes.
+    bool describeStream(const EncodedStreamInfo& stream, const std::vector<MovieMetadataItem>& items);
+    int addMovMetadata(const std::vector<MovieMetadataItem>& items, AVDictionary** options);
+    int addAviMetadata(const std::vector<MovieMetadataItem>& items);
 
     MovieContainer container_;
     IByteSink& sink_;
     AviInterleaving interleaving_;
     std::unique_ptr<Library> library_;
     MovieResult failure_;
-    bool headerWritten_ = false;
     bool trailerWritten_ = false;
     std::int64_t lastFrameIndex_ = -1;
     std::int64_t framesWritten_ = 0;
