@@ -40,6 +40,9 @@ struct AviInterleaving {
 // for the keys), and a time-code track from a valid TIMC. AVI: the tags as
 // lines of the INFO comment (ICMT), the start time code as ISMP. What cannot
 // be written is reported in warnings(), never as a failure.
+//
+// The sink stays the caller's: once writeTrailer succeeds a MovieFile is
+// committed; after any failure it is abandoned.
 class MovieMuxer {
 public:
     MovieMuxer(MovieContainer container, IByteSink& sink);
