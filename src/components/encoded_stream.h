@@ -16,7 +16,7 @@ struct EncodedStreamInfo {
     int width = 0;
     int height = 0;
     int bitsPerCodedSample = 0;
-    int profile = -99;  // FF_PROFILE_UNKNOWN
+    int profile = -99;       // FF_PROFILE_UNKNOWN
     int rateNumerator = 24;  // frames per second as an exact fraction
     int rateDenominator = 1;
     AVColorSpace colorSpace = AVCOL_SPC_UNSPECIFIED;

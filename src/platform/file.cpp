@@ -53,11 +53,16 @@ bool File::openUnbuffered(const std::string& path) {
     return open(path, Access::Read);
 }
 
-void File::close() {
-    if (descriptor_ >= 0) {
-        ::close(descriptor_);
-        descriptor_ = -1;
+bool File::close() {
+    if (descriptor_ < 0) return true;
+    const int result = ::close(descriptor_);
+    descriptor_ = -1;
+    // On Linux the descriptor is released even when close is interrupted.
+    if (result != 0 && errno != EINTR) {
+        lastError_ = errno;
+        return false;
     }
+    return true;
 }
 
 std::int64_t File::read(void* buffer, std::size_t count) {

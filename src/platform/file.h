@@ -26,7 +26,10 @@ public:
     // Opens for reading with the page cache bypassed where the file system
     // accepts it, falling back to a buffered open where it does not.
     bool openUnbuffered(const std::string& path);
-    void close();
+    // False when the system reported an error on closing (a write it had
+    // deferred failed), with lastError() telling why; the file is closed
+    // either way.
+    bool close();
     bool isOpen() const { return descriptor_ >= 0; }
 
     // Reads until count bytes arrived, the file ends or an error occurs;

@@ -29,7 +29,8 @@ TEST(RgbResampler, KeepsAFlatPictureFlatAtTheNewSize) {
 TEST(RgbResampler, GivesTheSameBytesTwiceAndRefusesEmptySizes) {
     const int width = 32, height = 16;
     std::vector<std::uint16_t> source(static_cast<std::size_t>(width) * height * 3);
-    for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<std::uint16_t>(i * 2654435761u >> 16);
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<std::uint16_t>(i * 2654435761u >> 16);
     std::vector<std::uint16_t> first(64 * 24 * 3), second(64 * 24 * 3);
     RgbResampler resampler;
     ASSERT_TRUE(resampler.configure(width, height, 64, 24));

@@ -1,0 +1,98 @@
+#include "components/movie_file.h"
+
+#include <cerrno>
+
+#include "platform/interrupt_cleanup.h"
+#include "platform/path.h"
+#include "platform/process.h"
+
+namespace {
+
+// The longest file name (one path component) the usual Linux file systems take.
+constexpr std::size_t kMaxComponentBytes = 255;
+
+// Hidden, in the same directory (so the rename stays on one file system and
+// replaces the old file in one step), and marked with this process's id. A
+// name too long to carry the marks falls back to .raw2tvx.tmp-4711.
+std::string temporaryPathFor(const std::string& finalPath) {
+    const std::size_t slash = finalPath.rfind('/');
+    const std::string directory = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
+    const std::string fileName = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
+    const std::string marker = ".tmp-" + std::to_string(platform::processId());
+    const std::string hidden = "." + fileName + marker;
+    if (hidden.size() <= kMaxComponentBytes) return directory + hidden;
+    return directory + ".raw2tvx" + marker;
+}
+
+}  // namespace
+
+MovieFile::~MovieFile() {
+    abandon();
+}
+
+MovieResult MovieFile::create(const std::string& finalPath) {
+    abandon();
+    if (finalPath.empty() || finalPath.back() == '/')
+        return MovieResult::writeFailure(finalPath.empty() ? ENOENT : EISDIR, "creating the movie file");
+    finalPath_ = finalPath;
+    temporaryPath_ = temporaryPathFor(finalPath);
+    position_ = 0;
+    writeError_ = 0;
+    // Registered first, so no moment passes with the file on disk and unregistered.
+    platform::setInterruptCleanupPath(temporaryPath_.c_str());
+    // Removing an old entry, then creating exclusively, never writes through
+    // a link planted under the name.
+    platform::removeFile(temporaryPath_);
+    if (!file_.open(temporaryPath_, platform::File::Access::CreateNew)) {
+        platform::setInterruptCleanupPath(nullptr);
+        const int error = file_.lastError();
+        temporaryPath_.clear();
+        return MovieResult::writeFailure(error, "creating the movie file");
+    }
+    return MovieResult::success();
+}
+
+std::int64_t MovieFile::writeAt(std::int64_t offset, const std::uint8_t* bytes, std::size_t count) {
+    if (writeError_ != 0) return -writeError_;
+    if (!file_.isOpen()) return -EBADF;
+    if (offset < 0) return -EINVAL;
+    if (offset != position_ && file_.seek(offset, platform::File::Origin::Begin) != offset) {
+        writeError_ = file_.lastError() != 0 ? file_.lastError() : EIO;
+        return -writeError_;
+    }
+    position_ = offset;
+    if (!file_.write(bytes, count)) {
+        writeError_ = file_.lastError();
+        // Where the file now stands is unknown: seek before the next write.
+        position_ = -1;
+        return -writeError_;
+    }
+    position_ += static_cast<std::int64_t>(count);
+    return static_cast<std::int64_t>(count);
+}
+
+MovieResult MovieFile::failAndRemove(int errorNumber, const char* step) {
+    abandon();
+    return MovieResult::writeFailure(errorNumber, step);
+}
+
+MovieResult MovieFile::commit() {
+    if (!file_.isOpen()) return MovieResult::writeFailure(EBADF, "completing the movie file");
+    if (writeError_ != 0) return failAndRemove(writeError_, "writing the movie file");
+    if (!file_.flushToDisk()) return failAndRemove(file_.lastError(), "flushing the movie file");
+    if (!file_.close()) return failAndRemove(file_.lastError(), "closing the movie file");
+    int renameError = 0;
+    if (!platform::renameReplacing(temporaryPath_, finalPath_, &renameError))
+        return failAndRemove(renameError, "renaming the movie file onto its name");
+    platform::setInterruptCleanupPath(nullptr);
+    temporaryPath_.clear();
+    return MovieResult::success();
+}
+
+void MovieFile::abandon() {
+    if (temporaryPath_.empty()) return;
+    file_.close();
+    platform::removeFile(temporaryPath_);
+    platform::setInterruptCleanupPath(nullptr);
+    temporaryPath_.clear();
+}
