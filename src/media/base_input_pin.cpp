@@ -35,14 +35,18 @@ HRESULT CBaseInputPin::NotifyAllocator(IMemAllocator* allocator, bool readOnly) 
     return S_OK;
 }
 
-HRESULT CBaseInputPin::GetAllocatorRequirements(AllocatorProperties*) { return E_NOTIMPL; }
+HRESULT CBaseInputPin::GetAllocatorRequirements(AllocatorProperties*) {
+    return E_NOTIMPL;
+}
 
 HRESULT CBaseInputPin::Receive(IMediaSample* sample) {
     if (sample == nullptr) return E_POINTER;
     return CheckStreaming();
 }
 
-HRESULT CBaseInputPin::ReceiveCanBlock() { return S_OK; }
+HRESULT CBaseInputPin::ReceiveCanBlock() {
+    return S_OK;
+}
 
 HRESULT CBaseInputPin::CheckStreaming() const {
     if (filter()->isStopped()) return VFW_E_WRONG_STATE;

@@ -22,7 +22,9 @@ HRESULT CBaseOutputPin::BreakConnect() {
     return S_OK;
 }
 
-HRESULT CBaseOutputPin::CompleteConnect(IPin*) { return DecideAllocator(inputPin_.get(), &allocator_); }
+HRESULT CBaseOutputPin::CompleteConnect(IPin*) {
+    return DecideAllocator(inputPin_.get(), &allocator_);
+}
 
 HRESULT CBaseOutputPin::DecideAllocator(IMemInputPin* pin, ComPtr<IMemAllocator>* allocator) {
     if (pin == nullptr) return E_POINTER;
@@ -72,7 +74,9 @@ HRESULT CBaseOutputPin::Inactive() {
     return allocator_->Decommit();
 }
 
-HRESULT CBaseOutputPin::EndOfStream() { return E_UNEXPECTED; }
+HRESULT CBaseOutputPin::EndOfStream() {
+    return E_UNEXPECTED;
+}
 
 HRESULT CBaseOutputPin::GetDeliveryBuffer(ComPtr<IMediaSample>* sample, const std::int64_t* start,
                                           const std::int64_t* stop, std::uint32_t flags) {

@@ -9,7 +9,9 @@ namespace {
 constexpr int kMostTypesTried = 256;
 
 // Refusals that say nothing beyond "not this type".
-bool isPlainRefusal(HRESULT hr) { return hr == E_FAIL || hr == E_INVALIDARG || hr == VFW_E_TYPE_NOT_ACCEPTED; }
+bool isPlainRefusal(HRESULT hr) {
+    return hr == E_FAIL || hr == E_INVALIDARG || hr == VFW_E_TYPE_NOT_ACCEPTED;
+}
 
 HRESULT refusalOf(HRESULT checkResult) {
     return succeeded(checkResult) || isPlainRefusal(checkResult) ? VFW_E_TYPE_NOT_ACCEPTED : checkResult;
@@ -175,11 +177,19 @@ HRESULT CBasePin::EnumMediaTypes(int position, MediaType* type) {
     return GetMediaType(position, type) == S_OK ? S_OK : S_FALSE;
 }
 
-HRESULT CBasePin::EndOfStream() { return S_OK; }
-HRESULT CBasePin::BeginFlush() { return E_UNEXPECTED; }
-HRESULT CBasePin::EndFlush() { return E_UNEXPECTED; }
+HRESULT CBasePin::EndOfStream() {
+    return S_OK;
+}
+HRESULT CBasePin::BeginFlush() {
+    return E_UNEXPECTED;
+}
+HRESULT CBasePin::EndFlush() {
+    return E_UNEXPECTED;
+}
 
-HRESULT CBasePin::Notify(IBaseFilter*, const Quality&) { return E_NOTIMPL; }
+HRESULT CBasePin::Notify(IBaseFilter*, const Quality&) {
+    return E_NOTIMPL;
+}
 
 HRESULT CBasePin::SetSink(IQualityControl* sink) {
     AutoLock hold(lock_);
@@ -187,11 +197,19 @@ HRESULT CBasePin::SetSink(IQualityControl* sink) {
     return S_OK;
 }
 
-HRESULT CBasePin::Active() { return S_OK; }
-HRESULT CBasePin::Inactive() { return S_OK; }
-HRESULT CBasePin::Run(std::int64_t) { return S_OK; }
+HRESULT CBasePin::Active() {
+    return S_OK;
+}
+HRESULT CBasePin::Inactive() {
+    return S_OK;
+}
+HRESULT CBasePin::Run(std::int64_t) {
+    return S_OK;
+}
 
-HRESULT CBasePin::GetMediaType(int, MediaType*) { return VFW_S_NO_MORE_ITEMS; }
+HRESULT CBasePin::GetMediaType(int, MediaType*) {
+    return VFW_S_NO_MORE_ITEMS;
+}
 
 HRESULT CBasePin::SetMediaType(const MediaType& type) {
     mediaType_ = type;
@@ -205,8 +223,12 @@ HRESULT CBasePin::CheckConnect(IPin* pin) {
     return other == direction_ ? VFW_E_INVALID_DIRECTION : S_OK;
 }
 
-HRESULT CBasePin::BreakConnect() { return S_OK; }
-HRESULT CBasePin::CompleteConnect(IPin*) { return S_OK; }
+HRESULT CBasePin::BreakConnect() {
+    return S_OK;
+}
+HRESULT CBasePin::CompleteConnect(IPin*) {
+    return S_OK;
+}
 
 bool CBasePin::isConnected() const {
     AutoLock hold(lock_);

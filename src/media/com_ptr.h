@@ -22,8 +22,8 @@ public:
     ComPtr(const ComPtr& other) : ComPtr(other.pointer_) {}
     ComPtr(ComPtr&& other) noexcept : pointer_(std::exchange(other.pointer_, nullptr)) {}
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    ComPtr(const ComPtr<U>& other) : ComPtr(static_cast<T*>(other.get())) {}
+    requires std::is_convertible_v<U*, T*> ComPtr(const ComPtr<U>& other)
+        : ComPtr(static_cast<T*>(other.get())) {}
     ~ComPtr() { reset(); }
 
     ComPtr& operator=(ComPtr other) noexcept {

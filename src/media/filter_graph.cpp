@@ -107,7 +107,9 @@ HRESULT CFilterGraph::ConnectDirect(IPin* output, IPin* input, const MediaType* 
     return output->Connect(input, type);
 }
 
-HRESULT CFilterGraph::Connect(IPin* output, IPin* input) { return ConnectDirect(output, input, nullptr); }
+HRESULT CFilterGraph::Connect(IPin* output, IPin* input) {
+    return ConnectDirect(output, input, nullptr);
+}
 
 HRESULT CFilterGraph::Disconnect(IPin* pin) {
     if (pin == nullptr) return E_POINTER;
@@ -158,7 +160,8 @@ std::vector<IBaseFilter*> CFilterGraph::upstreamFirstLocked() const {
             }
         }
         if (chosen == count) {
-            chosen = static_cast<std::size_t>(std::find(placed.begin(), placed.end(), false) - placed.begin());
+            chosen =
+                static_cast<std::size_t>(std::find(placed.begin(), placed.end(), false) - placed.begin());
         }
         placed[chosen] = true;
         order.push_back(members_[chosen].filter.get());

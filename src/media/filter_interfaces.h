@@ -115,7 +115,7 @@ struct FilterInfo {
 // Messages about the stream's timeliness, sent upstream. Nothing here acts on
 // them; the interface exists so a pin can answer.
 struct Quality {
-    std::int32_t type = 0;          // 0 famine, 1 flood
+    std::int32_t type = 0;           // 0 famine, 1 flood
     std::int32_t proportion = 1000;  // thousandths of the rate to keep
     std::int64_t late = 0;
     std::int64_t timeStamp = 0;

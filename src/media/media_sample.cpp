@@ -21,7 +21,9 @@ HRESULT CMediaSample::QueryInterface(const Guid& iid, void** object) {
     return E_NOINTERFACE;
 }
 
-std::uint32_t CMediaSample::AddRef() { return count_.fetch_add(1, std::memory_order_relaxed) + 1; }
+std::uint32_t CMediaSample::AddRef() {
+    return count_.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 std::uint32_t CMediaSample::Release() {
     const std::uint32_t before = count_.fetch_sub(1, std::memory_order_acq_rel);
@@ -41,7 +43,9 @@ HRESULT CMediaSample::GetPointer(std::uint8_t** buffer) {
     return S_OK;
 }
 
-std::int32_t CMediaSample::GetSize() { return size_; }
+std::int32_t CMediaSample::GetSize() {
+    return size_;
+}
 
 HRESULT CMediaSample::GetTime(std::int64_t* start, std::int64_t* stop) {
     if (start == nullptr || stop == nullptr) return E_POINTER;
@@ -63,28 +67,36 @@ HRESULT CMediaSample::SetTime(const std::int64_t* start, const std::int64_t* sto
     return S_OK;
 }
 
-HRESULT CMediaSample::IsSyncPoint() { return syncPoint_ ? S_OK : S_FALSE; }
+HRESULT CMediaSample::IsSyncPoint() {
+    return syncPoint_ ? S_OK : S_FALSE;
+}
 
 HRESULT CMediaSample::SetSyncPoint(bool syncPoint) {
     syncPoint_ = syncPoint;
     return S_OK;
 }
 
-HRESULT CMediaSample::IsPreroll() { return preroll_ ? S_OK : S_FALSE; }
+HRESULT CMediaSample::IsPreroll() {
+    return preroll_ ? S_OK : S_FALSE;
+}
 
 HRESULT CMediaSample::SetPreroll(bool preroll) {
     preroll_ = preroll;
     return S_OK;
 }
 
-HRESULT CMediaSample::IsDiscontinuity() { return discontinuity_ ? S_OK : S_FALSE; }
+HRESULT CMediaSample::IsDiscontinuity() {
+    return discontinuity_ ? S_OK : S_FALSE;
+}
 
 HRESULT CMediaSample::SetDiscontinuity(bool discontinuity) {
     discontinuity_ = discontinuity;
     return S_OK;
 }
 
-std::int32_t CMediaSample::GetActualDataLength() { return actualLength_; }
+std::int32_t CMediaSample::GetActualDataLength() {
+    return actualLength_;
+}
 
 HRESULT CMediaSample::SetActualDataLength(std::int32_t length) {
     if (length < 0) return E_INVALIDARG;

@@ -9,7 +9,9 @@ namespace {
 
 constexpr std::size_t kMinimumAlignment = 64;
 
-bool isPowerOfTwo(std::int32_t value) { return value > 0 && (value & (value - 1)) == 0; }
+bool isPowerOfTwo(std::int32_t value) {
+    return value > 0 && (value & (value - 1)) == 0;
+}
 
 std::uint64_t roundUp(std::uint64_t value, std::uint64_t multiple) {
     return (value + multiple - 1) / multiple * multiple;
@@ -122,7 +124,8 @@ HRESULT CMemAllocator::allocateLocked() {
     const std::uint64_t alignment =
         std::max<std::uint64_t>(kMinimumAlignment, static_cast<std::uint64_t>(properties_.alignment));
     const std::uint64_t prefix = roundUp(static_cast<std::uint64_t>(properties_.prefixBytes), alignment);
-    const std::uint64_t stride = prefix + roundUp(static_cast<std::uint64_t>(properties_.bufferBytes), alignment);
+    const std::uint64_t stride =
+        prefix + roundUp(static_cast<std::uint64_t>(properties_.bufferBytes), alignment);
     const auto count = static_cast<std::uint64_t>(properties_.buffers);
     if (stride > std::numeric_limits<std::size_t>::max() / count) return E_OUTOFMEMORY;
     const std::uint64_t total = stride * count;

@@ -9,7 +9,9 @@
 using HRESULT = std::int32_t;
 
 namespace media_detail {
-constexpr HRESULT code(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT code(std::uint32_t bits) {
+    return static_cast<HRESULT>(bits);
+}
 }  // namespace media_detail
 
 inline constexpr HRESULT S_OK = 0;
@@ -54,8 +56,12 @@ inline constexpr HRESULT VFW_E_NOT_IN_GRAPH = media_detail::code(0x8004025F);
 // The same spelling the older name had; both are in use.
 inline constexpr HRESULT VFW_E_INVALIDDIRECTION = VFW_E_INVALID_DIRECTION;
 
-inline constexpr bool succeeded(HRESULT result) { return result >= 0; }
-inline constexpr bool failed(HRESULT result) { return result < 0; }
+inline constexpr bool succeeded(HRESULT result) {
+    return result >= 0;
+}
+inline constexpr bool failed(HRESULT result) {
+    return result < 0;
+}
 
 // A failure that carries an errno value: facility 7, the errno in the low 16
 // bits. Zero or a negative value is no errno at all and gives E_FAIL, so a

@@ -21,7 +21,8 @@ VideoRect readRect(std::span<const std::uint8_t> block, std::size_t offset) {
 
 }  // namespace
 
-void writeBitmapInfoHeader(std::span<std::uint8_t> block, std::size_t offset, const BitmapInfoHeader& header) {
+void writeBitmapInfoHeader(std::span<std::uint8_t> block, std::size_t offset,
+                           const BitmapInfoHeader& header) {
     putLE32(block, offset, header.size);
     putLE32(block, offset + 4, static_cast<std::uint32_t>(header.width));
     putLE32(block, offset + 8, static_cast<std::uint32_t>(header.height));
@@ -35,7 +36,8 @@ void writeBitmapInfoHeader(std::span<std::uint8_t> block, std::size_t offset, co
     putLE32(block, offset + 36, header.clrImportant);
 }
 
-std::optional<BitmapInfoHeader> readBitmapInfoHeader(std::span<const std::uint8_t> block, std::size_t offset) {
+std::optional<BitmapInfoHeader> readBitmapInfoHeader(std::span<const std::uint8_t> block,
+                                                     std::size_t offset) {
     if (block.size() < offset || block.size() - offset < kBitmapInfoHeaderBytes) return std::nullopt;
     BitmapInfoHeader header;
     header.size = getLE32(block, offset);
@@ -81,6 +83,7 @@ std::vector<std::uint8_t> makeVideoInfo(const VideoInfoHeader& header) {
 
 std::optional<BitmapInfoHeader> bitmapHeaderOf(const MediaType& type) {
     if (type.formatType == FORMAT_VideoInfo) return readBitmapInfoHeader(type.format, kVideoInfoBitmapOffset);
-    if (type.formatType == FORMAT_VideoInfo2) return readBitmapInfoHeader(type.format, kVideoInfo2BitmapOffset);
+    if (type.formatType == FORMAT_VideoInfo2)
+        return readBitmapInfoHeader(type.format, kVideoInfo2BitmapOffset);
     return std::nullopt;
 }
