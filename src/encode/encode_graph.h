@@ -10,6 +10,7 @@
 #include "media/com_ptr.h"
 #include "media/filter_interfaces.h"
 #include "media/graph_interfaces.h"
+#include "media/sink_interfaces.h"
 
 // Turns the frames of one clip into one AVI or MOV file through a media graph
 // built per clip:
