@@ -234,7 +234,12 @@ HRESULT CEncodeGraph::connectFilters(IBaseFilter* upstream, IBaseFilter* downstr
 
 HRESULT CEncodeGraph::Finish() {
     HRESULT endResult = S_OK;
-    if (source_) endResult = source_->EndStream();
+    if (source_) {
+        const HRESULT hr = source_->EndStream();
+        // Only a started graph can take the end-of-stream; a graph that was
+        // never built completely has nothing to finish.
+        if (running_) endResult = hr;
+    }
     if (!graph_) return S_OK;
     ComPtr<IMediaControl> control;
     HRESULT hr = queryInterface(graph_.get(), &control);

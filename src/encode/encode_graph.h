@@ -67,7 +67,8 @@ public:
 
     // Ends the clip: end-of-stream, then the graph is stopped (which returns
     // once the file is complete) and released. Returns Stop's result, or the
-    // end-of-stream's failure when Stop succeeded; S_OK when there is no graph.
+    // end-of-stream's failure in a started graph when Stop succeeded; S_OK when
+    // there is no graph.
     HRESULT Finish();
 
     ContainerKind container() const { return output_.container; }

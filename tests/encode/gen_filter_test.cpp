@@ -213,7 +213,7 @@ TEST(GenFilter, A422FrameSendsTheFirstFourBytesAPixelOfEachRow) {
     const std::vector<std::uint8_t> frame = frameBytes(11520, 1080);
     ASSERT_EQ(S_OK, chain.source->DeliverFrame(frame.data(), 11520));
     ASSERT_EQ(1, chain.sink->receivedCount());
-    const std::vector<std::uint8_t>& sent = chain.sink->received()[0].bytes;
+    const std::vector<std::uint8_t> sent = chain.sink->received()[0].bytes;
     ASSERT_EQ(7680u * 1080, sent.size());
     for (std::size_t row = 0; row < 1080; ++row) {
         ASSERT_EQ(0, std::memcmp(sent.data() + row * 7680, frame.data() + row * 11520, 7680)) << row;
