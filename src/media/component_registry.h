@@ -18,8 +18,10 @@ HRESULT CoInitialize();
 // Balances one CoInitialize; an unbalanced call is ignored.
 void CoUninitialize();
 
-// Makes a new object of a class with no reference added yet (count 0), or
-// null when it cannot be made.
+// Makes a new object of a class, or null when it cannot be made. The object
+// may come with no reference yet (count 0): CoCreateInstance holds it while
+// asking for the interface, so one that lacks it is destroyed. A factory may
+// also keep a reference of its own (a test that wants to look at what it made).
 using ComponentFactory = std::function<IUnknown*()>;
 
 // Registers or replaces the factory of a class. E_INVALIDARG for an empty
