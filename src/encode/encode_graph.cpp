@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "encode/encoder_interfaces.h"
 #include "encode/encoder_tags.h"
@@ -89,6 +90,8 @@ HRESULT CEncodeGraph::CreateVideoSource(std::int32_t width, std::int32_t height,
     format.rgb444 = rgb444;
     format.raw = raw;
     format.frameRate = static_cast<float>(rateNumerator) / static_cast<float>(rateDenominator);
+    format.rateNumerator = rateNumerator;
+    format.rateDenominator = rateDenominator;
     filter->setFormat(format, *duration);
     source_ = filter;
     return graph_->AddFilter(source_.get(), kSourceName);
@@ -241,13 +244,33 @@ HRESULT CEncodeGraph::Finish() {
         if (running_) endResult = hr;
     }
     if (!graph_) return S_OK;
+    const HRESULT hr = stopGraph();
+    // The source stays referenced until the next clip's CreateVideoSource.
+    if (succeeded(hr) && failed(endResult)) return endResult;
+    return hr;
+}
+
+HRESULT CEncodeGraph::Abandon() {
+    if (!graph_) return S_OK;
+    return stopGraph();
+}
+
+HRESULT CEncodeGraph::stopGraph() {
     ComPtr<IMediaControl> control;
     HRESULT hr = queryInterface(graph_.get(), &control);
     if (succeeded(hr)) hr = control->Stop();
     running_ = false;
     control.reset();
+    ComPtr<IBaseFilter> filter;
+    for (int position = 0; graph_->EnumFilters(position, &filter) == S_OK; ++position) {
+        if (ComPtr<IComponentMessages> messages = filter.as<IComponentMessages>())
+            messages->TakeMessages(&messages_);
+    }
+    filter.reset();
     graph_.reset();
-    // The source stays referenced until the next clip's CreateVideoSource.
-    if (succeeded(hr) && failed(endResult)) return endResult;
     return hr;
+}
+
+std::vector<std::string> CEncodeGraph::TakeMessages() {
+    return std::exchange(messages_, {});
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "encode/gen_filter.h"
 #include "encode/metadata_tag_list.h"
@@ -70,6 +71,13 @@ public:
     // end-of-stream's failure in a started graph when Stop succeeded; S_OK when
     // there is no graph.
     HRESULT Finish();
+    // Ends the clip without completing its movie: the graph is stopped with
+    // no end-of-stream, so the components throw away what they hold and
+    // leave no file. For a run that failed; S_OK when there is no graph.
+    HRESULT Abandon();
+    // What the components had to say about the movies finished or abandoned
+    // since the last call (metadata they could not store, ...), and forgets it.
+    std::vector<std::string> TakeMessages();
 
     ContainerKind container() const { return output_.container; }
     const std::string& outputPath() const { return output_.path; }
@@ -84,6 +92,8 @@ private:
                            ComPtr<IFileSinkFilter2>* sink);
     HRESULT addFilter(const Guid& clsid, const char* name, ComPtr<IBaseFilter>* filter);
     HRESULT connectFilters(IBaseFilter* upstream, IBaseFilter* downstream);
+    // Stops the graph, gathers its components' messages and lets it go.
+    HRESULT stopGraph();
 
     ComPtr<CGenFilter> source_;
     ComPtr<IGraphBuilder> graph_;
@@ -100,6 +110,7 @@ private:
     std::array<float, 12> colorMatrix_{};
     std::array<float, 4> whiteBalance_{};
     const MetadataTagList* userTags_ = nullptr;
+    std::vector<std::string> messages_;
 };
 
 // The first pin of a filter facing the given way, in the filter's pin order;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "media/guid.h"
 #include "media/known_ids.h"
@@ -41,4 +43,28 @@ struct IEncoderMetadata : virtual IUnknown {
     // value: size bytes, little-endian numbers; valid only during the call.
     virtual HRESULT SetMetadata(std::uint32_t tag, std::int32_t type, std::uint32_t size,
                                 const void* value) = 0;
+};
+
+inline constexpr Guid IID_IFrameRateSource = makeGuid("{122F0579-3B15-4149-BA50-FA09AB197C6D}");
+inline constexpr Guid IID_IComponentMessages = makeGuid("{5BCCC70E-0FF1-416E-BE55-3CCD62D2C782}");
+
+// Offered by the frame source's output pin: the exact frame rate as a
+// fraction. The media type carries only the time per frame in 100-ns units,
+// which cannot tell 24000/1001 from its neighbours; a movie's rate must be
+// the exact one.
+struct IFrameRateSource : virtual IUnknown {
+    static constexpr Guid kIid = IID_IFrameRateSource;
+
+    // Frames per second as numerator / denominator, both above 0.
+    virtual HRESULT GetFrameRate(std::int32_t* numerator, std::int32_t* denominator) = 0;
+};
+
+// Offered by a component that has something to tell the user about the movie
+// it made (metadata it could not store, a start time code it refused). The
+// components print nothing themselves.
+struct IComponentMessages : virtual IUnknown {
+    static constexpr Guid kIid = IID_IComponentMessages;
+
+    // Appends the messages gathered since the last call, and forgets them.
+    virtual HRESULT TakeMessages(std::vector<std::string>* messages) = 0;
 };

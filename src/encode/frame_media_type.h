@@ -18,7 +18,9 @@ struct FrameFormat {
     std::int32_t height = -1;  // rows
     bool rgb444 = false;
     bool raw = false;
-    float frameRate = 0.0f;  // frames per second
+    float frameRate = 0.0f;          // frames per second
+    std::int32_t rateNumerator = 0;  // the same rate exactly: numerator / denominator
+    std::int32_t rateDenominator = 0;
 };
 
 struct FramePixelFormat {

@@ -66,3 +66,17 @@ HRESULT CGenOutput::DecideBufferSize(IMemAllocator* allocator, AllocatorProperti
 HRESULT CGenOutput::Notify(IBaseFilter*, const Quality&) {
     return S_OK;
 }
+
+HRESULT CGenOutput::GetFrameRate(std::int32_t* numerator, std::int32_t* denominator) {
+    if (numerator == nullptr || denominator == nullptr) return E_POINTER;
+    const FrameFormat& format = owner_->format();
+    if (format.rateNumerator <= 0 || format.rateDenominator <= 0) return E_FAIL;
+    *numerator = format.rateNumerator;
+    *denominator = format.rateDenominator;
+    return S_OK;
+}
+
+HRESULT CGenOutput::NonDelegatingQueryInterface(const Guid& iid, void** object) {
+    if (iid == IFrameRateSource::kIid) return returnInterface(static_cast<IFrameRateSource*>(this), object);
+    return CBaseOutputPin::NonDelegatingQueryInterface(iid, object);
+}

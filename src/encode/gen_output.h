@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "encode/encoder_interfaces.h"
 #include "media/base_output_pin.h"
 #include "media/crit_sec.h"
 
@@ -12,7 +13,7 @@ class CGenFilter;
 // frame type of its filter's output kind), accepts any video type described
 // by a VideoInfo or VideoInfo2 block, and asks for two buffers of the image
 // size.
-class CGenOutput final : public CBaseOutputPin {
+class CGenOutput final : public CBaseOutputPin, public IFrameRateSource {
 public:
     CGenOutput(CGenFilter* owner, CritSec& pinLock);
 
@@ -29,10 +30,15 @@ public:
     HRESULT DecideBufferSize(IMemAllocator* allocator, AllocatorProperties* request) override;
     // Quality messages are of no use to a source fed by the caller: S_OK.
     HRESULT Notify(IBaseFilter* sender, const Quality& quality) override;
+    // The rate the filter was set up with, exactly.
+    HRESULT GetFrameRate(std::int32_t* numerator, std::int32_t* denominator) override;
 
     // The image size of the agreed type, from its own bitmap header; 0 when
     // not connected.
     std::uint32_t imageBytes() const { return imageBytes_.load(std::memory_order_acquire); }
+
+protected:
+    HRESULT NonDelegatingQueryInterface(const Guid& iid, void** object) override;
 
 private:
     CGenFilter* const owner_;
