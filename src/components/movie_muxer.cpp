@@ -231,22 +231,26 @@ int MovieMuxer::addAviMetadata(const std::vector<MovieMetadataItem>& items) {
 }
 
 MovieResult MovieMuxer::writePacket(const EncodedPacket& packet) {
+    return writePacket(packet.data, packet.frameIndex);
+}
+
+MovieResult MovieMuxer::writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex) {
     if (!failure_.ok()) return failure_;
-    const std::string step = "writing frame " + std::to_string(packet.frameIndex);
+    const std::string step = "writing frame " + std::to_string(frameIndex);
     if (!library_ || trailerWritten_)
         return fail(MovieResult::libraryFailure(AVERROR(EINVAL), step + " outside the movie"));
-    if (packet.frameIndex <= lastFrameIndex_ || packet.data.empty() || packet.data.size() > INT_MAX)
+    if (frameIndex <= lastFrameIndex_ || data.empty() || data.size() > INT_MAX)
         return fail(MovieResult::libraryFailure(AVERROR(EINVAL), step));
     Library& library = *library_;
     AVPacket* out = library.packet;
     av_packet_unref(out);
     // The muxers only read the bytes; a packet without a buffer of its own
     // is written from the caller's memory, or copied where it is kept.
-    out->data = const_cast<std::uint8_t*>(packet.data.data());
-    out->size = static_cast<int>(packet.data.size());
+    out->data = const_cast<std::uint8_t*>(data.data());
+    out->size = static_cast<int>(data.size());
     out->stream_index = library.stream->index;
-    out->pts = packet.frameIndex;
-    out->dts = packet.frameIndex;
+    out->pts = frameIndex;
+    out->dts = frameIndex;
     out->duration = 1;
     out->flags |= AV_PKT_FLAG_KEY;
     // The mov muxer chose its own time base when it wrote the header.
@@ -255,7 +259,7 @@ MovieResult MovieMuxer::writePacket(const EncodedPacket& packet) {
     out->data = nullptr;
     out->size = 0;
     if (result < 0) return libraryFailure(result, step.c_str());
-    lastFrameIndex_ = packet.frameIndex;
+    lastFrameIndex_ = frameIndex;
     ++framesWritten_;
     return MovieResult::success();
 }

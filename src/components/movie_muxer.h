@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,7 @@ public:
     MovieResult writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags);
     // One compressed frame; frame indices must increase.
     MovieResult writePacket(const EncodedPacket& packet);
+    MovieResult writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex);
     // Completes the container's index and header and flushes every byte to the sink.
     MovieResult writeTrailer();
 
