@@ -245,6 +245,10 @@ std::int64_t ProResPictureEncoder::framesSubmitted() const {
     return codec_->submitted;
 }
 
+std::size_t ProResPictureEncoder::pictureBuffers() const {
+    return codec_->frames.size();
+}
+
 std::int64_t ProResPictureEncoder::packetsDelivered() const {
     return codec_->delivered;
 }

@@ -58,6 +58,9 @@ public:
     bool flush(const PacketSink& sink);
 
     std::int64_t framesSubmitted() const;
+    // Picture buffers made so far: they are reused, so the count stops at the number of
+    // frames the codec holds at once (about one per thread, plus one).
+    std::size_t pictureBuffers() const;
     std::int64_t packetsDelivered() const;
     const std::string& error() const;
 

@@ -267,6 +267,26 @@ TEST(ProResPictureEncoder, ThreadsAndRowPaddingDoNotChangeTheFrames) {
     }
 }
 
+// Pictures are converted into a few buffers that are used again once the codec lets go of
+// them: many frames need no more buffers than a few.
+TEST(ProResPictureEncoder, ReusesAFewPictureBuffersForAnyNumberOfFrames) {
+    const int width = 64, height = 32;
+    for (const ProResThreading threading : {ProResThreading{1, false}, ProResThreading{2, false}}) {
+        ProResPictureEncoder encoder;
+        ASSERT_TRUE(encoder.open(PictureKind::Rgb444, width, height, 4, 25, 1, threading));
+        const auto keep = [](const EncodedPacket&) { return true; };
+        for (int frame = 0; frame < 40; ++frame) {
+            const auto picture = prores_test::makeRgbScene(width, height, frame, kNoise, 3 * width);
+            ASSERT_TRUE(
+                encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 6 * width, keep));
+        }
+        ASSERT_TRUE(encoder.flush(keep));
+        EXPECT_EQ(40, encoder.packetsDelivered());
+        std::printf("%d thread(s): %zu picture buffers\n", threading.threads, encoder.pictureBuffers());
+        EXPECT_LE(encoder.pictureBuffers(), static_cast<std::size_t>(threading.threads) + 2);
+    }
+}
+
 // RGB pictures need no even size; every size gets its own frame header and decodes whole.
 TEST(ProResPictureEncoder, OddRgbSizesDecodeAtTheirSize) {
     for (const auto& [width, height] : {std::pair{33, 17}, std::pair{1, 1}, std::pair{1921, 3}}) {
