@@ -214,8 +214,6 @@ bool ProResPictureEncoder::encode(const std::uint8_t* rows, std::size_t rowBytes
     frame->color_primaries = AVCOL_PRI_UNSPECIFIED;
     frame->color_trc = AVCOL_TRC_UNSPECIFIED;
     frame->pts = c.submitted;
-    frame->key_frame = 1;
-    frame->pict_type = AV_PICTURE_TYPE_I;
 
     int result = avcodec_send_frame(c.context.get(), frame);
     if (result == AVERROR(EAGAIN)) {
