@@ -50,9 +50,16 @@ struct ProResPictureEncoder::Codec {
     EncodedStreamInfo info;
     CodecContextPtr context;
     PacketPtr packet;
-    // Frames the codec may still hold (with frame threads it keeps a reference to the
-    // pictures it is encoding); a frame is filled again only once it is writable.
-    std::vector<FramePtr> frames;
+    // Picture buffers the codec may still hold: with frame threads it keeps a reference to
+    // the pictures it is encoding. A buffer is filled again only when the packet of the
+    // frame it last carried has come out and the codec has let go of it. The second test
+    // alone would do; the first puts the codec's own lock between its last read of the
+    // picture and our next write, where thread checkers can see it.
+    struct Picture {
+        FramePtr frame;
+        std::int64_t frameIndex = -1;
+    };
+    std::vector<Picture> pictures;
     EncodedPacket output;  // reused, so its buffer grows to the largest frame once
     std::int64_t submitted = 0;
     std::int64_t delivered = 0;
@@ -155,16 +162,19 @@ std::size_t ProResPictureEncoder::packedRowBytes() const {
 }
 
 AVFrame* ProResPictureEncoder::Codec::writableFrame() {
-    for (const FramePtr& frame : frames)
-        if (av_frame_is_writable(frame.get())) return frame.get();
+    for (Picture& picture : pictures)
+        if (picture.frameIndex < delivered && av_frame_is_writable(picture.frame.get())) {
+            picture.frameIndex = submitted;
+            return picture.frame.get();
+        }
     FramePtr frame(av_frame_alloc());
     if (!frame) return nullptr;
     frame->format = context->pix_fmt;
     frame->width = width;
     frame->height = height;
     if (av_frame_get_buffer(frame.get(), 0) < 0) return nullptr;
-    frames.push_back(std::move(frame));
-    return frames.back().get();
+    pictures.push_back({std::move(frame), submitted});
+    return pictures.back().frame.get();
 }
 
 bool ProResPictureEncoder::Codec::drain(const PacketSink& sink) {
@@ -244,7 +254,7 @@ std::int64_t ProResPictureEncoder::framesSubmitted() const {
 }
 
 std::size_t ProResPictureEncoder::pictureBuffers() const {
-    return codec_->frames.size();
+    return codec_->pictures.size();
 }
 
 std::int64_t ProResPictureEncoder::packetsDelivered() const {
