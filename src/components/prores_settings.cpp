@@ -4,13 +4,13 @@
 
 namespace {
 
-// Quantiser by quality. With a fixed quantiser the size of a frame follows its content, so
-// the steps are chosen for the picture, not for a data rate: on a smooth 1080p scene with
-// camera-like noise 8 and 6 land near the nominal rates of Proxy and LT, 4 and 3 give
-// standard and HQ their usual margin, and 2 is visibly finer than 3 at about twice the
-// bits. Finer than 2 roughly doubles the size again and halves the speed for noise only.
-// Each step is at least as fine as the one below it and the matrices get finer with the
-// profile, so a higher quality never gives a worse picture.
+// Quantiser by quality; lower is finer. With a fixed quantiser the size of a frame follows
+// its content rather than a data rate. On a smooth 1080p scene with noise of about two
+// 10-bit steps, at 24 frames a second, 4:2:2 gives 12, 17, 23, 39 and 87 Mbit/s and RGB
+// 21, 25, 35, 62 and 155 Mbit/s for qualities 1 to 5. Quantiser 1 would add about 60%
+// to the size and a quarter to the time, for finer noise only. Each quality is as fine as
+// the one below it and the profiles' matrices get finer too, so a higher quality never
+// gives a worse picture.
 constexpr int kQuantiser[kHighestQuality] = {8, 6, 4, 3, 2};
 
 constexpr ProResSettings kYuv422Profiles[kHighestQuality] = {

@@ -9,7 +9,7 @@ enum class PictureKind {
 // What the quality setting chooses: the profile (which names the stream and picks the
 // quantisation matrix) and one fixed quantiser for every slice of every frame.
 struct ProResSettings {
-    int profile = 3;    // 0 Proxy, 1 LT, 2 standard, 3 HQ, 4 4444, 5 4444 XQ
+    int profile = 3;    // 0 Proxy, 1 LT, 2 standard, 3 HQ, 4 4444, 5 4444 XQ, as FF_PROFILE_PRORES_*
     int quantiser = 3;  // 1 is the finest
     const char* name = "";
 };
