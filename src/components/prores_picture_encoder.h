@@ -9,8 +9,9 @@
 #include "components/encoded_stream.h"
 #include "components/prores_settings.h"
 
-// How the codec spreads its work. Two frame threads encode two frames at once, which
-// nearly doubles the rate on two cores; slice threads split one frame instead.
+// How the codec spreads its work. Two frame threads encode two frames at once for about
+// the processor time per frame of one thread, so two free cores nearly double the rate.
+// Slice threads are kept for comparison: with this codec the second one stays idle.
 struct ProResThreading {
     int threads = 2;
     bool sliceThreads = false;
