@@ -6,6 +6,7 @@
 #include "app/conversion_settings.h"
 #include "app/exit_codes.h"
 #include "app/help_text.h"
+#include "components/movie_components.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/diagnostics.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
             platform::reportError("%s", outcome.message.c_str());
             return exit_codes::kUsage;
         }
+        registerMovieComponents();
         return runBatch(argc, argv, settings, tags);
     } catch (const std::bad_alloc&) {
         platform::reportError("out of memory");

@@ -25,7 +25,7 @@ struct FrameLayout {
 };
 
 struct EncoderChoices {
-    int quality = 4;             // the -q value as given
+    int quality = 4;              // the -q value as given
     std::uint32_t curveCode = 0;  // the tone curve the pictures went through
 };
 
@@ -55,7 +55,8 @@ public:
     // The most bytes one compressed frame can take.
     virtual std::size_t maxPacketBytes() const = 0;
     virtual int concurrentFrames() const = 0;
-    virtual HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) = 0;
+    virtual HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
+                           PacketSink& sink) = 0;
     virtual HRESULT flush(PacketSink& sink) = 0;
 };
 

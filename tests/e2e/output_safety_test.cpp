@@ -86,21 +86,6 @@ TEST(OutputSafety, RunWithoutOutputArgumentEndsWithCodeTwo) {
     EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
 }
 
-TEST(OutputSafety, MovieOutputIsNotBuiltAndEndsWithCodeThree) {
-    TempDir dir;
-    makeSmallClip(dir, "clip.RAW");
-    for (const char* movie : {"out.avi", "OUT.MOV"}) {
-        const auto result = runRaw2tvx({"clip.RAW", movie}, dir.path());
-        EXPECT_EQ(kMovieRefusedStatus, result.exitCode) << movie;
-        EXPECT_EQ("", result.out);
-        EXPECT_EQ("raw2tvx: " + std::string(movie) +
-                      ": movie output (.avi, .mov) is not available in this build; write a .dpx "
-                      "sequence\n",
-                  result.err);
-    }
-    EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
-}
-
 // An output name that is one of the input clips' files, through a symbolic or
 // a hard link, is refused with code 2 and the clip stays as it was.
 TEST(OutputSafety, OutputThatIsAnInputFileIsRefused) {
