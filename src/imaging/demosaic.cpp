@@ -10,18 +10,24 @@ bool avx2KernelsAvailable() {
     return platform::cpuSupportsAvx2();
 }
 
+void demosaicRowReference(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
+                          int mode, int level) {
+    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || row < 0 || row >= height) return;
+    const demosaic::BayerRows rows = demosaic::bayerRows(bayer, width, height, row);
+    const demosaic::RowRule rule = demosaic::rowRule(height, row, mode);
+    for (int x = 0; x < width; ++x) demosaic::interpolatePixel(rows, rule, x, rgbRow + 3 * x);
+    horizontalFilterRowReference(rgbRow, width, level);
+}
+
 void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
                               int mode, int level) {
     if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || y < 0 || y >= height || y % 2 != 0)
         return;
     const int lastRow = y + 1 < height ? y + 1 : y;
-    for (int row = y; row <= lastRow; ++row) {
-        const demosaic::BayerRows rows = demosaic::bayerRows(bayer, width, height, row);
-        const demosaic::RowRule rule = demosaic::rowRule(height, row, mode);
-        std::uint16_t* out = rgb + 3 * static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
-        for (int x = 0; x < width; ++x) demosaic::interpolatePixel(rows, rule, x, out + 3 * x);
-        horizontalFilterRowReference(out, width, level);
-    }
+    for (int row = y; row <= lastRow; ++row)
+        demosaicRowReference(bayer, width, height, row,
+                             rgb + 3 * static_cast<std::size_t>(row) * static_cast<std::size_t>(width), mode,
+                             level);
 }
 
 void demosaicRowPair(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb, int mode,

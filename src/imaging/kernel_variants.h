@@ -1,10 +1,17 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Every pixel kernel in two forms with bit-identical results: the plain scalar reference,
 // which also runs on processors without AVX2, and the AVX2 form. The public entry points
 // (demosaic.h, yuv422.h) pick one at run time; tests and benchmarks call both.
+
+// One RGB row (3 * width samples at rgbRow) of the row pair kernels, horizontal post-filter included.
+void demosaicRowReference(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
+                          int mode, int level);
+void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow, int mode,
+                     int level);
 
 void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
                               int mode, int level);
@@ -15,11 +22,30 @@ void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int 
 // unfiltered row.
 void horizontalFilterRowReference(std::uint16_t* rgbRow, int width, int level);
 
+// The vertical post-filter of one row: samples values, each from the unfiltered samples at
+// the same place in rows[0] .. rows[4] (rows y - 2 .. y + 2), written to out, which is none
+// of them. Level 0 .. 3; nothing for any other.
+void verticalFilterRowReference(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                                int level);
+void verticalFilterRowAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                           int level);
+
 void verticalFilterStripReference(std::uint16_t* rgb, int width, int height, int strip, int level);
 void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int strip, int level);
 
 void toYuv422RowReference(std::uint16_t* rgb, int width, int row);
 void toYuv422RowAvx2(std::uint16_t* rgb, int width, int row);
+
+// The row kernels a band of the frame is finished with (demosaic_band.h), all of one form.
+struct BandKernels {
+    void (*demosaicRow)(const std::uint16_t*, int, int, int, std::uint16_t*, int, int);
+    void (*verticalFilterRow)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
+    void (*toYuv422Row)(std::uint16_t*, int, int);
+};
+BandKernels referenceBandKernels();
+BandKernels avx2BandKernels();
+void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, int width, int height, int band,
+                      int bandRows, std::uint16_t* rgb, int mode, int level, bool toYuv422);
 
 // True when the AVX2 forms may run on this processor.
 bool avx2KernelsAvailable();

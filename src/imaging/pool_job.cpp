@@ -1,6 +1,7 @@
 #include "imaging/pool_job.h"
 
 #include "imaging/demosaic.h"
+#include "imaging/demosaic_band.h"
 #include "imaging/yuv422.h"
 
 void runWorkItem(const PoolJob& job, int item) {
@@ -15,6 +16,11 @@ void runWorkItem(const PoolJob& job, int item) {
             break;
         case kJobToYuv422:
             if (job.destination && job.width >= 1) toYuv422Row(job.destination, job.width, item);
+            break;
+        case kJobDemosaicBand:
+            if (job.source && job.destination)
+                demosaicBand(job.source, job.width, job.height, item, job.bandRows, job.destination, job.param1,
+                             job.param2, job.toYuv422);
             break;
         default:
             break;

@@ -2,7 +2,13 @@
 
 #include <cstdint>
 
-enum JobKind : std::int32_t { kJobDemosaic = 0, kJobVerticalFilter = 1, kJobToYuv422 = 2 };
+enum JobKind : std::int32_t {
+    kJobDemosaic = 0,
+    kJobVerticalFilter = 1,
+    kJobToYuv422 = 2,
+    // The three above in one: item n is band n of bandRows rows (demosaic_band.h).
+    kJobDemosaicBand = 3,
+};
 
 // The one job all pool workers run: its kind, frames, size and parameters.
 struct PoolJob {
@@ -13,7 +19,9 @@ struct PoolJob {
     std::int32_t height = 0;
     std::int32_t param1 = 0;  // demosaic mode
     std::int32_t param2 = -1;  // post-filter level, -1 for none
+    std::int32_t bandRows = 0;  // rows of one band item
+    bool toYuv422 = false;      // a band item also converts its rows to 4:2:2
 };
 
-// Does work item n of the job: a row pair, a 16-column strip or a row.
+// Does work item n of the job: a row pair, a 16-column strip, a row or a band.
 void runWorkItem(const PoolJob& job, int item);

@@ -71,6 +71,13 @@ void verticalFilterStripReference(std::uint16_t* rgb, int width, int height, int
     for (int y = std::max(2, height - 4); y <= height - 3; ++y) writeBack(y);
 }
 
+void verticalFilterRowReference(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                                int level) {
+    if (level < 0 || level > 3) return;
+    for (std::size_t i = 0; i < samples; ++i)
+        out[i] = filterSample(level, rows[0][i], rows[1][i], rows[2][i], rows[3][i], rows[4][i]);
+}
+
 void verticalFilterStrip(std::uint16_t* rgb, int width, int height, int strip, int level) {
     // The vector form covers whole strips; the narrower last strip runs in the scalar form.
     if (avx2KernelsAvailable() && (strip + 1) * kStripPixels <= width)

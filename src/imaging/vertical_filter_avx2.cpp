@@ -27,6 +27,28 @@ RAW2TVX_TARGET_AVX2 inline void store(std::uint16_t* p, __m256i v) {
 
 constexpr int kParts = 3;  // a strip row is 48 samples: three vectors of 16
 
+// One vector of 16 filtered samples from the unfiltered samples of rows y - 2 .. y + 2.
+template <int level>
+RAW2TVX_TARGET_AVX2 inline __m256i filterVector(__m256i up2, __m256i up1, __m256i centre, __m256i down1,
+                                                __m256i down2) {
+    if constexpr (level == 0) {
+        const __m256i value =
+            _mm256_adds_epu16(_mm256_srli_epi16(up1, 2), _mm256_slli_epi16(_mm256_srli_epi16(centre, 2), 1));
+        return _mm256_adds_epu16(value, _mm256_srli_epi16(down1, 2));
+    } else {
+        constexpr VerticalKernel kernel = kVerticalKernels[level - 1];
+        const __m256i centreWeight = _mm256_set1_epi16(kernel.centre);
+        const __m256i sideWeight = _mm256_set1_epi16(kernel.side);
+        __m256i value = _mm256_mullo_epi16(_mm256_srli_epi16(centre, kernel.preShift), centreWeight);
+        value = _mm256_subs_epu16(value, _mm256_srli_epi16(up2, kernel.outerShift));
+        value = _mm256_subs_epu16(value, _mm256_srli_epi16(down2, kernel.outerShift));
+        value = _mm256_adds_epu16(value, _mm256_mullo_epi16(_mm256_srli_epi16(up1, kernel.preShift), sideWeight));
+        value =
+            _mm256_adds_epu16(value, _mm256_mullo_epi16(_mm256_srli_epi16(down1, kernel.preShift), sideWeight));
+        return _mm256_slli_epi16(_mm256_min_epu16(value, _mm256_set1_epi16(32767)), 1);
+    }
+}
+
 // The strip in one pass down the frame, so that each row's cache lines are fetched once even
 // when the row stride maps every row to the same few cache sets. The five unfiltered rows a
 // result needs are held in registers, loaded before any of them is overwritten, so each
@@ -34,12 +56,6 @@ constexpr int kParts = 3;  // a strip row is 48 samples: three vectors of 16
 template <int level>
 RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int height) {
     const auto row = [&](int y) { return top + static_cast<std::size_t>(y) * stride; };
-    constexpr VerticalKernel kernel = kVerticalKernels[level == 0 ? 0 : level - 1];
-    const __m128i preShift = _mm_cvtsi32_si128(kernel.preShift);
-    const __m128i outerShift = _mm_cvtsi32_si128(kernel.outerShift);
-    const __m256i centreWeight = _mm256_set1_epi16(kernel.centre);
-    const __m256i sideWeight = _mm256_set1_epi16(kernel.side);
-    const __m256i cap = _mm256_set1_epi16(32767);
     __m256i up2[kParts], up1[kParts], centre[kParts], down1[kParts];
     for (int part = 0; part < kParts; ++part) {
         up2[part] = load(row(0) + 16 * part);
@@ -50,27 +66,24 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
     for (int y = 2; y <= height - 3; ++y) {
         for (int part = 0; part < kParts; ++part) {
             const __m256i down2 = load(row(y + 2) + 16 * part);
-            __m256i value;
-            if constexpr (level == 0) {
-                value = _mm256_adds_epu16(_mm256_srli_epi16(up1[part], 2),
-                                          _mm256_slli_epi16(_mm256_srli_epi16(centre[part], 2), 1));
-                value = _mm256_adds_epu16(value, _mm256_srli_epi16(down1[part], 2));
-            } else {
-                value = _mm256_mullo_epi16(_mm256_srl_epi16(centre[part], preShift), centreWeight);
-                value = _mm256_subs_epu16(value, _mm256_srl_epi16(up2[part], outerShift));
-                value = _mm256_subs_epu16(value, _mm256_srl_epi16(down2, outerShift));
-                value = _mm256_adds_epu16(
-                    value, _mm256_mullo_epi16(_mm256_srl_epi16(up1[part], preShift), sideWeight));
-                value = _mm256_adds_epu16(
-                    value, _mm256_mullo_epi16(_mm256_srl_epi16(down1[part], preShift), sideWeight));
-                value = _mm256_slli_epi16(_mm256_min_epu16(value, cap), 1);
-            }
-            store(row(y) + 16 * part, value);
+            store(row(y) + 16 * part, filterVector<level>(up2[part], up1[part], centre[part], down1[part], down2));
             up2[part] = up1[part];
             up1[part] = centre[part];
             centre[part] = down1[part];
             down1[part] = down2;
         }
+    }
+}
+
+// A whole row from five others: the last vector may overlap the one before it, which only
+// writes the same values again since the output is none of the inputs.
+template <int level>
+RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples) {
+    for (std::size_t i = 0;; i += 16) {
+        if (i > samples - 16) i = samples - 16;
+        store(out + i, filterVector<level>(load(rows[0] + i), load(rows[1] + i), load(rows[2] + i),
+                                           load(rows[3] + i), load(rows[4] + i)));
+        if (i == samples - 16) break;
     }
 }
 
@@ -89,7 +102,24 @@ void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int stri
     kFilters[level](strip0, stride, height);
 }
 
+void verticalFilterRowAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                           int level) {
+    if (level < 0 || level > 3) return;
+    if (samples < 16) {
+        verticalFilterRowReference(rows, out, samples, level);
+        return;
+    }
+    constexpr void (*kFilters[4])(const std::uint16_t* const*, std::uint16_t*, std::size_t) = {
+        filterRow<0>, filterRow<1>, filterRow<2>, filterRow<3>};
+    kFilters[level](rows, out, samples);
+}
+
 #else
+
+void verticalFilterRowAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                           int level) {
+    verticalFilterRowReference(rows, out, samples, level);
+}
 
 void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int strip, int level) {
     verticalFilterStripReference(rgb, width, height, strip, level);

@@ -1,0 +1,85 @@
+#include "imaging/demosaic_band.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "imaging/demosaic.h"
+#include "imaging/kernel_variants.h"
+
+namespace {
+
+// Rows y - 2 .. y + 2 are all in the five-row ring once row y + 2 has been demosaiced.
+constexpr int kRingRows = 5;
+
+bool filtersVertically(int level) {
+    return level >= 0 && level <= 3;
+}
+
+}  // namespace
+
+BandKernels referenceBandKernels() {
+    return {demosaicRowReference, verticalFilterRowReference, toYuv422RowReference};
+}
+
+BandKernels avx2BandKernels() {
+    return {demosaicRowAvx2, verticalFilterRowAvx2, toYuv422RowAvx2};
+}
+
+void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, int width, int height, int band,
+                      int bandRows, std::uint16_t* rgb, int mode, int level, bool toYuv422) {
+    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || bandRows < 1 || band < 0 ||
+        band >= demosaicBandCount(height, bandRows))
+        return;
+    const int first = band * bandRows;
+    const int last = std::min(height - 1, first + bandRows - 1);
+    const std::size_t samples = 3 * static_cast<std::size_t>(width);
+    const auto frameRow = [&](int y) { return rgb + static_cast<std::size_t>(y) * samples; };
+    const auto finishRow = [&](int y) {
+        if (toYuv422) kernels.toYuv422Row(rgb, width, y);
+    };
+
+    if (!filtersVertically(level)) {
+        for (int y = first; y <= last; ++y) {
+            kernels.demosaicRow(bayer, width, height, y, frameRow(y), mode, level);
+            finishRow(y);
+        }
+        return;
+    }
+
+    thread_local std::vector<std::uint16_t> ringBuffer;
+    if (ringBuffer.size() < kRingRows * samples) ringBuffer.resize(kRingRows * samples);
+    const auto ringRow = [&](int y) {
+        return ringBuffer.data() + static_cast<std::size_t>(y % kRingRows) * samples;
+    };
+    // Rows 0, 1, height - 2 and height - 1 keep their demosaiced values.
+    const int firstFiltered = 2;
+    const int lastFiltered = height - 3;
+    int demosaiced = std::max(0, first - 2) - 1;  // the last row in the ring
+    for (int y = first; y <= last; ++y) {
+        const int needed = std::min(height - 1, y + 2);
+        while (demosaiced < needed) {
+            ++demosaiced;
+            kernels.demosaicRow(bayer, width, height, demosaiced, ringRow(demosaiced), mode, level);
+        }
+        if (y >= firstFiltered && y <= lastFiltered) {
+            const std::uint16_t* const around[kRingRows] = {ringRow(y - 2), ringRow(y - 1), ringRow(y),
+                                                            ringRow(y + 1), ringRow(y + 2)};
+            kernels.verticalFilterRow(around, frameRow(y), samples, level);
+        } else {
+            std::copy_n(ringRow(y), samples, frameRow(y));
+        }
+        finishRow(y);
+    }
+}
+
+void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows, std::uint16_t* rgb,
+                  int mode, int level, bool toYuv422) {
+    demosaicBandWith(avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels(), bayer, width, height,
+                     band, bandRows, rgb, mode, level, toYuv422);
+}
+
+int demosaicBandCount(int height, int bandRows) {
+    if (height <= 0 || bandRows <= 0) return 0;
+    return (height - 1) / bandRows + 1;
+}

@@ -1,0 +1,166 @@
+#include "imaging/demosaic_band.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "imaging/kernel_variants.h"
+#include "imaging/pool_job.h"
+#include "imaging/worker_pool.h"
+#include "kernel_test_frames.h"
+
+namespace {
+
+using kernel_test::Samples;
+
+struct BandForm {
+    const char* name;
+    BandKernels kernels;
+};
+
+std::vector<BandForm> bandForms() {
+    std::vector<BandForm> result = {{"reference", referenceBandKernels()}};
+    if (avx2KernelsAvailable()) result.push_back({"avx2", avx2BandKernels()});
+    return result;
+}
+
+// The frame as the separate jobs make it with the scalar kernels: every row pair, then every
+// strip, then every row to 4:2:2.
+Samples separateJobs(const Samples& bayer, int width, int height, int mode, int level, bool toYuv422) {
+    Samples rgb = kernel_test::runDemosaic(demosaicRowPairReference, bayer, width, height, mode, level);
+    kernel_test::runVertical(verticalFilterStripReference, rgb, width, height, level);
+    if (toYuv422)
+        for (int row = 0; row < height; ++row) toYuv422RowReference(rgb.data(), width, row);
+    return rgb;
+}
+
+// Every band of the frame, last band first, into a frame filled with fill.
+Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int height, int bandRows, int mode,
+                int level, bool toYuv422, std::uint16_t fill) {
+    Samples rgb(3 * static_cast<std::size_t>(width) * height, fill);
+    for (int band = demosaicBandCount(height, bandRows) - 1; band >= 0; --band)
+        demosaicBandWith(kernels, bayer.data(), width, height, band, bandRows, rgb.data(), mode, level, toYuv422);
+    return rgb;
+}
+
+TEST(DemosaicBand, CountCoversEveryRow) {
+    EXPECT_EQ(17, demosaicBandCount(1080, 64));
+    EXPECT_EQ(1, demosaicBandCount(6, 64));
+    EXPECT_EQ(7, demosaicBandCount(7, 1));
+    EXPECT_EQ(3, demosaicBandCount(9, 4));
+    EXPECT_EQ(0, demosaicBandCount(0, 4));
+    EXPECT_EQ(0, demosaicBandCount(8, 0));
+}
+
+// Bands of every height, from one row (each band demosaics four rows it does not keep) to
+// taller than the frame, give the frame of the separate jobs on every adversarial pattern,
+// at odd widths and heights, with and without 4:2:2, and write every sample.
+TEST(DemosaicBand, EqualsTheSeparateJobsForEveryBandHeightAndSize) {
+    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {17, 7}, {34, 9}, {37, 11}, {50, 8}, {99, 13}};
+    unsigned seed = 300;
+    for (const kernel_test::Pattern& pattern : kernel_test::adversarialPatterns()) {
+        for (const auto& [width, height] : sizes) {
+            const Samples bayer = kernel_test::makeFrame(pattern, width, height, seed++);
+            for (int type = 0; type <= 4; ++type) {
+                const int mode = type == 0 ? 0 : 1;
+                const int level = type - 1;
+                for (bool toYuv422 : {false, true}) {
+                    const Samples expected = separateJobs(bayer, width, height, mode, level, toYuv422);
+                    for (const BandForm& form : bandForms()) {
+                        for (int bandRows : {1, 2, 3, 4, 5, 8, height - 1, height, height + 5}) {
+                            SCOPED_TRACE(pattern.name + " " + form.name + " " + std::to_string(width) + "x" +
+                                         std::to_string(height) + " type " + std::to_string(type) +
+                                         (toYuv422 ? " 4:2:2" : "") + " bands of " + std::to_string(bandRows));
+                            ASSERT_EQ(expected, bandsOf(form.kernels, bayer, width, height, bandRows, mode,
+                                                        level, toYuv422, 0x5A5A));
+                            ASSERT_EQ(expected, bandsOf(form.kernels, bayer, width, height, bandRows, mode,
+                                                        level, toYuv422, 0xFFFF));
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// A full-size frame of random samples through the public entry point, in bands the driver
+// might choose.
+TEST(DemosaicBand, DispatchedFormEqualsTheSeparateJobsOnALargeRandomFrame) {
+    constexpr int kWidth = 1928;
+    constexpr int kHeight = 67;
+    const Samples bayer = kernel_test::makeFrame(kernel_test::adversarialPatterns()[0], kWidth, kHeight, 9);
+    for (int level : {-1, 1, 3}) {
+        const Samples expected = separateJobs(bayer, kWidth, kHeight, 1, level, level == 1);
+        for (int bandRows : {6, 16, 33}) {
+            Samples rgb(expected.size(), 0x1234);
+            for (int band = 0; band < demosaicBandCount(kHeight, bandRows); ++band)
+                demosaicBand(bayer.data(), kWidth, kHeight, band, bandRows, rgb.data(), 1, level, level == 1);
+            ASSERT_EQ(expected, rgb) << "level " << level << " bands of " << bandRows;
+        }
+    }
+}
+
+TEST(DemosaicBand, BandsBeyondTheFrameAndFramesBelowTheMinimumAreLeftAlone) {
+    const Samples bayer(40 * 8, 1000);
+    for (const BandForm& form : bandForms()) {
+        Samples rgb(3 * 40 * 8, 7);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 8, 2, 4, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 8, -1, 4, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 8, 0, 0, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 15, 8, 0, 4, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 5, 0, 4, rgb.data(), 1, 1, false);
+        EXPECT_EQ(Samples(3 * 40 * 8, 7), rgb) << form.name;
+    }
+}
+
+// The vertical filter of single rows: the vector form equals the scalar one for every
+// level on random rows of lengths that are not multiples of the vector.
+TEST(VerticalFilterRow, VectorFormEqualsReferenceOnRandomRowsOfOddLengths) {
+    if (!avx2KernelsAvailable()) GTEST_SKIP() << "no AVX2";
+    std::mt19937 random(5);
+    for (std::size_t samples : {std::size_t{16}, std::size_t{17}, std::size_t{48}, std::size_t{51},
+                                std::size_t{111}, std::size_t{3 * 1928}}) {
+        std::vector<Samples> rows(5, Samples(samples));
+        for (Samples& row : rows)
+            for (std::uint16_t& sample : row) {
+                // Half the rows at the extremes, so that the saturating steps and the cap are hit.
+                const unsigned draw = random();
+                sample = static_cast<std::uint16_t>(draw % 4 == 0 ? 65535 : (draw % 4 == 1 ? 0 : draw >> 16));
+            }
+        const std::uint16_t* const around[5] = {rows[0].data(), rows[1].data(), rows[2].data(), rows[3].data(),
+                                                rows[4].data()};
+        for (int level = -1; level <= 4; ++level) {
+            Samples expected(samples, 77), vector(samples, 77);
+            verticalFilterRowReference(around, expected.data(), samples, level);
+            verticalFilterRowAvx2(around, vector.data(), samples, level);
+            ASSERT_EQ(expected, vector) << samples << " samples, level " << level;
+        }
+    }
+}
+
+// The band job on the pool finishes the frame like the separate jobs do.
+TEST(DemosaicBand, PoolJobOfBandsEqualsTheSeparateJobs) {
+    constexpr int kWidth = 96;
+    constexpr int kHeight = 50;
+    const Samples bayer = kernel_test::makeFrame(kernel_test::adversarialPatterns()[8], kWidth, kHeight, 4);
+    const Samples expected = separateJobs(bayer, kWidth, kHeight, 1, 1, true);
+    Samples rgb(expected.size(), 0);
+    WorkerPool pool;
+    createPool(pool, 3);
+    PoolJob job;
+    job.kind = kJobDemosaicBand;
+    job.source = bayer.data();
+    job.destination = rgb.data();
+    job.width = kWidth;
+    job.height = kHeight;
+    job.param1 = 1;
+    job.param2 = 1;
+    job.bandRows = 7;
+    job.toYuv422 = true;
+    runPoolJob(pool, job, demosaicBandCount(kHeight, 7));
+    destroyPool(pool);
+    EXPECT_EQ(expected, rgb);
+}
+
+}  // namespace
