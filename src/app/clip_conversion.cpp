@@ -124,8 +124,11 @@ StepOutcome processFrame(BatchRun& run) {
         return run.sink->frame(run.pass, bayer);
     }
 
-    demosaicOnPool(run.pool, clip.buffers.bayer.data(), clip.buffers.rgb.data(), crop.cropWidth,
-                   crop.cropHeight, run.inputs.settings.debayerType);
+    // Without resampling the 4:2:2 conversion is done by the bands too, while their rows are in cache.
+    const bool bandsMake422 = kind == SinkPicture::Yuv422 && !clip.resampling();
+    startBandsOnPool(run.pool, clip.buffers.bayer.data(), clip.buffers.rgb.data(), crop.cropWidth,
+                     crop.cropHeight, run.inputs.settings.debayerType, bandsMake422);
+    waitForPool(run.pool);
     SampleBuffer* picture = &clip.buffers.rgb;
     if (clip.resampling()) {
         if (!clip.resampler.resample(clip.buffers.rgb.data(), clip.buffers.output.data())) {
@@ -135,7 +138,7 @@ StepOutcome processFrame(BatchRun& run) {
         }
         picture = &clip.buffers.output;
     }
-    if (kind == SinkPicture::Yuv422)
+    if (kind == SinkPicture::Yuv422 && !bandsMake422)
         toYuv422OnPool(run.pool, picture->data(), clip.outputWidth, clip.outputHeight);
     FramePicture frame{picture, clip.outputWidth, clip.outputHeight,
                        static_cast<std::size_t>(clip.outputWidth) * 6};

@@ -1,6 +1,9 @@
 #include "app/demosaic_jobs.h"
 
+#include <algorithm>
+
 #include "imaging/demosaic.h"
+#include "imaging/demosaic_band.h"
 #include "imaging/pool_job.h"
 #include "imaging/worker_pool.h"
 
@@ -25,6 +28,36 @@ void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t*
         job.kind = kJobVerticalFilter;
         runPoolJob(pool, job, verticalStripCount(width));
     }
+}
+
+int bandRowsFor(int height, int workers) {
+    constexpr int kLeastRows = 16;
+    constexpr int kMostRows = 64;
+    constexpr int kBandsPerWorker = 4;
+    const int perBand = height / (std::max(workers, 1) * kBandsPerWorker);
+    return std::clamp(perBand, kLeastRows, kMostRows);
+}
+
+void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
+                      std::int32_t debayerType, bool toYuv422) {
+    const DemosaicParameters parameters = demosaicParameters(debayerType);
+    PoolJob job;
+    job.kind = kJobDemosaicBand;
+    job.source = bayer;
+    job.destination = rgb;
+    job.width = width;
+    job.height = height;
+    job.param1 = parameters.mode;
+    job.param2 = parameters.level;
+    job.bandRows = bandRowsFor(height, poolWorkerCount(pool));
+    job.toYuv422 = toYuv422;
+    setPoolJob(pool, job);
+    setWorkItems(pool, demosaicBandCount(height, job.bandRows));
+    startJob(pool, kCommandRunJob);
+}
+
+void waitForPool(WorkerPool& pool) {
+    waitJob(pool);
 }
 
 void toYuv422OnPool(WorkerPool& pool, std::uint16_t* rgb, int width, int height) {

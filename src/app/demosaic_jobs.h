@@ -19,5 +19,19 @@ DemosaicParameters demosaicParameters(std::int32_t debayerType);
 void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
                     std::int32_t debayerType);
 
+// Rows of one band of a frame's band job on a pool of the given workers: enough bands for
+// every worker to take several, so that they finish together, but no fewer than 16 rows,
+// since each band demosaics four rows more than it keeps.
+int bandRowsFor(int height, int workers);
+
+// Starts the band job that demosaics a cropped Bayer frame into the RGB frame, post-filters
+// it both ways for the type and, when asked, converts it to 4:2:2 in place, and returns at
+// once: the driver reads the next frame meanwhile and then calls waitForPool. Neither frame
+// may be touched until then.
+void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
+                      std::int32_t debayerType, bool toYuv422);
+// Returns once the job started last is complete.
+void waitForPool(WorkerPool& pool);
+
 // Converts an RGB picture to 4:2:2 in place on the pool, one row a work item.
 void toYuv422OnPool(WorkerPool& pool, std::uint16_t* rgb, int width, int height);

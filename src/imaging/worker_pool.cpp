@@ -167,6 +167,11 @@ void setWorkItemHook(WorkerPool& pool, WorkItemHook hook, void* context) {
     pool.itemHookContext = context;
 }
 
+int poolWorkerCount(WorkerPool& pool) {
+    const std::lock_guard<std::mutex> lock(pool.poolLock);
+    return pool.threadCount;
+}
+
 void runPoolJob(WorkerPool& pool, const PoolJob& job, int items) {
     setPoolJob(pool, job);
     setWorkItems(pool, items);

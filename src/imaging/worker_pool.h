@@ -81,5 +81,8 @@ void setPoolJob(WorkerPool& pool, const PoolJob& job);
 // restores the kernels. Only while the pool is idle.
 void setWorkItemHook(WorkerPool& pool, WorkItemHook hook, void* context);
 
+// The number of live workers; 0 when the caller runs the jobs itself.
+int poolWorkerCount(WorkerPool& pool);
+
 // One whole job: record, item count, start, wait.
 void runPoolJob(WorkerPool& pool, const PoolJob& job, int items);
