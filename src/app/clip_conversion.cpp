@@ -3,13 +3,12 @@
 #include <cstdio>
 
 #include "app/clip_messages.h"
-#include "app/demosaic_jobs.h"
 #include "app/exit_codes.h"
+#include "app/frame_loop.h"
 #include "app/run_checks.h"
 #include "imaging/demosaic.h"
 #include "platform/diagnostics.h"
 #include "raw/clip_frame_rate.h"
-#include "raw/unpack.h"
 
 namespace {
 
@@ -66,7 +65,16 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     // whose output size differs from its crop keeps an output picture.
     clip.buffers.rgb.release();
     clip.buffers.output.release();
+    clip.buffers.bayerAhead.release();
     if (takesBayer) return run.sink->prepareClip(clip);
+
+    // The next frame is read into a second Bayer frame while the pool works on this one.
+    if (!clip.buffers.bayerAhead.allocate(clip.buffers.bayer.size())) {
+        std::printf("out of memory 1\n");
+        reportNoMemoryFor("frame", trailer.width, trailer.height,
+                          static_cast<std::uint64_t>(clip.buffers.bayer.size()) * 2);
+        return kClipUnusable;
+    }
 
     if (!clip.buffers.rgb.allocate(static_cast<std::size_t>(pictureBytes / 2))) {
         std::printf("out of memory 2\n");
@@ -110,90 +118,6 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     settings.curveCode = buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse,
                                         run.clip.toneTable.data());
     run.clip.blackFrameInUse = blackFrameInUse;
-}
-
-// Frame loop steps after the read: crop, then the picture the output takes.
-StepOutcome processFrame(BatchRun& run) {
-    ClipState& clip = run.clip;
-    const CropGeometry& crop = clip.crop;
-    cropInPlace(clip.buffers.bayer.data(), crop);
-    const SinkPicture kind = run.sink->picture();
-    if (kind == SinkPicture::Bayer) {
-        FramePicture bayer{&clip.buffers.bayer, crop.cropWidth, crop.cropHeight,
-                           static_cast<std::size_t>(crop.cropWidth) * 2};
-        return run.sink->frame(run.pass, bayer);
-    }
-
-    // Without resampling the 4:2:2 conversion is done by the bands too, while their rows are in cache.
-    const bool bandsMake422 = kind == SinkPicture::Yuv422 && !clip.resampling();
-    startBandsOnPool(run.pool, clip.buffers.bayer.data(), clip.buffers.rgb.data(), crop.cropWidth,
-                     crop.cropHeight, run.inputs.settings.debayerType, bandsMake422);
-    waitForPool(run.pool);
-    SampleBuffer* picture = &clip.buffers.rgb;
-    if (clip.resampling()) {
-        if (!clip.resampler.resample(clip.buffers.rgb.data(), clip.buffers.output.data())) {
-            platform::reportError("could not resample the %dx%d picture to %dx%d", crop.cropWidth,
-                                  crop.cropHeight, clip.outputWidth, clip.outputHeight);
-            return kClipUnusable;
-        }
-        picture = &clip.buffers.output;
-    }
-    if (kind == SinkPicture::Yuv422 && !bandsMake422)
-        toYuv422OnPool(run.pool, picture->data(), clip.outputWidth, clip.outputHeight);
-    FramePicture frame{picture, clip.outputWidth, clip.outputHeight,
-                       static_cast<std::size_t>(clip.outputWidth) * 6};
-    return run.sink->frame(run.pass, frame);
-}
-
-// Skips the frames of -s after a processed frame. Skipped frames count even
-// past the end of the clip, where no seek is needed.
-void skipAfterFrame(BatchRun& run) {
-    const std::int32_t skipFrames = run.inputs.settings.skipFrames;
-    for (std::int32_t skip = 0; skip < skipFrames; ++skip) {
-        ++run.pass.frameCounter;
-        if (!run.clip.reader.skipFrame()) {
-            run.pass.frameCounter += static_cast<std::uint64_t>(skipFrames - skip - 1);
-            break;
-        }
-    }
-}
-
-StepOutcome runFrameLoop(BatchRun& run) {
-    ClipState& clip = run.clip;
-    PassState& pass = run.pass;
-    const RawClipTrailer& trailer = clip.reader.trailer();
-    const ConversionSettings& settings = run.inputs.settings;
-    const bool calibration = pass.calibrating();
-    const std::span<std::uint16_t> bayer(clip.buffers.bayer.data(), clip.buffers.bayer.size());
-    BlackFrame* black =
-        calibration ? &run.calibration.black : (clip.blackFrameInUse ? &run.calibration.black : nullptr);
-
-    // Reading across the files of a clip prints their names: the output
-    // prints what it has for the frames before first.
-    const bool readsPrint = clip.reader.isMultiFile() && !calibration;
-    while (!pass.stop) {
-        if (readsPrint)
-            if (const StepOutcome outcome = run.sink->settle()) return outcome;
-        const FrameReadOutcome read = clip.reader.readFrame(bayer);
-        if (read == FrameReadOutcome::ClipEnded) break;
-        // 12-bit frames are unpacked whole, rows of the frame's width like
-        // every other frame, and then cropped like them.
-        if (read == FrameReadOutcome::PackedFrame)
-            unpackFrame(clip.reader.packedFrame(), bayer, black, clip.toneTable, trailer.width,
-                        trailer.height, trailer.width, trailer.height, trailer.packing, pass.pass);
-        if (calibration) {
-            ++run.calibration.framesRead;
-        } else if (const StepOutcome outcome = processFrame(run)) {
-            return outcome;
-        }
-        ++pass.frameCounter;
-        if (readsPrint && settings.skipFrames > 0)
-            if (const StepOutcome outcome = run.sink->settle()) return outcome;
-        skipAfterFrame(run);
-        if (static_cast<std::uint64_t>(settings.inPoint) + pass.frameCounter >= settings.outPoint)
-            pass.stop = true;
-    }
-    return std::nullopt;
 }
 
 }  // namespace

@@ -29,12 +29,14 @@ private:
 
 // The frame buffers of the clip being converted.
 struct FrameBuffers {
-    SampleBuffer bayer;   // frame width x frame height samples; cropped in place
+    SampleBuffer bayer;       // frame width x frame height samples; cropped in place
+    SampleBuffer bayerAhead;  // the same for the next frame, read while the pool works on this one
     SampleBuffer rgb;     // crop width x crop height pixels of R, G, B, unless the output takes Bayer frames
     SampleBuffer output;  // output width x output height pixels, when the output size differs
 
     void release() {
         bayer.release();
+        bayerAhead.release();
         rgb.release();
         output.release();
     }

@@ -373,8 +373,8 @@ void filterRow(const Planes& in, std::uint16_t* rgbRow, int width, int level) {
 
 }  // namespace
 
-void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow, int mode,
-                     int level) {
+void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
+                     int mode, int level) {
     if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || row < 0 || row >= height) return;
     thread_local std::vector<std::uint16_t> planeBuffer;
     const std::size_t planeSize = static_cast<std::size_t>(width);
@@ -393,13 +393,14 @@ void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int 
     const int lastRow = y + 1 < height ? y + 1 : y;
     for (int row = y; row <= lastRow; ++row)
         demosaicRowAvx2(bayer, width, height, row,
-                        rgb + 3 * static_cast<std::size_t>(row) * static_cast<std::size_t>(width), mode, level);
+                        rgb + 3 * static_cast<std::size_t>(row) * static_cast<std::size_t>(width), mode,
+                        level);
 }
 
 #else
 
-void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow, int mode,
-                     int level) {
+void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
+                     int mode, int level) {
     demosaicRowReference(bayer, width, height, row, rgbRow, mode, level);
 }
 

@@ -73,10 +73,10 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, in
     }
 }
 
-void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows, std::uint16_t* rgb,
-                  int mode, int level, bool toYuv422) {
-    demosaicBandWith(avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels(), bayer, width, height,
-                     band, bandRows, rgb, mode, level, toYuv422);
+void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows,
+                  std::uint16_t* rgb, int mode, int level, bool toYuv422) {
+    demosaicBandWith(avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels(), bayer, width,
+                     height, band, bandRows, rgb, mode, level, toYuv422);
 }
 
 int demosaicBandCount(int height, int bandRows) {

@@ -15,8 +15,8 @@
 // Sizes, modes and levels as for demosaicRowPair; level -1 (or anything outside 0 .. 3)
 // has no post-filter. Nothing is written for frames below the minimum size or for a band
 // beyond the last row.
-void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows, std::uint16_t* rgb,
-                  int mode, int level, bool toYuv422);
+void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows,
+                  std::uint16_t* rgb, int mode, int level, bool toYuv422);
 
 // Bands of bandRows rows that cover a frame of height rows: 0 when either is not positive.
 int demosaicBandCount(int height, int bandRows);

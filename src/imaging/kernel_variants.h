@@ -10,8 +10,8 @@
 // One RGB row (3 * width samples at rgbRow) of the row pair kernels, horizontal post-filter included.
 void demosaicRowReference(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
                           int mode, int level);
-void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow, int mode,
-                     int level);
+void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
+                     int mode, int level);
 
 void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
                               int mode, int level);

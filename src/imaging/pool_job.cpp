@@ -12,15 +12,16 @@ void runWorkItem(const PoolJob& job, int item) {
                                 job.param2);
             break;
         case kJobVerticalFilter:
-            if (job.destination) verticalFilterStrip(job.destination, job.width, job.height, item, job.param2);
+            if (job.destination)
+                verticalFilterStrip(job.destination, job.width, job.height, item, job.param2);
             break;
         case kJobToYuv422:
             if (job.destination && job.width >= 1) toYuv422Row(job.destination, job.width, item);
             break;
         case kJobDemosaicBand:
             if (job.source && job.destination)
-                demosaicBand(job.source, job.width, job.height, item, job.bandRows, job.destination, job.param1,
-                             job.param2, job.toYuv422);
+                demosaicBand(job.source, job.width, job.height, item, job.bandRows, job.destination,
+                             job.param1, job.param2, job.toYuv422);
             break;
         default:
             break;

@@ -17,8 +17,8 @@ struct PoolJob {
     std::uint16_t* destination = nullptr;   // the RGB frame; converted in place for 4:2:2
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::int32_t param1 = 0;  // demosaic mode
-    std::int32_t param2 = -1;  // post-filter level, -1 for none
+    std::int32_t param1 = 0;    // demosaic mode
+    std::int32_t param2 = -1;   // post-filter level, -1 for none
     std::int32_t bandRows = 0;  // rows of one band item
     bool toYuv422 = false;      // a band item also converts its rows to 4:2:2
 };

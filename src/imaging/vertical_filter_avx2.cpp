@@ -42,9 +42,10 @@ RAW2TVX_TARGET_AVX2 inline __m256i filterVector(__m256i up2, __m256i up1, __m256
         __m256i value = _mm256_mullo_epi16(_mm256_srli_epi16(centre, kernel.preShift), centreWeight);
         value = _mm256_subs_epu16(value, _mm256_srli_epi16(up2, kernel.outerShift));
         value = _mm256_subs_epu16(value, _mm256_srli_epi16(down2, kernel.outerShift));
-        value = _mm256_adds_epu16(value, _mm256_mullo_epi16(_mm256_srli_epi16(up1, kernel.preShift), sideWeight));
         value =
-            _mm256_adds_epu16(value, _mm256_mullo_epi16(_mm256_srli_epi16(down1, kernel.preShift), sideWeight));
+            _mm256_adds_epu16(value, _mm256_mullo_epi16(_mm256_srli_epi16(up1, kernel.preShift), sideWeight));
+        value = _mm256_adds_epu16(value,
+                                  _mm256_mullo_epi16(_mm256_srli_epi16(down1, kernel.preShift), sideWeight));
         return _mm256_slli_epi16(_mm256_min_epu16(value, _mm256_set1_epi16(32767)), 1);
     }
 }
@@ -66,7 +67,8 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
     for (int y = 2; y <= height - 3; ++y) {
         for (int part = 0; part < kParts; ++part) {
             const __m256i down2 = load(row(y + 2) + 16 * part);
-            store(row(y) + 16 * part, filterVector<level>(up2[part], up1[part], centre[part], down1[part], down2));
+            store(row(y) + 16 * part,
+                  filterVector<level>(up2[part], up1[part], centre[part], down1[part], down2));
             up2[part] = up1[part];
             up1[part] = centre[part];
             centre[part] = down1[part];
@@ -78,7 +80,8 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
 // A whole row from five others: the last vector may overlap the one before it, which only
 // writes the same values again since the output is none of the inputs.
 template <int level>
-RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples) {
+RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out,
+                                   std::size_t samples) {
     for (std::size_t i = 0;; i += 16) {
         if (i > samples - 16) i = samples - 16;
         store(out + i, filterVector<level>(load(rows[0] + i), load(rows[1] + i), load(rows[2] + i),

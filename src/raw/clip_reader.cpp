@@ -208,6 +208,14 @@ bool RawClipReader::skipFrame() {
     return true;
 }
 
+bool RawClipReader::framesInCurrentFile(std::uint64_t frames) const {
+    if (!isMultiFile() || inTrailerFile() || frames == 0) return true;
+    const std::int64_t position = file_.position();
+    const std::int64_t size = file_.size();
+    if (position < 0 || size < position || trailer_.frameBytes == 0) return false;
+    return static_cast<std::uint64_t>(size - position) / trailer_.frameBytes >= frames;
+}
+
 void RawClipReader::close() {
     file_.close();
 }

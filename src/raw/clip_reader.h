@@ -56,6 +56,10 @@ public:
     // Passes over one frame without reading it. False once the stream has
     // ended: every later read finds the end of the clip, so skipping can stop.
     bool skipFrame();
+    // True when the next `frames` frames lie wholly inside the file being
+    // read, or the clip has one file, so that reading or skipping them prints
+    // nothing: no continuation file is opened on the way.
+    bool framesInCurrentFile(std::uint64_t frames) const;
     void close();
     // Frees the packed buffer; the next packed read allocates it again.
     void releasePackedBuffer();

@@ -36,11 +36,12 @@ Samples separateJobs(const Samples& bayer, int width, int height, int mode, int 
 }
 
 // Every band of the frame, last band first, into a frame filled with fill.
-Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int height, int bandRows, int mode,
-                int level, bool toYuv422, std::uint16_t fill) {
+Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int height, int bandRows,
+                int mode, int level, bool toYuv422, std::uint16_t fill) {
     Samples rgb(3 * static_cast<std::size_t>(width) * height, fill);
     for (int band = demosaicBandCount(height, bandRows) - 1; band >= 0; --band)
-        demosaicBandWith(kernels, bayer.data(), width, height, band, bandRows, rgb.data(), mode, level, toYuv422);
+        demosaicBandWith(kernels, bayer.data(), width, height, band, bandRows, rgb.data(), mode, level,
+                         toYuv422);
     return rgb;
 }
 
@@ -71,7 +72,8 @@ TEST(DemosaicBand, EqualsTheSeparateJobsForEveryBandHeightAndSize) {
                         for (int bandRows : {1, 2, 3, 4, 5, 8, height - 1, height, height + 5}) {
                             SCOPED_TRACE(pattern.name + " " + form.name + " " + std::to_string(width) + "x" +
                                          std::to_string(height) + " type " + std::to_string(type) +
-                                         (toYuv422 ? " 4:2:2" : "") + " bands of " + std::to_string(bandRows));
+                                         (toYuv422 ? " 4:2:2" : "") + " bands of " +
+                                         std::to_string(bandRows));
                             ASSERT_EQ(expected, bandsOf(form.kernels, bayer, width, height, bandRows, mode,
                                                         level, toYuv422, 0x5A5A));
                             ASSERT_EQ(expected, bandsOf(form.kernels, bayer, width, height, bandRows, mode,
@@ -128,8 +130,8 @@ TEST(VerticalFilterRow, VectorFormEqualsReferenceOnRandomRowsOfOddLengths) {
                 const unsigned draw = random();
                 sample = static_cast<std::uint16_t>(draw % 4 == 0 ? 65535 : (draw % 4 == 1 ? 0 : draw >> 16));
             }
-        const std::uint16_t* const around[5] = {rows[0].data(), rows[1].data(), rows[2].data(), rows[3].data(),
-                                                rows[4].data()};
+        const std::uint16_t* const around[5] = {rows[0].data(), rows[1].data(), rows[2].data(),
+                                                rows[3].data(), rows[4].data()};
         for (int level = -1; level <= 4; ++level) {
             Samples expected(samples, 77), vector(samples, 77);
             verticalFilterRowReference(around, expected.data(), samples, level);
