@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "imaging/demosaic.h"
+#include "imaging/demosaic_band.h"
 #include "imaging/kernel_variants.h"
 #include "imaging/yuv422.h"
 
@@ -18,14 +19,15 @@ namespace {
 
 using Samples = std::vector<std::uint16_t>;
 
-// A smooth picture with sensor-like noise, so the adaptive weights take many values.
-Samples makeBayer(int width, int height) {
+// A smooth picture with sensor-like noise, so the adaptive weights take many values. With
+// noise below 1024 most blocks of 16 pixels have all their weights 0.
+Samples makeBayer(int width, int height, int noise = 4096) {
     std::mt19937 random(1);
     Samples bayer(static_cast<std::size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            bayer[static_cast<std::size_t>(y) * width + x] =
-                static_cast<std::uint16_t>((x * 37 + y * 23) % 50000 + random() % 4096);
+            bayer[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint16_t>(
+                (x * 37 + y * 23) % 50000 + random() % static_cast<unsigned>(noise));
     return bayer;
 }
 
@@ -79,6 +81,47 @@ void BM_Yuv422(benchmark::State& state) {
         benchmark::DoNotOptimize(rgb.data());
     }
     setRates(state, width, height);
+}
+
+// One thread finishing whole frames the way the driver's band job does (bands of 64 rows:
+// demosaic, both post-filters and, when asked, 4:2:2 while the rows are in cache) against
+// the separate passes over the frame that make the same picture.
+template <bool bands>
+void BM_Finish(benchmark::State& state) {
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    const TypeSettings settings = settingsOf(static_cast<int>(state.range(2)));
+    const bool toYuv422 = state.range(3) != 0;
+    const Samples bayer = makeBayer(width, height, static_cast<int>(state.range(4)));
+    Samples rgb(3 * bayer.size());
+    constexpr int kBandRows = 64;
+    for (auto _ : state) {
+        if constexpr (bands) {
+            for (int band = 0; band < demosaicBandCount(height, kBandRows); ++band)
+                demosaicBand(bayer.data(), width, height, band, kBandRows, rgb.data(), settings.mode,
+                             settings.level, toYuv422);
+        } else {
+            for (int item = 0; item < demosaicItemCount(height); ++item)
+                demosaicRowPair(bayer.data(), width, height, 2 * item, rgb.data(), settings.mode,
+                                settings.level);
+            for (int strip = 0; strip < verticalStripCount(width); ++strip)
+                verticalFilterStrip(rgb.data(), width, height, strip, settings.level);
+            if (toYuv422)
+                for (int row = 0; row < height; ++row) toYuv422Row(rgb.data(), width, row);
+        }
+        benchmark::DoNotOptimize(rgb.data());
+    }
+    setRates(state, width, height);
+}
+
+void finishCases(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"w", "h", "type", "yuv", "noise"});
+    for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{4096, 2160}})
+        for (int noise : {256, 4096}) {
+            b->Args({width, height, 2, 0, noise});
+            b->Args({width, height, 2, 1, noise});
+        }
+    b->Args({1920, 1080, 0, 0, 4096});
+    b->Unit(benchmark::kMillisecond);
 }
 
 // Type 2 demosaic then the vertical pass, each job's items pulled from a shared counter by
@@ -140,6 +183,8 @@ BENCHMARK(BM_Yuv422)
     ->Args({4096, 2160})
     ->ArgNames({"w", "h"})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Finish<true>)->Apply(finishCases);
+BENCHMARK(BM_Finish<false>)->Apply(finishCases);
 BENCHMARK(BM_Type2TwoThreads)
     ->Args({1920, 1080})
     ->Args({4096, 2160})

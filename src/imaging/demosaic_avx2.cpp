@@ -184,6 +184,58 @@ RAW2TVX_TARGET_AVX2 inline TwoColours adaptiveGreenSite(const Neighbourhood& n, 
         clampedQuotient(verticalNumerator, _mm256_add_epi32(_mm256_slli_epi32(weightVertical, 1), sixteen))};
 }
 
+// n div 2^shift clamped to 0 .. 65535. A negative n gives 0 with either rounding.
+template <int shift>
+RAW2TVX_TARGET_AVX2 inline __m256i clampedShift(__m256i n) {
+    const __m256i q = _mm256_max_epi32(_mm256_srai_epi32(n, shift), _mm256_setzero_si256());
+    return _mm256_min_epi32(q, _mm256_set1_epi32(65535));
+}
+
+// The diagonal site when both its weights are 0: the denominators are 8 and 16.
+RAW2TVX_TARGET_AVX2 inline TwoColours unweightedDiagonalSite(const Neighbourhood& n) {
+    const __m256i cross1 = add4(n.north1, n.south1, n.west1, n.east1);
+    const __m256i cross2 = add4(n.north2, n.south2, n.west2, n.east2);
+    const __m256i diagonals = add4(n.northWest, n.northEast, n.southWest, n.southEast);
+    const __m256i green = _mm256_sub_epi32(
+        _mm256_add_epi32(_mm256_slli_epi32(cross1, 1), _mm256_slli_epi32(n.centre, 2)), cross2);
+    const __m256i diagonal = _mm256_sub_epi32(
+        _mm256_add_epi32(_mm256_slli_epi32(diagonals, 2), times(n.centre, 12)), times(cross2, 3));
+    return {clampedShift<3>(green), clampedShift<4>(diagonal)};
+}
+
+// The green site when both its weights are 0: the denominators are 16.
+RAW2TVX_TARGET_AVX2 inline TwoColours unweightedGreenSite(const Neighbourhood& n) {
+    const __m256i common = _mm256_sub_epi32(
+        times(n.centre, 10), _mm256_slli_epi32(add4(n.northWest, n.northEast, n.southWest, n.southEast), 1));
+    const __m256i horizontal1 = _mm256_add_epi32(n.west1, n.east1);
+    const __m256i horizontal2 = _mm256_add_epi32(n.west2, n.east2);
+    const __m256i vertical1 = _mm256_add_epi32(n.north1, n.south1);
+    const __m256i vertical2 = _mm256_add_epi32(n.north2, n.south2);
+    const __m256i horizontal =
+        _mm256_add_epi32(_mm256_add_epi32(_mm256_slli_epi32(horizontal1, 3), common),
+                         _mm256_sub_epi32(vertical2, _mm256_slli_epi32(horizontal2, 1)));
+    const __m256i vertical = _mm256_add_epi32(_mm256_add_epi32(_mm256_slli_epi32(vertical1, 3), common),
+                                              _mm256_sub_epi32(horizontal2, _mm256_slli_epi32(vertical2, 1)));
+    return {clampedShift<4>(horizontal), clampedShift<4>(vertical)};
+}
+
+RAW2TVX_TARGET_AVX2 inline __m256i difference(__m256i a, __m256i b) {
+    return _mm256_abs_epi32(_mm256_sub_epi32(a, b));
+}
+
+// True when every weight of the block is 0 because the differences that drive them are all
+// below 1024, so their gradient classes are 0: at green sites and for the green of red and
+// blue sites the same-colour difference two pixels away (a), for the diagonal colour of red
+// and blue sites the difference across the site (b).
+RAW2TVX_TARGET_AVX2 inline bool weightsAllZero(const Neighbourhood& diagonalSites, __m256i greenA1,
+                                               __m256i greenA2) {
+    const __m256i differences =
+        _mm256_or_si256(_mm256_or_si256(difference(diagonalSites.west2, diagonalSites.east2),
+                                        difference(diagonalSites.west1, diagonalSites.east1)),
+                        difference(greenA1, greenA2));
+    return _mm256_testz_si256(differences, _mm256_set1_epi32(~1023)) != 0;
+}
+
 // 16 consecutive 16-bit samples from the values of the even and the odd sites.
 RAW2TVX_TARGET_AVX2 inline void storeSites(std::uint16_t* plane, int x0, __m256i even, __m256i odd) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(plane + x0),
@@ -208,6 +260,26 @@ RAW2TVX_TARGET_AVX2 void adaptiveBlock(const demosaic::BayerRows& rows, int x0, 
     Neighbourhood odd = neighbourhood(up1, current, down1, 1);
     odd.north2 = up2.odd;
     odd.south2 = down2.odd;
+    // The same-colour difference two pixels away at green sites runs along red rows and
+    // across blue ones.
+    const bool unweighted = rows.redRow ? weightsAllZero(even, odd.west2, odd.east2)
+                                        : weightsAllZero(odd, even.north2, even.south2);
+    if (unweighted) {
+        if (rows.redRow) {
+            const TwoColours redSite = unweightedDiagonalSite(even);
+            const TwoColours greenSite = unweightedGreenSite(odd);
+            storeSites(out.red, x0, even.centre, greenSite.first);
+            storeSites(out.green, x0, redSite.first, odd.centre);
+            storeSites(out.blue, x0, redSite.second, greenSite.second);
+        } else {
+            const TwoColours greenSite = unweightedGreenSite(even);
+            const TwoColours blueSite = unweightedDiagonalSite(odd);
+            storeSites(out.red, x0, greenSite.second, blueSite.second);
+            storeSites(out.green, x0, even.centre, blueSite.first);
+            storeSites(out.blue, x0, greenSite.first, odd.centre);
+        }
+        return;
+    }
     if (rows.redRow) {
         const TwoColours redSite = adaptiveDiagonalSite(even);                                // green, blue
         const TwoColours greenSite = adaptiveGreenSite(odd, gradient(odd.west2, odd.east2));  // red, blue
@@ -325,8 +397,39 @@ RAW2TVX_TARGET_AVX2 inline __m128i filterPlane(const std::uint16_t* plane, int x
     }
 }
 
-// Filters columns first .. last (at least 8 of them) from the planes into the RGB row; the
-// last block of 8 may overlap the one before it.
+// Sixteen filtered samples of one plane starting at x, from 16-bit products summed in pairs.
+// Each sample goes in less 32768, as a signed 16-bit value; the weights add up to 1 << shift,
+// so the sum is the unsigned one less 32768 << shift, and shifting it right (rounding down
+// either way) gives the unsigned result less 32768 exactly. The signed-to-unsigned pack then
+// clamps to 0 .. 65535.
+template <Kernel kind>
+RAW2TVX_TARGET_AVX2 inline __m256i filterPlane16(const std::uint16_t* plane, int x, __m256i sideWeights,
+                                                 __m256i centreWeight, __m128i shift) {
+    const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
+    const auto at = [plane, x](int offset) { return reinterpret_cast<const __m256i*>(plane + x + offset); };
+    const __m256i west1 = _mm256_xor_si256(_mm256_loadu_si256(at(-1)), bias);
+    const __m256i east1 = _mm256_xor_si256(_mm256_loadu_si256(at(1)), bias);
+    const __m256i centre = _mm256_xor_si256(_mm256_loadu_si256(at(0)), bias);
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i low = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(west1, east1), sideWeights),
+                                   _mm256_madd_epi16(_mm256_unpacklo_epi16(centre, zero), centreWeight));
+    __m256i high = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(west1, east1), sideWeights),
+                                    _mm256_madd_epi16(_mm256_unpackhi_epi16(centre, zero), centreWeight));
+    if constexpr (kind == Kernel::kSharpen) {
+        const __m256i west2 = _mm256_xor_si256(_mm256_loadu_si256(at(-2)), bias);
+        const __m256i east2 = _mm256_xor_si256(_mm256_loadu_si256(at(2)), bias);
+        const __m256i minusOne = _mm256_set1_epi16(-1);
+        low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(west2, east2), minusOne));
+        high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(west2, east2), minusOne));
+    }
+    const __m256i offset = _mm256_set1_epi32(32768);
+    low = _mm256_add_epi32(_mm256_sra_epi32(low, shift), offset);
+    high = _mm256_add_epi32(_mm256_sra_epi32(high, shift), offset);
+    return _mm256_packus_epi32(low, high);
+}
+
+// Filters columns first .. last from the planes into the RGB row, 16 at a time where there
+// are at least 16, else 8 at a time; the last block may overlap the one before it.
 template <Kernel kind>
 RAW2TVX_TARGET_AVX2 void filterRange(const Planes& in, std::uint16_t* rgbRow, int first, int last,
                                      int level) {
@@ -334,9 +437,26 @@ RAW2TVX_TARGET_AVX2 void filterRange(const Planes& in, std::uint16_t* rgbRow, in
     static constexpr int kCentre[3] = {10, 6, 4};
     static constexpr int kShift[3] = {4, 3, 2};
     const int index = level >= 1 && level <= 3 ? level - 1 : 0;
+    const bool sharpen = kind == Kernel::kSharpen;
+    const __m128i shift = _mm_cvtsi32_si128(sharpen ? kShift[index] : 2);
+    if (kind != Kernel::kCopy && last - first + 1 >= 16) {
+        const __m256i sideWeights = _mm256_set1_epi16(static_cast<short>(sharpen ? kSide[index] : 1));
+        const __m256i centreWeight = _mm256_set1_epi32(sharpen ? kCentre[index] : 2);
+        for (int x = first;; x += 16) {
+            if (x > last - 15) x = last - 15;
+            const __m256i red = filterPlane16<kind>(in.red, x, sideWeights, centreWeight, shift);
+            const __m256i green = filterPlane16<kind>(in.green, x, sideWeights, centreWeight, shift);
+            const __m256i blue = filterPlane16<kind>(in.blue, x, sideWeights, centreWeight, shift);
+            storeInterleaved(rgbRow + 3 * x, _mm256_castsi256_si128(red), _mm256_castsi256_si128(green),
+                             _mm256_castsi256_si128(blue));
+            storeInterleaved(rgbRow + 3 * (x + 8), _mm256_extracti128_si256(red, 1),
+                             _mm256_extracti128_si256(green, 1), _mm256_extracti128_si256(blue, 1));
+            if (x == last - 15) break;
+        }
+        return;
+    }
     const __m256i side = _mm256_set1_epi32(kSide[index]);
     const __m256i centre = _mm256_set1_epi32(kCentre[index]);
-    const __m128i shift = _mm_cvtsi32_si128(kShift[index]);
     for (int x = first;; x += 8) {
         if (x > last - 7) x = last - 7;
         storeInterleaved(rgbRow + 3 * x, filterPlane<kind>(in.red, x, side, centre, shift),

@@ -19,11 +19,12 @@ bool filtersVertically(int level) {
 }  // namespace
 
 BandKernels referenceBandKernels() {
-    return {demosaicRowReference, verticalFilterRowReference, toYuv422RowReference};
+    return {demosaicRowReference, verticalFilterRowReference, toYuv422RowReference, storeRowReference,
+            finishRowStoresReference};
 }
 
 BandKernels avx2BandKernels() {
-    return {demosaicRowAvx2, verticalFilterRowAvx2, toYuv422RowAvx2};
+    return {demosaicRowAvx2, verticalFilterRowAvx2, toYuv422RowAvx2, storeRowAvx2, finishRowStoresAvx2};
 }
 
 void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, int width, int height, int band,
@@ -34,16 +35,21 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, in
     const int first = band * bandRows;
     const int last = std::min(height - 1, first + bandRows - 1);
     const std::size_t samples = 3 * static_cast<std::size_t>(width);
-    const auto frameRow = [&](int y) { return rgb + static_cast<std::size_t>(y) * samples; };
-    const auto finishRow = [&](int y) {
-        if (toYuv422) kernels.toYuv422Row(rgb, width, y);
+    // Every row is finished in a row of its own, still in cache, and then stored in the frame.
+    thread_local std::vector<std::uint16_t> rowBuffer;
+    if (rowBuffer.size() < samples) rowBuffer.resize(samples);
+    std::uint16_t* const finished = rowBuffer.data();
+    const auto storeRow = [&](int y) {
+        if (toYuv422) kernels.toYuv422Row(finished, width, 0);
+        kernels.storeRow(rgb + static_cast<std::size_t>(y) * samples, finished, samples);
     };
 
     if (!filtersVertically(level)) {
         for (int y = first; y <= last; ++y) {
-            kernels.demosaicRow(bayer, width, height, y, frameRow(y), mode, level);
-            finishRow(y);
+            kernels.demosaicRow(bayer, width, height, y, finished, mode, level);
+            storeRow(y);
         }
+        kernels.finishRowStores();
         return;
     }
 
@@ -65,12 +71,13 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, in
         if (y >= firstFiltered && y <= lastFiltered) {
             const std::uint16_t* const around[kRingRows] = {ringRow(y - 2), ringRow(y - 1), ringRow(y),
                                                             ringRow(y + 1), ringRow(y + 2)};
-            kernels.verticalFilterRow(around, frameRow(y), samples, level);
+            kernels.verticalFilterRow(around, finished, samples, level);
         } else {
-            std::copy_n(ringRow(y), samples, frameRow(y));
+            std::copy_n(ringRow(y), samples, finished);
         }
-        finishRow(y);
+        storeRow(y);
     }
+    kernels.finishRowStores();
 }
 
 void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows,

@@ -36,11 +36,20 @@ void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int stri
 void toYuv422RowReference(std::uint16_t* rgb, int width, int row);
 void toYuv422RowAvx2(std::uint16_t* rgb, int width, int row);
 
+// Copies a finished row of samples into the frame; the AVX2 form bypasses the caches, and
+// finishRowStores must follow before another thread reads what was stored.
+void storeRowReference(std::uint16_t* destination, const std::uint16_t* row, std::size_t samples);
+void storeRowAvx2(std::uint16_t* destination, const std::uint16_t* row, std::size_t samples);
+void finishRowStoresReference();
+void finishRowStoresAvx2();
+
 // The row kernels a band of the frame is finished with (demosaic_band.h), all of one form.
 struct BandKernels {
     void (*demosaicRow)(const std::uint16_t*, int, int, int, std::uint16_t*, int, int);
     void (*verticalFilterRow)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
     void (*toYuv422Row)(std::uint16_t*, int, int);
+    void (*storeRow)(std::uint16_t*, const std::uint16_t*, std::size_t);
+    void (*finishRowStores)();
 };
 BandKernels referenceBandKernels();
 BandKernels avx2BandKernels();

@@ -80,12 +80,16 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
 // A whole row from five others: the last vector may overlap the one before it, which only
 // writes the same values again since the output is none of the inputs.
 template <int level>
-RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out,
-                                   std::size_t samples) {
+RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples) {
+    const std::uint16_t* const up2 = rows[0];
+    const std::uint16_t* const up1 = rows[1];
+    const std::uint16_t* const centre = rows[2];
+    const std::uint16_t* const down1 = rows[3];
+    const std::uint16_t* const down2 = rows[4];
     for (std::size_t i = 0;; i += 16) {
         if (i > samples - 16) i = samples - 16;
-        store(out + i, filterVector<level>(load(rows[0] + i), load(rows[1] + i), load(rows[2] + i),
-                                           load(rows[3] + i), load(rows[4] + i)));
+        store(out + i, filterVector<level>(load(up2 + i), load(up1 + i), load(centre + i), load(down1 + i),
+                                           load(down2 + i)));
         if (i == samples - 16) break;
     }
 }

@@ -50,6 +50,27 @@ inline std::vector<Pattern> adversarialPatterns() {
          [](int, int, std::mt19937& r) {
              return static_cast<std::uint16_t>(30000 + static_cast<int>(r() % 8192));
          }},
+        // Differences below 1024 everywhere, so every adaptive weight is 0; near black and
+        // near white the sharpening terms still take results below 0 and above 65535.
+        {"faint noise near black",
+         [](int, int, std::mt19937& r) { return static_cast<std::uint16_t>(r() % 1024); }},
+        {"faint noise near white",
+         [](int, int, std::mt19937& r) { return static_cast<std::uint16_t>(65535 - r() % 1024); }},
+        {"faint noise on grey",
+         [](int, int, std::mt19937& r) { return static_cast<std::uint16_t>(20000 + r() % 1000); }},
+        // Mostly faint noise with rare steps, so that neighbouring blocks of a row differ in
+        // whether their weights can be other than 0.
+        {"faint noise with rare steps",
+         [](int, int, std::mt19937& r) {
+             const unsigned draw = r();
+             return static_cast<std::uint16_t>(draw % 61 == 0 ? 40000 + draw % 20000 : 8000 + draw % 900);
+         }},
+        // Differences of exactly 1023 and 1024, either side of the first gradient class.
+        {"differences at the class edge",
+         [](int x, int y, std::mt19937& r) {
+             const int step = r() % 3 == 0 ? 1024 : 1023;
+             return static_cast<std::uint16_t>(30000 + ((x / 2 + y / 2) % 2) * step);
+         }},
     };
 }
 
