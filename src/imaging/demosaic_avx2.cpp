@@ -366,6 +366,24 @@ RAW2TVX_TARGET_AVX2 inline void storeInterleaved(std::uint16_t* rgb, __m128i red
     }
 }
 
+// Writes 16 pixels from three planes of 16 samples each: the shuffles of storeInterleaved in
+// both halves at once, pixels 0 .. 7 from the low halves and 8 .. 15 from the high ones.
+RAW2TVX_TARGET_AVX2 inline void storeInterleaved16(std::uint16_t* rgb, __m256i red, __m256i green,
+                                                   __m256i blue) {
+    const __m256i planes[3] = {red, green, blue};
+    for (int vector = 0; vector < 3; ++vector) {
+        __m256i packed = _mm256_setzero_si256();
+        for (int plane = 0; plane < 3; ++plane) {
+            const __m256i mask = _mm256_broadcastsi128_si256(_mm_load_si128(
+                reinterpret_cast<const __m128i*>(simd::kInterleaveShuffles.bytes[vector][plane])));
+            packed = _mm256_or_si256(packed, _mm256_shuffle_epi8(planes[plane], mask));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rgb + 8 * vector), _mm256_castsi256_si128(packed));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(rgb + 24 + 8 * vector),
+                         _mm256_extracti128_si256(packed, 1));
+    }
+}
+
 RAW2TVX_TARGET_AVX2 inline __m256i widen(const std::uint16_t* samples) {
     return _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples)));
 }
@@ -444,13 +462,10 @@ RAW2TVX_TARGET_AVX2 void filterRange(const Planes& in, std::uint16_t* rgbRow, in
         const __m256i centreWeight = _mm256_set1_epi32(sharpen ? kCentre[index] : 2);
         for (int x = first;; x += 16) {
             if (x > last - 15) x = last - 15;
-            const __m256i red = filterPlane16<kind>(in.red, x, sideWeights, centreWeight, shift);
-            const __m256i green = filterPlane16<kind>(in.green, x, sideWeights, centreWeight, shift);
-            const __m256i blue = filterPlane16<kind>(in.blue, x, sideWeights, centreWeight, shift);
-            storeInterleaved(rgbRow + 3 * x, _mm256_castsi256_si128(red), _mm256_castsi256_si128(green),
-                             _mm256_castsi256_si128(blue));
-            storeInterleaved(rgbRow + 3 * (x + 8), _mm256_extracti128_si256(red, 1),
-                             _mm256_extracti128_si256(green, 1), _mm256_extracti128_si256(blue, 1));
+            storeInterleaved16(rgbRow + 3 * x,
+                               filterPlane16<kind>(in.red, x, sideWeights, centreWeight, shift),
+                               filterPlane16<kind>(in.green, x, sideWeights, centreWeight, shift),
+                               filterPlane16<kind>(in.blue, x, sideWeights, centreWeight, shift));
             if (x == last - 15) break;
         }
         return;
