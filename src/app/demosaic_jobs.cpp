@@ -57,6 +57,7 @@ void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_
 }
 
 void waitForPool(WorkerPool& pool) {
+    helpWithJob(pool);
     waitJob(pool);
 }
 

@@ -85,6 +85,11 @@ int startJob(WorkerPool& pool, std::int32_t command) {
     return kPoolOk;
 }
 
+int helpWithJob(WorkerPool& pool) {
+    runItems(pool, copyJob(pool), kMaxPoolWorkers);
+    return kPoolOk;
+}
+
 int waitJob(WorkerPool& pool) {
     std::int32_t count = 0;
     {

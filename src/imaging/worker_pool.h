@@ -60,6 +60,10 @@ int setWorkItems(WorkerPool& pool, int items);
 // Sends a command to every worker; kCommandRunJob starts the job in the job record.
 int startJob(WorkerPool& pool, std::int32_t command);
 
+// Runs items of the job started last on the calling thread until none is left
+// to hand out, beside the workers; waitJob must still follow.
+int helpWithJob(WorkerPool& pool);
+
 // Blocks until every worker has run out of items of the job started last.
 int waitJob(WorkerPool& pool);
 
