@@ -190,3 +190,27 @@ TEST(WorkerPool, RunsTheKernelsWhenNoHookIsSet) {
     runPoolJob(pool, job, 4);
     EXPECT_EQ(std::vector<std::uint16_t>(6 * 4, 0), frame);
 }
+
+// The caller that helps takes items beside the workers; every item still runs once, and the
+// wait after it returns only when the workers' items are done too.
+TEST(WorkerPool, CallerThatHelpsSharesTheItemsAndTheWaitStillCovers) {
+    WorkerPool pool;
+    createPool(pool, 2);
+    ItemLog log(200);
+    log.sleepMilliseconds = 1;
+    setWorkItemHook(pool, logItem, &log);
+    setPoolJob(pool, PoolJob{});
+    setWorkItems(pool, 200);
+    startJob(pool, kCommandRunJob);
+    helpWithJob(pool);
+    waitJob(pool);
+    EXPECT_EQ(200, log.total.load());
+    expectEveryItemOnce(log);
+    EXPECT_TRUE(log.threads.count(std::this_thread::get_id())) << "the caller took no item";
+    EXPECT_LE(log.threads.size(), 3u);
+
+    // With every item handed out already, helping does nothing.
+    helpWithJob(pool);
+    EXPECT_EQ(200, log.total.load());
+    destroyPool(pool);
+}
