@@ -4,14 +4,17 @@
 
 #include "app/output_sink.h"
 #include "app/pass_state.h"
+#include "app/progress_line.h"
 #include "app/run_inputs.h"
 #include "imaging/worker_pool.h"
 
 // Everything the batch driver keeps for one run, on the main thread.
 struct BatchRun {
-    BatchRun(ConversionSettings& settings, const MetadataTagList& tags) : inputs(settings, tags) {}
+    BatchRun(ConversionSettings& settings, const MetadataTagList& tags)
+        : inputs(settings, tags), progress(makeProgressLine(settings.verbose)) {}
 
     RunInputs inputs;
+    ProgressLine progress;
     WorkerPool pool;
     CalibrationState calibration;
     PassState pass;

@@ -8,6 +8,7 @@
 #include "app/run_checks.h"
 #include "imaging/demosaic.h"
 #include "platform/diagnostics.h"
+#include "platform/directory.h"
 #include "raw/clip_frame_rate.h"
 
 namespace {
@@ -169,13 +170,19 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
         if (const StepOutcome outcome = run.sink->clipPositioned(pass, clip)) return outcome;
     }
 
+    const ConversionSettings& settings = run.inputs.settings;
     const std::uint64_t framesBefore = pass.frameCounter;
+    run.progress.startClip(clipPath.substr(platform::directoryPart(clipPath).size()),
+                           framesToConvert(trailer.frameCount, calibration ? 0 : settings.inPoint,
+                                           settings.skipFrames, settings.inPoint, settings.outPoint,
+                                           pass.frameCounter));
     StepOutcome outcome = runFrameLoop(run);
-    const std::uint32_t inPoint = run.inputs.settings.inPoint;
+    const std::uint32_t inPoint = settings.inPoint;
     if (!calibration && !outcome && pass.frameCounter == framesBefore && inPoint > 0)
         warnAboutInPointPastEnd(run.inputs.notes, inPoint, clipPath);
     if (!calibration)
         if (const StepOutcome lastWrite = run.sink->settle(); !outcome) outcome = lastWrite;
+    run.progress.endClip();
     clip.reader.close();
     return outcome;
 }

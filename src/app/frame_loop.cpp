@@ -60,11 +60,13 @@ StepOutcome runPlainLoop(BatchRun& run) {
         if (!readFrame(run, clip.buffers.bayer, black)) break;
         if (calibration) {
             ++run.calibration.framesRead;
+            run.progress.frameDone();
         } else {
             cropInPlace(clip.buffers.bayer.data(), clip.crop);
             FramePicture bayer{&clip.buffers.bayer, clip.crop.cropWidth, clip.crop.cropHeight,
                                static_cast<std::size_t>(clip.crop.cropWidth) * 2};
             if (const StepOutcome outcome = run.sink->frame(pass, bayer)) return outcome;
+            run.progress.frameDone();
         }
         const std::uint64_t nextCounter = counterAfterFrame(run);
         if (readsPrint && run.inputs.settings.skipFrames > 0)
@@ -134,6 +136,7 @@ StepOutcome runPictureLoop(BatchRun& run) {
         }
         waitForPool(run.pool);
         if (const StepOutcome outcome = deliverPicture(run, bandsMake422)) return outcome;
+        run.progress.frameDone();
         pass.frameCounter = nextCounter;
 
         if (!readAhead) {

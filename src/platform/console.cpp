@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "platform/status_line.h"
+
 namespace platform {
 
 bool standardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
@@ -10,6 +12,7 @@ bool standardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 int readCharacter() { return std::getchar(); }
 
 void writeDebugString(const char* text) {
+    clearStatusLine();
     std::fputs(text, stderr);
     std::fputc('\n', stderr);
 }

@@ -7,6 +7,8 @@
 #include <mutex>
 #include <string>
 
+#include "platform/status_line.h"
+
 namespace platform {
 
 namespace {
@@ -26,6 +28,7 @@ std::string formatText(const char* format, std::va_list arguments) {
 }
 
 void writeLine(const char* kind, const std::string& text) {
+    clearStatusLine();
     std::fflush(stdout);
     std::fputs("raw2tvx: ", stderr);
     std::fputs(kind, stderr);
@@ -55,6 +58,11 @@ void warn(const char* format, ...) {
 }
 
 void breakOpenLine() {
+    // A status line holds the open line: erasing it leaves the cursor at the left.
+    if (statusLineShown()) {
+        clearStatusLine();
+        return;
+    }
     if (::isatty(STDERR_FILENO) != 1) return;
     std::fflush(stdout);
     std::fputc('\n', stderr);

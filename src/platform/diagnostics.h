@@ -21,7 +21,8 @@ void warn(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Progress marks on standard output leave their line open. When standard
 // error is a terminal (where both streams are likely to meet), this ends
-// that line first, so the next line of ours starts at the left.
+// that line first, so the next line of ours starts at the left; a status line
+// (status_line.h) holding the line is erased instead.
 void breakOpenLine();
 
 }  // namespace platform
