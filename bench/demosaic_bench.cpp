@@ -83,7 +83,7 @@ void BM_Yuv422(benchmark::State& state) {
     setRates(state, width, height);
 }
 
-// One thread finishing whole frames the way the driver's band job does (bands of 64 rows:
+// One thread finishing whole frames the way the driver's band job does (bands of rows:
 // demosaic, both post-filters and, when asked, 4:2:2 while the rows are in cache) against
 // the separate passes over the frame that make the same picture.
 template <bool bands>
@@ -92,12 +92,12 @@ void BM_Finish(benchmark::State& state) {
     const TypeSettings settings = settingsOf(static_cast<int>(state.range(2)));
     const bool toYuv422 = state.range(3) != 0;
     const Samples bayer = makeBayer(width, height, static_cast<int>(state.range(4)));
+    const int bandRows = static_cast<int>(state.range(5));
     Samples rgb(3 * bayer.size());
-    constexpr int kBandRows = 64;
     for (auto _ : state) {
         if constexpr (bands) {
-            for (int band = 0; band < demosaicBandCount(height, kBandRows); ++band)
-                demosaicBand(bayer.data(), width, height, band, kBandRows, rgb.data(), settings.mode,
+            for (int band = 0; band < demosaicBandCount(height, bandRows); ++band)
+                demosaicBand(bayer.data(), width, height, band, bandRows, rgb.data(), settings.mode,
                              settings.level, toYuv422);
         } else {
             for (int item = 0; item < demosaicItemCount(height); ++item)
@@ -113,14 +113,17 @@ void BM_Finish(benchmark::State& state) {
     setRates(state, width, height);
 }
 
+// Arguments: width, height, type, 4:2:2 or not, noise, rows per band (bands only).
 void finishCases(benchmark::internal::Benchmark* b) {
-    b->ArgNames({"w", "h", "type", "yuv", "noise"});
+    b->ArgNames({"w", "h", "type", "yuv", "noise", "band"});
     for (const auto& [width, height] : {std::pair{1920, 1080}, std::pair{4096, 2160}})
         for (int noise : {256, 4096}) {
-            b->Args({width, height, 2, 0, noise});
-            b->Args({width, height, 2, 1, noise});
+            b->Args({width, height, 2, 0, noise, 64});
+            b->Args({width, height, 2, 1, noise, 64});
         }
-    b->Args({1920, 1080, 0, 0, 4096});
+    b->Args({1920, 1080, 0, 0, 4096, 64});
+    // The rows a band demosaics twice, on either side of its own, against one band for all.
+    for (int bandRows : {16, 32, 128, 1080}) b->Args({1920, 1080, 2, 0, 256, bandRows});
     b->Unit(benchmark::kMillisecond);
 }
 

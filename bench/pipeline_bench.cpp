@@ -1,6 +1,11 @@
-// The whole per-frame pipeline of a conversion as the driver runs it: unpack
-// through the tone table, then the demosaic and the vertical post-filter as
-// jobs on the worker pool. Wall-clock time, since the pool uses every core.
+// The whole per-frame pipeline of a conversion: unpack through the tone table,
+// then the demosaic and both post-filters on the worker pool, in three ways,
+// one step of the driver's design after the other:
+//   separate: the row pair job, then the strip job, with the unpack before them;
+//   bands:    one band job that finishes the frame while its rows are in cache;
+//   overlap:  the band job, while this thread unpacks the next frame into the
+//             other Bayer buffer and then takes band items itself (the driver).
+// Wall-clock time, since the pool uses every core.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -58,6 +63,9 @@ std::vector<std::uint8_t> makePackedFrame(int width, int height) {
     return packed;
 }
 
+enum class Way { kSeparate, kBands, kOverlap };
+
+template <Way way>
 void pipeline(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0));
     const int height = static_cast<int>(state.range(1));
@@ -66,34 +74,53 @@ void pipeline(benchmark::State& state) {
     std::vector<std::uint16_t> table(kToneTableEntries);
     buildToneTable(CurveSettings{}, 512, 15000, false, table.data());
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    auto* bayer = static_cast<std::uint16_t*>(std::aligned_alloc(64, pixels * 2));
+    std::uint16_t* bayer[2] = {static_cast<std::uint16_t*>(std::aligned_alloc(64, pixels * 2)),
+                               static_cast<std::uint16_t*>(std::aligned_alloc(64, pixels * 2))};
     auto* rgb = static_cast<std::uint16_t*>(std::aligned_alloc(64, pixels * 6));
+    const auto unpack = [&](std::uint16_t* into) {
+        unpackFrame(packed, std::span<std::uint16_t>(into, pixels), nullptr, table, width, height, width,
+                    height, kPacking14, 1);
+    };
 
     WorkerPool pool;
     createPool(pool, platform::processorCount());
+    int current = 0;
+    if (way == Way::kOverlap) unpack(bayer[current]);
     for (auto _ : state) {
-        unpackFrame(packed, std::span<std::uint16_t>(bayer, pixels), nullptr, table, width, height, width,
-                    height, kPacking14, 1);
-        demosaicOnPool(pool, bayer, rgb, width, height, debayerType);
+        if constexpr (way == Way::kSeparate) {
+            unpack(bayer[0]);
+            demosaicOnPool(pool, bayer[0], rgb, width, height, debayerType);
+        } else if constexpr (way == Way::kBands) {
+            unpack(bayer[0]);
+            startBandsOnPool(pool, bayer[0], rgb, width, height, debayerType, false);
+            waitForPool(pool);
+        } else {
+            startBandsOnPool(pool, bayer[current], rgb, width, height, debayerType, false);
+            unpack(bayer[1 - current]);
+            waitForPool(pool);
+            current = 1 - current;
+        }
         benchmark::DoNotOptimize(rgb);
         benchmark::ClobberMemory();
     }
     destroyPool(pool);
-    std::free(bayer);
+    std::free(bayer[0]);
+    std::free(bayer[1]);
     std::free(rgb);
     state.counters["frames/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["threads"] = platform::processorCount();
 }
 
+void pipelineCases(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"width", "height", "type"});
+    b->Args({1920, 1080, 2})->Args({1920, 1080, 4})->Args({1920, 1080, 0})->Args({4096, 2160, 2});
+    b->UseRealTime()->Unit(benchmark::kMillisecond);
+}
+
 }  // namespace
 
 // Arguments: width, height, debayer type (2 is the default: adaptive, post-filter level 1).
-BENCHMARK(pipeline)
-    ->ArgNames({"width", "height", "type"})
-    ->Args({1920, 1080, 2})
-    ->Args({1920, 1080, 4})
-    ->Args({1920, 1080, 0})
-    ->Args({4096, 2160, 2})
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(pipeline<Way::kSeparate>)->Apply(pipelineCases);
+BENCHMARK(pipeline<Way::kBands>)->Apply(pipelineCases);
+BENCHMARK(pipeline<Way::kOverlap>)->Apply(pipelineCases);

@@ -3,8 +3,8 @@
 // line), with a summary line after each clip; standard output keeps its bytes.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -20,31 +20,51 @@ using testing_support::TempDir;
 
 namespace {
 
-const char kEraseToEnd[] = "\x1b[K";
+// The lines drawn on the terminal: "\r" TEXT "\x1b[K", then a line feed for
+// the summary lines that stay, none for the status lines that are rewritten.
+struct DrawnLines {
+    std::vector<std::string> status;
+    std::vector<std::string> summaries;
+    std::string rest;  // every other byte, in order
+};
 
-// The status lines drawn: every "\r" TEXT "\x1b[K" not followed by a line feed.
-std::vector<std::string> statusLines(const std::string& terminal) {
-    std::vector<std::string> lines;
-    const std::regex drawn("\r([^\r\x1b]*)\x1b\\[K(?!\n)");
-    for (auto it = std::sregex_iterator(terminal.begin(), terminal.end(), drawn);
-         it != std::sregex_iterator(); ++it)
-        lines.push_back((*it)[1].str());
+DrawnLines drawnLines(const std::string& terminal) {
+    DrawnLines lines;
+    std::size_t at = 0;
+    while (at < terminal.size()) {
+        const std::size_t start = terminal.find('\r', at);
+        const std::size_t erase = start == std::string::npos ? start : terminal.find("\x1b[K", start);
+        if (erase == std::string::npos) {
+            lines.rest += terminal.substr(at);
+            break;
+        }
+        lines.rest += terminal.substr(at, start - at);
+        const std::string text = terminal.substr(start + 1, erase - start - 1);
+        at = erase + 3;
+        if (at < terminal.size() && terminal[at] == '\n') {
+            lines.summaries.push_back(text);
+            ++at;
+        } else {
+            lines.status.push_back(text);
+        }
+    }
     return lines;
 }
 
-// The summary lines: "\r" TEXT "\x1b[K\n".
-std::vector<std::string> summaryLines(const std::string& terminal) {
-    std::vector<std::string> lines;
-    const std::regex summary("\r([^\r\x1b]*)\x1b\\[K\n");
-    for (auto it = std::sregex_iterator(terminal.begin(), terminal.end(), summary);
-         it != std::sregex_iterator(); ++it)
-        lines.push_back((*it)[1].str());
-    return lines;
-}
-
-// What is left of the terminal's bytes without the status and summary lines.
-std::string withoutStatus(const std::string& terminal) {
-    return std::regex_replace(terminal, std::regex("\r[^\r\x1b]*\x1b\\[K\n?"), "");
+// True when text has the shape, where each '#' stands for one or more digits.
+bool hasShape(const std::string& text, const std::string& shape) {
+    std::size_t at = 0;
+    for (char want : shape) {
+        if (want != '#') {
+            if (at >= text.size() || text[at] != want) return false;
+            ++at;
+            continue;
+        }
+        const std::size_t digits = at;
+        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+        if (at == digits) return false;
+    }
+    return at == text.size();
 }
 
 void makeSmallClip(const TempDir& dir, const std::string& name, int frames) {
@@ -68,20 +88,15 @@ TEST(ProgressLine, OnATerminalStandardErrorShowsTheClipAndStandardOutputIsUnchan
     const auto shown = runRaw2tvxOnTerminal(arguments, dir.path(), false);
     ASSERT_EQ(0, shown.exitCode);
     EXPECT_EQ(plain.out, shown.out);
-    const std::vector<std::string> status = statusLines(shown.terminal);
-    ASSERT_FALSE(status.empty()) << shown.terminal;
-    EXPECT_EQ(0u, status.front().rfind("clip.RAW  frame 1 of 4", 0)) << status.front();
-    for (const std::string& line : status)
-        EXPECT_TRUE(std::regex_match(line, std::regex("clip\\.RAW  frame [1-4] of 4(  [0-9]+\\.[0-9] fps  "
-                                                      "[0-9]+:[0-9][0-9]:[0-9][0-9] left)?")))
-            << line;
-    const std::vector<std::string> summaries = summaryLines(shown.terminal);
-    ASSERT_EQ(1u, summaries.size()) << shown.terminal;
-    EXPECT_TRUE(std::regex_match(summaries[0], std::regex("clip\\.RAW: 4 frames in [0-9]+\\.[0-9][0-9] s, "
-                                                          "[0-9]+\\.[0-9] fps")))
-        << summaries[0];
+    const DrawnLines lines = drawnLines(shown.terminal);
+    ASSERT_FALSE(lines.status.empty()) << shown.terminal;
+    EXPECT_EQ(0u, lines.status.front().rfind("clip.RAW  frame 1 of 4", 0)) << lines.status.front();
+    for (const std::string& line : lines.status)
+        EXPECT_TRUE(hasShape(line, "clip.RAW  frame # of 4  #.# fps  #:#:# left")) << line;
+    ASSERT_EQ(1u, lines.summaries.size()) << shown.terminal;
+    EXPECT_TRUE(hasShape(lines.summaries[0], "clip.RAW: 4 frames in #.# s, #.# fps")) << lines.summaries[0];
     // Nothing else reaches the terminal.
-    EXPECT_EQ("", withoutStatus(shown.terminal));
+    EXPECT_EQ("", lines.rest);
 }
 
 // In a wildcard run the frame counter runs on from clip to clip, and with it
@@ -96,7 +111,7 @@ TEST(ProgressLine, EveryClipOfAWildcardRunGetsItsCountAndASummary) {
     EXPECT_EQ(
         "clips/a.RAW\n64x32 5 frames 24.000 fps\n.....\nclips/b.RAW\n64x32 5 frames 24.000 fps\n..\ndone\n",
         shown.out);
-    const std::vector<std::string> summaries = summaryLines(shown.terminal);
+    const std::vector<std::string> summaries = drawnLines(shown.terminal).summaries;
     ASSERT_EQ(2u, summaries.size()) << shown.terminal;
     EXPECT_EQ(0u, summaries[0].rfind("a.RAW: 5 frames in ", 0)) << summaries[0];
     EXPECT_EQ(0u, summaries[1].rfind("b.RAW: 2 frames in ", 0)) << summaries[1];
@@ -111,9 +126,10 @@ TEST(ProgressLine, MarksOnTheSameTerminalAllArriveBetweenTheStatusLines) {
     makeSmallClip(dir, "clip.RAW", 12);
     const auto shared = runRaw2tvxOnTerminal({"clip.RAW", "out_%d.dpx"}, dir.path(), true);
     ASSERT_EQ(0, shared.exitCode);
-    EXPECT_FALSE(statusLines(shared.terminal).empty()) << shared.terminal;
-    EXPECT_EQ(1u, summaryLines(shared.terminal).size()) << shared.terminal;
-    EXPECT_EQ("clip.RAW\n64x32 12 frames 24.000 fps\n............\ndone\n", withoutStatus(shared.terminal));
+    const DrawnLines lines = drawnLines(shared.terminal);
+    EXPECT_FALSE(lines.status.empty()) << shared.terminal;
+    EXPECT_EQ(1u, lines.summaries.size()) << shared.terminal;
+    EXPECT_EQ("clip.RAW\n64x32 12 frames 24.000 fps\n............\ndone\n", lines.rest);
 }
 
 // -v prints a line per frame; on the same terminal those lines would run into
@@ -124,13 +140,14 @@ TEST(ProgressLine, VerboseLinesOnTheSameTerminalGetOnlyTheSummary) {
     makeSmallClip(dir, "clip.RAW", 3);
     const auto shared = runRaw2tvxOnTerminal({"clip.RAW", "out_%d.dpx", "-v"}, dir.path(), true);
     ASSERT_EQ(0, shared.exitCode);
-    EXPECT_TRUE(statusLines(shared.terminal).empty()) << shared.terminal;
-    ASSERT_EQ(1u, summaryLines(shared.terminal).size()) << shared.terminal;
-    const std::string rest = withoutStatus(shared.terminal);
-    EXPECT_NE(std::string::npos, rest.find("export frame 0\nexport frame 1\nexport frame 2\n")) << rest;
+    const DrawnLines lines = drawnLines(shared.terminal);
+    EXPECT_TRUE(lines.status.empty()) << shared.terminal;
+    ASSERT_EQ(1u, lines.summaries.size()) << shared.terminal;
+    EXPECT_NE(std::string::npos, lines.rest.find("export frame 0\nexport frame 1\nexport frame 2\n"))
+        << lines.rest;
 
     const auto apart = runRaw2tvxOnTerminal({"clip.RAW", "out_%d.dpx", "-v"}, dir.path(), false);
     ASSERT_EQ(0, apart.exitCode);
-    EXPECT_FALSE(statusLines(apart.terminal).empty()) << apart.terminal;
-    EXPECT_EQ(withoutStatus(shared.terminal), apart.out);
+    EXPECT_FALSE(drawnLines(apart.terminal).status.empty()) << apart.terminal;
+    EXPECT_EQ(lines.rest, apart.out);
 }
