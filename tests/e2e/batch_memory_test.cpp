@@ -97,6 +97,9 @@ void expectFlat(const TempDir& dir, const std::string& output, const std::vector
 }  // namespace
 
 TEST(BatchMemory, TwoHundredClipsHoldNoMoreThanTwentyForDpxAndMovies) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers keep freed memory back for a while, so it grows with every allocation";
+#endif
     TempDir dir;
     makeBatches(dir);
     expectFlat(dir, "*_%d.dpx", {"-444"});
