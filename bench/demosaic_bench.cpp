@@ -97,8 +97,8 @@ void BM_Finish(benchmark::State& state) {
     for (auto _ : state) {
         if constexpr (bands) {
             for (int band = 0; band < demosaicBandCount(height, bandRows); ++band)
-                demosaicBand(bayer.data(), width, height, band, bandRows, rgb.data(), settings.mode,
-                             settings.level, toYuv422);
+                demosaicBand(bayer.data(), static_cast<std::size_t>(width), width, height, band, bandRows,
+                             rgb.data(), settings.mode, settings.level, toYuv422);
         } else {
             for (int item = 0; item < demosaicItemCount(height); ++item)
                 demosaicRowPair(bayer.data(), width, height, 2 * item, rgb.data(), settings.mode,

@@ -92,10 +92,10 @@ void pipeline(benchmark::State& state) {
             demosaicOnPool(pool, bayer[0], rgb, width, height, debayerType);
         } else if constexpr (way == Way::kBands) {
             unpack(bayer[0]);
-            startBandsOnPool(pool, bayer[0], rgb, width, height, debayerType, false);
+            startBandsOnPool(pool, bayer[0], width, rgb, width, height, debayerType, false);
             waitForPool(pool);
         } else {
-            startBandsOnPool(pool, bayer[current], rgb, width, height, debayerType, false);
+            startBandsOnPool(pool, bayer[current], width, rgb, width, height, debayerType, false);
             unpack(bayer[1 - current]);
             waitForPool(pool);
             current = 1 - current;

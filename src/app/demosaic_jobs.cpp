@@ -38,8 +38,8 @@ int bandRowsFor(int height, int workers) {
     return std::clamp(perBand, kLeastRows, kMostRows);
 }
 
-void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
-                      std::int32_t debayerType, bool toYuv422) {
+void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, int bayerStride, std::uint16_t* rgb,
+                      int width, int height, std::int32_t debayerType, bool toYuv422) {
     const DemosaicParameters parameters = demosaicParameters(debayerType);
     PoolJob job;
     job.kind = kJobDemosaicBand;
@@ -49,6 +49,7 @@ void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_
     job.height = height;
     job.param1 = parameters.mode;
     job.param2 = parameters.level;
+    job.sourceStride = bayerStride;
     job.bandRows = bandRowsFor(height, poolWorkerCount(pool));
     job.toYuv422 = toYuv422;
     setPoolJob(pool, job);

@@ -24,12 +24,13 @@ void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t*
 // since each band demosaics four rows more than it keeps.
 int bandRowsFor(int height, int workers);
 
-// Starts the band job that demosaics a cropped Bayer frame into the RGB frame, post-filters
-// it both ways for the type and, when asked, converts it to 4:2:2 in place, and returns at
-// once: the driver reads the next frame meanwhile and then calls waitForPool. Neither frame
-// may be touched until then.
-void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
-                      std::int32_t debayerType, bool toYuv422);
+// Starts the band job that demosaics the width x height Bayer picture at bayer, whose rows
+// are bayerStride samples apart (the crop of a wider frame is read where it lies), into the
+// RGB frame, post-filters it both ways for the type and, when asked, converts it to 4:2:2 in
+// place, and returns at once: the driver reads the next frame meanwhile and then calls
+// waitForPool. Neither frame may be touched until then.
+void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, int bayerStride, std::uint16_t* rgb,
+                      int width, int height, std::int32_t debayerType, bool toYuv422);
 // Returns once the job started last is complete.
 void waitForPool(WorkerPool& pool);
 

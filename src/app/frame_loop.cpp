@@ -100,8 +100,8 @@ StepOutcome deliverPicture(BatchRun& run, bool bandsMade422) {
 }
 
 // The frame loop of outputs that take a picture. While the pool makes the
-// picture of one frame, this thread skips and reads the next one into the
-// other Bayer buffer, as long as that prints nothing; a read that opens the
+// picture of one frame, this thread skips to, reads and unpacks the next one
+// into the other Bayer buffer, as long as that prints nothing; a read that opens the
 // next file of the clip waits until the output has printed what it has for
 // the frames before, as it does in the plain loop.
 StepOutcome runPictureLoop(BatchRun& run) {
@@ -118,21 +118,22 @@ StepOutcome runPictureLoop(BatchRun& run) {
     if (readsPrint)
         if (const StepOutcome outcome = run.sink->settle()) return outcome;
     if (!readFrame(run, *current, black)) return std::nullopt;
-    cropInPlace(current->data(), clip.crop);
+    // The bands read the crop where it lies in the frame: no pass moves it.
+    const CropGeometry& crop = clip.crop;
+    const std::size_t cropOrigin =
+        static_cast<std::size_t>(crop.top) * static_cast<std::size_t>(crop.frameWidth) +
+        static_cast<std::size_t>(crop.left);
     for (;;) {
         const std::uint64_t nextCounter = counterAfterFrame(run);
         const bool lastFrame = reachesOutPoint(run, nextCounter);
-        startBandsOnPool(run.pool, current->data(), clip.buffers.rgb.data(), clip.crop.cropWidth,
-                         clip.crop.cropHeight, run.inputs.settings.debayerType, bandsMake422);
+        startBandsOnPool(run.pool, current->data() + cropOrigin, crop.frameWidth, clip.buffers.rgb.data(),
+                         crop.cropWidth, crop.cropHeight, run.inputs.settings.debayerType, bandsMake422);
         // The skips after the last frame are made too: they may print.
         const bool readAhead = clip.reader.framesInCurrentFile(readsAfterFrame - (lastFrame ? 1 : 0));
         bool nextRead = false;
         if (readAhead) {
             skipOnReader(run);
-            if (!lastFrame && readFrame(run, *next, black)) {
-                cropInPlace(next->data(), clip.crop);
-                nextRead = true;
-            }
+            nextRead = !lastFrame && readFrame(run, *next, black);
         }
         waitForPool(run.pool);
         if (const StepOutcome outcome = deliverPicture(run, bandsMake422)) return outcome;
@@ -146,10 +147,7 @@ StepOutcome runPictureLoop(BatchRun& run) {
             if (!lastFrame) {
                 if (readsPrint)
                     if (const StepOutcome outcome = run.sink->settle()) return outcome;
-                if (readFrame(run, *next, black)) {
-                    cropInPlace(next->data(), clip.crop);
-                    nextRead = true;
-                }
+                nextRead = readFrame(run, *next, black);
             }
         }
         if (lastFrame) {

@@ -10,10 +10,10 @@ bool avx2KernelsAvailable() {
     return platform::cpuSupportsAvx2();
 }
 
-void demosaicRowReference(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
-                          int mode, int level) {
+void demosaicRowReference(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int row,
+                          std::uint16_t* rgbRow, int mode, int level) {
     if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || row < 0 || row >= height) return;
-    const demosaic::BayerRows rows = demosaic::bayerRows(bayer, width, height, row);
+    const demosaic::BayerRows rows = demosaic::bayerRows(bayer, bayerStride, width, height, row);
     const demosaic::RowRule rule = demosaic::rowRule(height, row, mode);
     for (int x = 0; x < width; ++x) demosaic::interpolatePixel(rows, rule, x, rgbRow + 3 * x);
     horizontalFilterRowReference(rgbRow, width, level);
@@ -25,7 +25,7 @@ void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height,
         return;
     const int lastRow = y + 1 < height ? y + 1 : y;
     for (int row = y; row <= lastRow; ++row)
-        demosaicRowReference(bayer, width, height, row,
+        demosaicRowReference(bayer, static_cast<std::size_t>(width), width, height, row,
                              rgb + 3 * static_cast<std::size_t>(row) * static_cast<std::size_t>(width), mode,
                              level);
 }

@@ -508,15 +508,15 @@ void filterRow(const Planes& in, std::uint16_t* rgbRow, int width, int level) {
 
 }  // namespace
 
-void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
-                     int mode, int level) {
+void demosaicRowAvx2(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int row,
+                     std::uint16_t* rgbRow, int mode, int level) {
     if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || row < 0 || row >= height) return;
     thread_local std::vector<std::uint16_t> planeBuffer;
     const std::size_t planeSize = static_cast<std::size_t>(width);
     if (planeBuffer.size() < 3 * planeSize) planeBuffer.resize(3 * planeSize);
     const Planes planes{planeBuffer.data(), planeBuffer.data() + planeSize,
                         planeBuffer.data() + 2 * planeSize};
-    const demosaic::BayerRows rows = demosaic::bayerRows(bayer, width, height, row);
+    const demosaic::BayerRows rows = demosaic::bayerRows(bayer, bayerStride, width, height, row);
     interpolateRow(rows, demosaic::rowRule(height, row, mode), planes);
     filterRow(planes, rgbRow, width, level);
 }
@@ -527,16 +527,16 @@ void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int 
         return;
     const int lastRow = y + 1 < height ? y + 1 : y;
     for (int row = y; row <= lastRow; ++row)
-        demosaicRowAvx2(bayer, width, height, row,
+        demosaicRowAvx2(bayer, static_cast<std::size_t>(width), width, height, row,
                         rgb + 3 * static_cast<std::size_t>(row) * static_cast<std::size_t>(width), mode,
                         level);
 }
 
 #else
 
-void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
-                     int mode, int level) {
-    demosaicRowReference(bayer, width, height, row, rgbRow, mode, level);
+void demosaicRowAvx2(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int row,
+                     std::uint16_t* rgbRow, int mode, int level) {
+    demosaicRowReference(bayer, bayerStride, width, height, row, rgbRow, mode, level);
 }
 
 void demosaicRowPairAvx2(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,

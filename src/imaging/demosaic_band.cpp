@@ -27,10 +27,11 @@ BandKernels avx2BandKernels() {
     return {demosaicRowAvx2, verticalFilterRowAvx2, toYuv422RowAvx2, storeRowAvx2, finishRowStoresAvx2};
 }
 
-void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, int width, int height, int band,
-                      int bandRows, std::uint16_t* rgb, int mode, int level, bool toYuv422) {
+void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride,
+                      int width, int height, int band, int bandRows, std::uint16_t* rgb, int mode, int level,
+                      bool toYuv422) {
     if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || bandRows < 1 || band < 0 ||
-        band >= demosaicBandCount(height, bandRows))
+        band >= demosaicBandCount(height, bandRows) || bayerStride < static_cast<std::size_t>(width))
         return;
     const int first = band * bandRows;
     const int last = std::min(height - 1, first + bandRows - 1);
@@ -46,7 +47,7 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, in
 
     if (!filtersVertically(level)) {
         for (int y = first; y <= last; ++y) {
-            kernels.demosaicRow(bayer, width, height, y, finished, mode, level);
+            kernels.demosaicRow(bayer, bayerStride, width, height, y, finished, mode, level);
             storeRow(y);
         }
         kernels.finishRowStores();
@@ -66,7 +67,8 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, in
         const int needed = std::min(height - 1, y + 2);
         while (demosaiced < needed) {
             ++demosaiced;
-            kernels.demosaicRow(bayer, width, height, demosaiced, ringRow(demosaiced), mode, level);
+            kernels.demosaicRow(bayer, bayerStride, width, height, demosaiced, ringRow(demosaiced), mode,
+                                level);
         }
         if (y >= firstFiltered && y <= lastFiltered) {
             const std::uint16_t* const around[kRingRows] = {ringRow(y - 2), ringRow(y - 1), ringRow(y),
@@ -80,10 +82,10 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, in
     kernels.finishRowStores();
 }
 
-void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows,
-                  std::uint16_t* rgb, int mode, int level, bool toYuv422) {
-    demosaicBandWith(avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels(), bayer, width,
-                     height, band, bandRows, rgb, mode, level, toYuv422);
+void demosaicBand(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int band,
+                  int bandRows, std::uint16_t* rgb, int mode, int level, bool toYuv422) {
+    demosaicBandWith(avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels(), bayer, bayerStride,
+                     width, height, band, bandRows, rgb, mode, level, toYuv422);
 }
 
 int demosaicBandCount(int height, int bandRows) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // A band is bandRows consecutive rows of the RGB frame, finished in one go while its rows
@@ -13,10 +14,11 @@
 // run in any order and in parallel.
 //
 // Sizes, modes and levels as for demosaicRowPair; level -1 (or anything outside 0 .. 3)
-// has no post-filter. Nothing is written for frames below the minimum size or for a band
-// beyond the last row.
-void demosaicBand(const std::uint16_t* bayer, int width, int height, int band, int bandRows,
-                  std::uint16_t* rgb, int mode, int level, bool toYuv422);
+// has no post-filter. The Bayer frame's rows are bayerStride samples apart, so that the
+// crop of a wider frame is read where it lies. Nothing is written for frames below the
+// minimum size, a stride below the width or a band beyond the last row.
+void demosaicBand(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int band,
+                  int bandRows, std::uint16_t* rgb, int mode, int level, bool toYuv422);
 
 // Bands of bandRows rows that cover a frame of height rows: 0 when either is not positive.
 int demosaicBandCount(int height, int bandRows);

@@ -210,11 +210,10 @@ RowRule rowRule(int height, int row, int mode) {
     return RowRule::kBilinear;
 }
 
-BayerRows bayerRows(const std::uint16_t* bayer, int width, int height, int row) {
+BayerRows bayerRows(const std::uint16_t* bayer, std::size_t stride, int width, int height, int row) {
     BayerRows rows;
     const auto rowAt = [&](int r) -> const std::uint16_t* {
-        return (r >= 0 && r < height) ? bayer + static_cast<std::size_t>(r) * static_cast<std::size_t>(width)
-                                      : nullptr;
+        return (r >= 0 && r < height) ? bayer + static_cast<std::size_t>(r) * stride : nullptr;
     };
     rows.up2 = rowAt(row - 2);
     rows.up1 = rowAt(row - 1);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Scalar interpolation of single pixels: the plain form of every demosaic rule. The
@@ -15,7 +16,8 @@ enum class RowRule {
 
 RowRule rowRule(int height, int row, int mode);
 
-// The rows around one Bayer row; the pointers of rows outside the frame are null.
+// The rows around one Bayer row; the pointers of rows outside the frame are null. Rows of
+// the Bayer frame are stride samples apart (the width, or more for a crop of a wider frame).
 struct BayerRows {
     const std::uint16_t* up2 = nullptr;
     const std::uint16_t* up1 = nullptr;
@@ -26,7 +28,7 @@ struct BayerRows {
     bool redRow = true;  // even rows hold R G R G ..., odd rows G B G B ...
 };
 
-BayerRows bayerRows(const std::uint16_t* bayer, int width, int height, int row);
+BayerRows bayerRows(const std::uint16_t* bayer, std::size_t stride, int width, int height, int row);
 
 // Writes R, G, B of pixel x (0 <= x < width) of the row by the row's rule.
 void interpolatePixel(const BayerRows& rows, RowRule rule, int x, std::uint16_t* rgbPixel);

@@ -7,11 +7,12 @@
 // which also runs on processors without AVX2, and the AVX2 form. The public entry points
 // (demosaic.h, yuv422.h) pick one at run time; tests and benchmarks call both.
 
-// One RGB row (3 * width samples at rgbRow) of the row pair kernels, horizontal post-filter included.
-void demosaicRowReference(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
-                          int mode, int level);
-void demosaicRowAvx2(const std::uint16_t* bayer, int width, int height, int row, std::uint16_t* rgbRow,
-                     int mode, int level);
+// One RGB row (3 * width samples at rgbRow) of the row pair kernels, horizontal post-filter
+// included, from a Bayer frame whose rows are bayerStride samples apart (at least the width).
+void demosaicRowReference(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int row,
+                          std::uint16_t* rgbRow, int mode, int level);
+void demosaicRowAvx2(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int row,
+                     std::uint16_t* rgbRow, int mode, int level);
 
 void demosaicRowPairReference(const std::uint16_t* bayer, int width, int height, int y, std::uint16_t* rgb,
                               int mode, int level);
@@ -45,7 +46,7 @@ void finishRowStoresAvx2();
 
 // The row kernels a band of the frame is finished with (demosaic_band.h), all of one form.
 struct BandKernels {
-    void (*demosaicRow)(const std::uint16_t*, int, int, int, std::uint16_t*, int, int);
+    void (*demosaicRow)(const std::uint16_t*, std::size_t, int, int, int, std::uint16_t*, int, int);
     void (*verticalFilterRow)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
     void (*toYuv422Row)(std::uint16_t*, int, int);
     void (*storeRow)(std::uint16_t*, const std::uint16_t*, std::size_t);
@@ -53,8 +54,9 @@ struct BandKernels {
 };
 BandKernels referenceBandKernels();
 BandKernels avx2BandKernels();
-void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, int width, int height, int band,
-                      int bandRows, std::uint16_t* rgb, int mode, int level, bool toYuv422);
+void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride,
+                      int width, int height, int band, int bandRows, std::uint16_t* rgb, int mode, int level,
+                      bool toYuv422);
 
 // True when the AVX2 forms may run on this processor.
 bool avx2KernelsAvailable();

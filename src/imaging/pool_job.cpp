@@ -20,8 +20,10 @@ void runWorkItem(const PoolJob& job, int item) {
             break;
         case kJobDemosaicBand:
             if (job.source && job.destination)
-                demosaicBand(job.source, job.width, job.height, item, job.bandRows, job.destination,
-                             job.param1, job.param2, job.toYuv422);
+                demosaicBand(job.source,
+                             static_cast<std::size_t>(job.sourceStride > 0 ? job.sourceStride : job.width),
+                             job.width, job.height, item, job.bandRows, job.destination, job.param1, job.param2,
+                             job.toYuv422);
             break;
         default:
             break;

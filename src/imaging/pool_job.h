@@ -17,10 +17,11 @@ struct PoolJob {
     std::uint16_t* destination = nullptr;   // the RGB frame; converted in place for 4:2:2
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::int32_t param1 = 0;    // demosaic mode
-    std::int32_t param2 = -1;   // post-filter level, -1 for none
-    std::int32_t bandRows = 0;  // rows of one band item
-    bool toYuv422 = false;      // a band item also converts its rows to 4:2:2
+    std::int32_t param1 = 0;        // demosaic mode
+    std::int32_t param2 = -1;       // post-filter level, -1 for none
+    std::int32_t sourceStride = 0;  // samples between Bayer rows of a band item; 0: the width
+    std::int32_t bandRows = 0;      // rows of one band item
+    bool toYuv422 = false;          // a band item also converts its rows to 4:2:2
 };
 
 // Does work item n of the job: a row pair, a 16-column strip, a row or a band.

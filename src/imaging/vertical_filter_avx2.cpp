@@ -80,7 +80,8 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
 // A whole row from five others: the last vector may overlap the one before it, which only
 // writes the same values again since the output is none of the inputs.
 template <int level>
-RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples) {
+RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out,
+                                   std::size_t samples) {
     const std::uint16_t* const up2 = rows[0];
     const std::uint16_t* const up1 = rows[1];
     const std::uint16_t* const centre = rows[2];

@@ -40,8 +40,8 @@ Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int
                 int mode, int level, bool toYuv422, std::uint16_t fill) {
     Samples rgb(3 * static_cast<std::size_t>(width) * height, fill);
     for (int band = demosaicBandCount(height, bandRows) - 1; band >= 0; --band)
-        demosaicBandWith(kernels, bayer.data(), width, height, band, bandRows, rgb.data(), mode, level,
-                         toYuv422);
+        demosaicBandWith(kernels, bayer.data(), static_cast<std::size_t>(width), width, height, band,
+                         bandRows, rgb.data(), mode, level, toYuv422);
     return rgb;
 }
 
@@ -97,7 +97,8 @@ TEST(DemosaicBand, DispatchedFormEqualsTheSeparateJobsOnALargeRandomFrame) {
         for (int bandRows : {6, 16, 33}) {
             Samples rgb(expected.size(), 0x1234);
             for (int band = 0; band < demosaicBandCount(kHeight, bandRows); ++band)
-                demosaicBand(bayer.data(), kWidth, kHeight, band, bandRows, rgb.data(), 1, level, level == 1);
+                demosaicBand(bayer.data(), kWidth, kWidth, kHeight, band, bandRows, rgb.data(), 1, level,
+                             level == 1);
             ASSERT_EQ(expected, rgb) << "level " << level << " bands of " << bandRows;
         }
     }
@@ -107,12 +108,41 @@ TEST(DemosaicBand, BandsBeyondTheFrameAndFramesBelowTheMinimumAreLeftAlone) {
     const Samples bayer(40 * 8, 1000);
     for (const BandForm& form : bandForms()) {
         Samples rgb(3 * 40 * 8, 7);
-        demosaicBandWith(form.kernels, bayer.data(), 40, 8, 2, 4, rgb.data(), 1, 1, false);
-        demosaicBandWith(form.kernels, bayer.data(), 40, 8, -1, 4, rgb.data(), 1, 1, false);
-        demosaicBandWith(form.kernels, bayer.data(), 40, 8, 0, 0, rgb.data(), 1, 1, false);
-        demosaicBandWith(form.kernels, bayer.data(), 15, 8, 0, 4, rgb.data(), 1, 1, false);
-        demosaicBandWith(form.kernels, bayer.data(), 40, 5, 0, 4, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 40, 8, 2, 4, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 40, 8, -1, 4, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 40, 8, 0, 0, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 15, 15, 8, 0, 4, rgb.data(), 1, 1, false);
+        demosaicBandWith(form.kernels, bayer.data(), 40, 40, 5, 0, 4, rgb.data(), 1, 1, false);
+        // A stride below the width.
+        demosaicBandWith(form.kernels, bayer.data(), 39, 40, 8, 0, 4, rgb.data(), 1, 1, false);
         EXPECT_EQ(Samples(3 * 40 * 8, 7), rgb) << form.name;
+    }
+}
+
+// The crop of a wider and taller frame, read in place with the frame's stride, gives the
+// picture of the same crop moved to a frame of its own.
+TEST(DemosaicBand, CropReadInPlaceEqualsTheCropMovedOut) {
+    constexpr int kFrameWidth = 61, kFrameHeight = 23;
+    constexpr int kLeft = 6, kTop = 4, kWidth = 37, kHeight = 15;
+    unsigned seed = 900;
+    for (const kernel_test::Pattern& pattern : kernel_test::adversarialPatterns()) {
+        const Samples frame = kernel_test::makeFrame(pattern, kFrameWidth, kFrameHeight, seed++);
+        Samples cropped;
+        for (int y = kTop; y < kTop + kHeight; ++y)
+            cropped.insert(cropped.end(), frame.begin() + y * kFrameWidth + kLeft,
+                           frame.begin() + y * kFrameWidth + kLeft + kWidth);
+        const std::uint16_t* origin = frame.data() + kTop * kFrameWidth + kLeft;
+        for (int type = 0; type <= 4; ++type) {
+            const int mode = type == 0 ? 0 : 1;
+            const Samples expected = separateJobs(cropped, kWidth, kHeight, mode, type - 1, type == 2);
+            for (const BandForm& form : bandForms()) {
+                Samples rgb(expected.size(), 0x5A5A);
+                for (int band = 0; band < demosaicBandCount(kHeight, 4); ++band)
+                    demosaicBandWith(form.kernels, origin, kFrameWidth, kWidth, kHeight, band, 4, rgb.data(),
+                                     mode, type - 1, type == 2);
+                ASSERT_EQ(expected, rgb) << pattern.name << " " << form.name << " type " << type;
+            }
+        }
     }
 }
 
@@ -158,6 +188,7 @@ TEST(DemosaicBand, PoolJobOfBandsEqualsTheSeparateJobs) {
     job.height = kHeight;
     job.param1 = 1;
     job.param2 = 1;
+    job.sourceStride = 0;  // the width
     job.bandRows = 7;
     job.toYuv422 = true;
     runPoolJob(pool, job, demosaicBandCount(kHeight, 7));
