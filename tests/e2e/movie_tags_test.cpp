@@ -420,7 +420,7 @@ void makeRampClip(const TempDir& dir, int frames) {
 
 // Each file of a DPX sequence is one label after the one before, from the
 // start time code on; the files are otherwise the bytes written without it.
-TEST(DpxTimeCode, FilesAdvanceOneFramePerFile) {
+TEST(DpxSequenceTimeCode, FilesAdvanceOneFramePerFile) {
     TempDir dir;
     makeRampClip(dir, 6);
     std::filesystem::create_directory(dir.file("tc"));
@@ -449,7 +449,7 @@ TEST(DpxTimeCode, FilesAdvanceOneFramePerFile) {
 
 // At 30000/1001 a ';' counts drop-frame: 00:00:59;29 is followed by
 // 00:01:00;02, and the header's frames byte carries the drop-frame flag 0x40.
-TEST(DpxTimeCode, DropFrameLabelsAndFlag) {
+TEST(DpxSequenceTimeCode, DropFrameLabelsAndFlag) {
     TempDir dir;
     makeRampClip(dir, 4);
     EXPECT_EQ("", convert(dir, {"ramp.RAW", "d_%d.dpx", "-f29.98", "+TIMC=00:00:59;28"}).err);
@@ -462,7 +462,7 @@ TEST(DpxTimeCode, DropFrameLabelsAndFlag) {
 
 // A time code the files cannot carry leaves them as they are without one, and
 // a warning says why.
-TEST(DpxTimeCode, RefusedTimeCodesLeaveTheFilesWithoutOne) {
+TEST(DpxSequenceTimeCode, RefusedTimeCodesLeaveTheFilesWithoutOne) {
     TempDir dir;
     makeRampClip(dir, 2);
     std::filesystem::create_directory(dir.file("plain"));
