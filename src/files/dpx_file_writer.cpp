@@ -51,8 +51,9 @@ constexpr std::size_t kElementOffsetAt = 40;
 constexpr std::size_t kAspectHorizontalAt = 220;
 constexpr std::size_t kAspectVerticalAt = 224;
 
-// Television header, offset from its start (byte 1920 of the file).
+// Television header, offsets from its start (byte 1920 of the file).
 constexpr std::size_t kTimeCodeAt = 0;
+constexpr std::size_t kTemporalRateAt = 20;
 
 template <std::size_t Size>
 bool usable(const DPXTemplates::Block& block) {
@@ -63,6 +64,11 @@ template <std::size_t Size>
 void putText(std::array<std::uint8_t, Size>& block, std::size_t offset, const char* text, std::size_t field) {
     const std::size_t length = std::min(std::strlen(text), field - 1);
     std::memcpy(block.data() + offset, text, length);
+}
+
+template <std::size_t Size>
+bool fieldIsZero(const std::array<std::uint8_t, Size>& block, std::size_t offset) {
+    return block[offset] == 0 && block[offset + 1] == 0 && block[offset + 2] == 0 && block[offset + 3] == 0;
 }
 
 }  // namespace
@@ -88,6 +94,11 @@ CDPXFileWriter::CDPXFileWriter(std::uint32_t width, std::uint32_t height, const 
     bigEndian_ = true;
     if (templates != nullptr) templates_ = *templates;
     timeCode_ = parseTimeCode(timeCode);
+}
+
+void CDPXFileWriter::SetFrameTiming(const DPXFrameTiming& timing) {
+    timeCode_ = timing.timeCode;
+    frameRate_ = timing.frameRate;
 }
 
 CDPXFileWriter::~CDPXFileWriter() {
@@ -181,9 +192,10 @@ void CDPXFileWriter::buildTelevision() {
         std::memcpy(television_.data(), templates_.television.data, kDpxTelevisionBytes);
     else
         television_.fill(0);
-    const bool timeCodeFieldEmpty = television_[kTimeCodeAt] == 0 && television_[kTimeCodeAt + 1] == 0 &&
-                                    television_[kTimeCodeAt + 2] == 0 && television_[kTimeCodeAt + 3] == 0;
-    if (timeCodeFieldEmpty && timeCode_.isSet()) putBE32(television_, kTimeCodeAt, packTimeCode(timeCode_));
+    if (fieldIsZero(television_, kTimeCodeAt) && timeCode_.isSet())
+        putBE32(television_, kTimeCodeAt, packTimeCode(timeCode_));
+    if (frameRate_ > 0.0f && fieldIsZero(television_, kTemporalRateAt))
+        putBEFloat(television_, kTemporalRateAt, frameRate_);
 }
 
 bool CDPXFileWriter::Create(const std::filesystem::path& path) {

@@ -22,6 +22,11 @@ public:
     CDPXFileWriter(std::uint32_t width, std::uint32_t height, const DPXTemplates* templates,
                    const char* timeCode);
 
+    // The time code and rate the television header gives this frame, in
+    // place of the constructor's time code text; set before Create. Written
+    // where the header's fields are still zero (a template may fill them).
+    void SetFrameTiming(const DPXFrameTiming& timing);
+
     bool Preallocate(std::uint64_t totalBytes) override;
     bool WriteFrame(const void* buffer, std::size_t pitch) override;
     bool Close() override;
