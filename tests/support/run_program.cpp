@@ -94,4 +94,10 @@ ProgramResult runMkclip(const std::vector<std::string>& arguments, const std::st
     return runProgram(argv, workingDirectory);
 }
 
+ProgramResult runDpxinfo(const std::vector<std::string>& arguments, const std::string& workingDirectory) {
+    std::vector<std::string> argv{DPXINFO_BIN};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return runProgram(argv, workingDirectory);
+}
+
 }  // namespace testing_support
