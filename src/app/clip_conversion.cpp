@@ -135,6 +135,10 @@ StepOutcome runFrameLoop(BatchRun& run) {
             if (const StepOutcome outcome = finishDpxWrite(run)) return outcome;
         const FrameReadOutcome read = run.reader.readFrame(bayer);
         if (read == FrameReadOutcome::ClipEnded) break;
+        if (read == FrameReadOutcome::ReadFailed) {
+            std::fprintf(stderr, "%s\n", run.reader.failureMessage().c_str());
+            return kClipUnusable;
+        }
         // 12-bit frames are unpacked whole, rows of the frame's width like
         // every other frame, and then cropped like them.
         if (read == FrameReadOutcome::PackedFrame)

@@ -8,8 +8,10 @@
 #include "app/exit_codes.h"
 #include "app/help_text.h"
 #include "encode/metadata_tag_list.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
+    platform::ignoreFileSizeLimitSignal();
     try {
         if (argc < 3) {
             printHelpText();

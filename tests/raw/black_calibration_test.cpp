@@ -88,7 +88,8 @@ TEST(BlackCalibration, ADarkPixelEndsNearTheOffsetAfterSubtraction) {
     EXPECT_EQ(std::vector<std::int32_t>(8, 200), black.values);
     testing::internal::CaptureStdout();
     ASSERT_TRUE(finishBlackCalibration(black, 8, 1, 2, 8));
-    EXPECT_EQ("Black Level Calibation: min = 100, max = 100, avg = 100\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("Black Level Calibation: min = 100, max = 100, avg = 100\n",
+              testing::internal::GetCapturedStdout());
     unpackFrame(packed, bayer, &black, table, 8, 1, 8, 1, kPacking14, 1);
     EXPECT_EQ(std::vector<std::uint16_t>(8, 8), bayer);
 }
