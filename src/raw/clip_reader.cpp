@@ -122,18 +122,18 @@ std::uint64_t RawClipReader::streamFrames() const {
     return trailer_.frameBytes == 0 ? 0 : streamBytes / trailer_.frameBytes;
 }
 
-std::uint64_t RawClipReader::expectedFrames() const {
-    return std::max<std::uint64_t>(trailer_.frameCount, streamFrames());
-}
-
 bool RawClipReader::fail(const std::string& filePath, const std::string& what) {
     failed_ = true;
-    const std::uint64_t expected = expectedFrames();
+    // The frames lost run to the last one the trailer announces; past it the
+    // clip has no count to name.
+    const std::uint64_t announced = trailer_.frameCount;
     std::string frames;
-    if (expected > nextFrame_ + 1)
-        frames = "frames " + std::to_string(nextFrame_) + " to " + std::to_string(expected - 1);
-    else
+    if (announced > nextFrame_ + 1)
+        frames = "frames " + std::to_string(nextFrame_) + " to " + std::to_string(announced - 1);
+    else if (announced == nextFrame_ + 1)
         frames = "frame " + std::to_string(nextFrame_);
+    else
+        frames = "frames from " + std::to_string(nextFrame_) + " on";
     failureMessage_ = filePath + ": " + what + "; " + frames + " could not be read";
     return false;
 }

@@ -57,7 +57,8 @@ public:
     // ReadFailed, so skipping can stop.
     bool skipFrame();
     // "<file>: <what went wrong>; frames <first> to <last> could not be read",
-    // after a ReadFailed; <last> is the last frame the clip should hold.
+    // after a ReadFailed; <last> is the last frame the trailer announces
+    // ("frames from <first> on" when the failure lies beyond it).
     const std::string& failureMessage() const { return failureMessage_; }
     void close();
     // Frees the packed buffer; the next packed read allocates it again.
@@ -85,9 +86,6 @@ private:
     bool inTrailerFile() const { return currentFileIndex_ == trailerFileIndex_; }
     // The whole frames of the stream when every file before the trailer's is whole.
     std::uint64_t streamFrames() const;
-    // The frames the clip should hold: the trailer's count, or the frames the
-    // stream holds when its files are whole, whichever is more.
-    std::uint64_t expectedFrames() const;
     // Records a failure at the current frame; false, for the caller to return.
     bool fail(const std::string& filePath, const std::string& what);
     // The end of the stream: a failure when the trailer announces more frames.
