@@ -173,6 +173,13 @@ StepOutcome runFrameLoop(BatchRun& run) {
             if (const StepOutcome outcome = run.sink->settle()) return outcome;
         const FrameReadOutcome read = clip.reader.readFrame(bayer);
         if (read == FrameReadOutcome::ClipEnded) break;
+        if (read == FrameReadOutcome::ReadFailed) {
+            // The frames before stay whole: the output finishes them first.
+            if (!calibration)
+                if (const StepOutcome outcome = run.sink->settle()) return outcome;
+            platform::reportError("%s", clip.reader.failureMessage().c_str());
+            return kClipUnusable;
+        }
         // 12-bit frames are unpacked whole, rows of the frame's width like
         // every other frame, and then cropped like them.
         if (read == FrameReadOutcome::PackedFrame)
