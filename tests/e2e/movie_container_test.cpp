@@ -3,8 +3,10 @@
 // the colour description, for every picture kind in both containers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/e2e_clips.h"
@@ -195,4 +197,35 @@ TEST(MovieContainer, OutputSizeAppliesToPicturesOnly) {
     const ProbeReport report = probeMovie(dir.file("raw.avi"));
     EXPECT_EQ("64", report.field("width"));
     EXPECT_EQ("32", report.field("height"));
+}
+
+// Two runs of the same clip and switches write the same bytes: nothing in a
+// movie depends on the clock or the run. The second runs start more than a
+// second later, so a time stamp in whole seconds would show.
+TEST(MovieContainer, TwoRunsWriteTheSameBytes) {
+    TempDir dir;
+    makeClip(dir, {"--width", "64", "--height", "32", "--frames", "3", "--noise", "8", "clip.RAW"});
+    const std::vector<std::string> tags{"+TIMC=01:00:00:00", "+HPNT=0.7", ":Director=Q. Ombry"};
+    std::vector<std::string> names;
+    std::vector<std::string> firstBytes;
+    for (const std::string kind : {"", "-444", "-422"})
+        for (const std::string container : {"avi", "mov"}) names.push_back("same" + kind + "." + container);
+    const auto runAll = [&]() {
+        std::vector<std::string> bytes;
+        for (const std::string& name : names) {
+            std::vector<std::string> arguments{"clip.RAW", name};
+            if (name.find('-') != std::string::npos) arguments.push_back(name.substr(4, 4));
+            arguments.insert(arguments.end(), tags.begin(), tags.end());
+            const auto result = runRaw2tvx(arguments, dir.path());
+            EXPECT_EQ(0, result.exitCode) << name << result.out << result.err;
+            bytes.push_back(readText(dir.file(name)));
+            EXPECT_FALSE(bytes.back().empty()) << name;
+        }
+        return bytes;
+    };
+    firstBytes = runAll();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const std::vector<std::string> secondBytes = runAll();
+    for (std::size_t index = 0; index < names.size(); ++index)
+        EXPECT_TRUE(firstBytes[index] == secondBytes[index]) << names[index] << " differs";
 }
