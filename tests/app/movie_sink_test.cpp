@@ -107,10 +107,10 @@ TEST_F(MovieSinkInProcess, UnregisteredEncoderFailsAfterASecond) {
         std::vector<std::string> switches;
         std::string output;
     };
-    for (const Case& item : {Case{CLSID_RawBayerEncoder, {}, "raw.avi"},
-                             Case{CLSID_PictureEncoder, {"-444"}, "rgb.mov"},
-                             Case{CLSID_PictureEncoder, {"-422"}, "yuv.avi"}, Case{CLSID_QtMux, {}, "mux.mov"},
-                             Case{CLSID_FileWriter, {}, "writer.avi"}}) {
+    for (const Case& item :
+         {Case{CLSID_RawBayerEncoder, {}, "raw.avi"}, Case{CLSID_PictureEncoder, {"-444"}, "rgb.mov"},
+          Case{CLSID_PictureEncoder, {"-422"}, "yuv.avi"}, Case{CLSID_QtMux, {}, "mux.mov"},
+          Case{CLSID_FileWriter, {}, "writer.avi"}}) {
         SCOPED_TRACE(item.output);
         registerMovieComponents();
         ASSERT_EQ(S_OK, unregisterComponentClass(item.missing));
@@ -138,8 +138,8 @@ TEST_F(MovieSinkInProcess, EncoderGetsTheFixedTagsThenTheUsersRecords) {
     EXPECT_EQ((std::vector<std::string>{"quality 2", "option 0", "flagA 1", "flagB 1"}),
               fakes.encoders[0]->settings());
     const std::vector<RecordedTag> tags = fakes.encoders[0]->tags();
-    ASSERT_EQ((std::vector<std::string>{"ECRV", "PCRV", "CCRV", "BFMT", "COLM", "BMTX", "WBAL", "HPNT", "DEMO",
-                                        "HPNT", "TAGN", "TAGV", "TIMB", "ABCD"}),
+    ASSERT_EQ((std::vector<std::string>{"ECRV", "PCRV", "CCRV", "BFMT", "COLM", "BMTX", "WBAL", "HPNT",
+                                        "DEMO", "HPNT", "TAGN", "TAGV", "TIMB", "ABCD"}),
               namesOf(tags));
     struct Want {
         char type;
@@ -168,8 +168,8 @@ TEST_F(MovieSinkInProcess, EncoderGetsTheFixedTagsThenTheUsersRecords) {
     // Three rows of four floats, the fourth of each 0; four gains.
     ASSERT_EQ(48u, tags[4].value.size());
     for (const std::size_t zero : {12u, 28u, 44u})
-        EXPECT_EQ(std::vector<std::uint8_t>(4, 0), std::vector<std::uint8_t>(tags[4].value.begin() + zero,
-                                                                              tags[4].value.begin() + zero + 4));
+        EXPECT_EQ(std::vector<std::uint8_t>(4, 0),
+                  std::vector<std::uint8_t>(tags[4].value.begin() + zero, tags[4].value.begin() + zero + 4));
     EXPECT_EQ(16u, tags[6].value.size());
 }
 

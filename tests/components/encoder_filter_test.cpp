@@ -55,7 +55,8 @@ MediaType frameType(const std::string& subtype, const std::string& compression, 
         writeBitmapInfoHeader(type.format, kVideoInfo2BitmapOffset, bitmap);
         // AvgTimePerFrame sits at the same place in both blocks.
         for (int byte = 0; byte < 8; ++byte)
-            type.format[40 + static_cast<std::size_t>(byte)] = static_cast<std::uint8_t>(kFrameTime >> (8 * byte));
+            type.format[40 + static_cast<std::size_t>(byte)] =
+                static_cast<std::uint8_t>(kFrameTime >> (8 * byte));
     } else {
         VideoInfoHeader header;
         header.avgTimePerFrame = kFrameTime;
@@ -83,7 +84,8 @@ HRESULT acceptance(const Guid& clsid, const MediaType& type) {
 std::vector<std::uint8_t> bayerFrame(int width, int height, int frame) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(width) * height * 2);
     for (std::size_t index = 0; index < bytes.size() / 2; ++index) {
-        const auto sample = static_cast<std::uint16_t>((index * 97 + static_cast<std::size_t>(frame) * 4099) % 65536);
+        const auto sample =
+            static_cast<std::uint16_t>((index * 97 + static_cast<std::size_t>(frame) * 4099) % 65536);
         bytes[2 * index] = static_cast<std::uint8_t>(sample);
         bytes[2 * index + 1] = static_cast<std::uint8_t>(sample >> 8);
     }
@@ -337,7 +339,8 @@ TEST(EncoderFilter, DownstreamFailureReachesTheSource) {
     ASSERT_EQ(S_OK, chain.graph->Run());
     HRESULT delivered = S_OK;
     for (int frame = 0; frame < 50 && delivered == S_OK; ++frame)
-        delivered = chain.source->deliver(bayerFrame(32, 16, frame), frame * kFrameTime, (frame + 1) * kFrameTime);
+        delivered =
+            chain.source->deliver(bayerFrame(32, 16, frame), frame * kFrameTime, (frame + 1) * kFrameTime);
     EXPECT_EQ(hresultFromErrno(ENOSPC), delivered);
     chain.source->deliverEndOfStream();
     EXPECT_EQ(hresultFromErrno(ENOSPC), chain.graph->Stop());

@@ -34,8 +34,8 @@ class ScriptedEncoder final : public FrameEncoder {
 public:
     int concurrent = 2;
     int maxPauseMicroseconds = 0;
-    int heldBack = 0;              // packets that leave this many frames late
-    std::int64_t failFrame = -1;   // encode() of this frame fails
+    int heldBack = 0;             // packets that leave this many frames late
+    std::int64_t failFrame = -1;  // encode() of this frame fails
     HRESULT failure = E_FAIL;
 
     bool open(const FrameLayout&, const EncoderChoices&, std::string*) override { return true; }
@@ -43,7 +43,8 @@ public:
     std::size_t maxPacketBytes() const override { return kFrameBytes; }
     int concurrentFrames() const override { return concurrent; }
 
-    HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) override {
+    HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
+                   PacketSink& sink) override {
         const int now = ++inFlight_;
         int seen = mostAtOnce_.load();
         while (now > seen && !mostAtOnce_.compare_exchange_weak(seen, now)) {

@@ -126,9 +126,8 @@ struct MuxGraph {
     HRESULT built = S_OK;
 
     MuxGraph(bool mov, const TestStream& stream, const std::string& path) {
-        encoder = makeComObject<FakeEncoder>(stream.info,
-                                             std::vector<MovieTag>{tag("TAGN", 'c', "Director"),
-                                                                   tag("TAGV", 'c', "Q. Ombry")});
+        encoder = makeComObject<FakeEncoder>(
+            stream.info, std::vector<MovieTag>{tag("TAGN", 'c', "Director"), tag("TAGV", 'c', "Q. Ombry")});
         graph->AddFilter(encoder.get(), "Tavrix Encoder");
         ComPtr<IFileSinkFilter2> sink;
         if (mov) {
@@ -148,7 +147,8 @@ struct MuxGraph {
         EXPECT_EQ(S_OK, sink->SetFileName(path, nullptr));
         EXPECT_EQ(S_OK, sink->SetMode(1));
         built = graph->Connect(encoder->GetPin(0), pinOf(multiplexer.get(), 0));
-        if (succeeded(built) && writer) built = graph->Connect(pinOf(multiplexer.get(), 1), writer->GetPin(0));
+        if (succeeded(built) && writer)
+            built = graph->Connect(pinOf(multiplexer.get(), 1), writer->GetPin(0));
     }
     ~MuxGraph() {
         graph->Stop();
@@ -165,8 +165,7 @@ struct MuxGraph {
     // the stream; returns the result of stopping the graph.
     HRESULT play(const TestStream& stream, bool endOfStream) {
         EXPECT_EQ(S_OK, graph->Run());
-        const std::int64_t frameTime =
-            10'000'000LL * stream.info.rateDenominator / stream.info.rateNumerator;
+        const std::int64_t frameTime = 10'000'000LL * stream.info.rateDenominator / stream.info.rateNumerator;
         for (const EncodedPacket& packet : stream.packets)
             EXPECT_EQ(S_OK, encoder->deliver(packet.data, packet.frameIndex * frameTime,
                                              (packet.frameIndex + 1) * frameTime));
@@ -300,7 +299,9 @@ TEST(MovieMuxFilter, FileWriterWritesEachSampleAtItsOffset) {
     graph->AddFilter(writer.get(), "File Writer");
     ASSERT_EQ(S_OK, writer->SetFileName(dir.file("bytes.avi"), nullptr));
     ASSERT_EQ(S_OK, graph->Connect(source->GetPin(0), writer->GetPin(0)));
-    const auto bytes = [](const std::string& text) { return std::vector<std::uint8_t>(text.begin(), text.end()); };
+    const auto bytes = [](const std::string& text) {
+        return std::vector<std::uint8_t>(text.begin(), text.end());
+    };
 
     ASSERT_EQ(S_OK, graph->Run());
     EXPECT_EQ(S_OK, source->deliver(bytes("head????"), 0, 8));

@@ -49,9 +49,9 @@ std::pair<std::int64_t, std::int64_t> fraction(const std::string& text) {
         return ::testing::AssertionFailure() << "no time base or duration";
     const std::int64_t ticks = std::stoll(ticksText);
     if (ticks * tbNumerator * rateNumerator != frames * rateDenominator * tbDenominator)
-        return ::testing::AssertionFailure() << ticks << " ticks of " << tbNumerator << "/" << tbDenominator
-                                             << " for " << frames << " frames at " << rateNumerator << "/"
-                                             << rateDenominator;
+        return ::testing::AssertionFailure()
+               << ticks << " ticks of " << tbNumerator << "/" << tbDenominator << " for " << frames
+               << " frames at " << rateNumerator << "/" << rateDenominator;
     return ::testing::AssertionSuccess();
 }
 
@@ -90,7 +90,8 @@ TEST(MovieContainer, EveryKindInBothContainers) {
         std::string switchText;
         Expected expected;
     };
-    for (const Kind& kind : {Kind{"", kRawExpected}, Kind{"-444", k444Expected}, Kind{"-422", k422Expected}}) {
+    for (const Kind& kind :
+         {Kind{"", kRawExpected}, Kind{"-444", k444Expected}, Kind{"-422", k422Expected}}) {
         for (const std::string container : {"avi", "mov"}) {
             SCOPED_TRACE(kind.switchText + " " + container);
             const std::string name = "out" + kind.switchText + "." + container;
@@ -127,12 +128,11 @@ TEST(MovieContainer, RateComesFromTheClipUnlessGiven) {
         std::vector<std::string> arguments;
         std::int64_t numerator, denominator;
     };
-    for (const Case& item : {Case{{"pal.RAW", "pal.mov"}, 25, 1}, Case{{"pal.RAW", "pal.avi", "-444"}, 25, 1},
-                             Case{{"ntsc.RAW", "ntsc.mov", "-422"}, 30000, 1001},
-                             Case{{"ntsc.RAW", "ntsc.avi"}, 30000, 1001},
-                             Case{{"film.RAW", "film.mov"}, 24000, 1001},
-                             Case{{"film.RAW", "f25.avi", "-f25"}, 25, 1},
-                             Case{{"pal.RAW", "f2997.mov", "-f29.98"}, 30000, 1001}}) {
+    for (const Case& item :
+         {Case{{"pal.RAW", "pal.mov"}, 25, 1}, Case{{"pal.RAW", "pal.avi", "-444"}, 25, 1},
+          Case{{"ntsc.RAW", "ntsc.mov", "-422"}, 30000, 1001}, Case{{"ntsc.RAW", "ntsc.avi"}, 30000, 1001},
+          Case{{"film.RAW", "film.mov"}, 24000, 1001}, Case{{"film.RAW", "f25.avi", "-f25"}, 25, 1},
+          Case{{"pal.RAW", "f2997.mov", "-f29.98"}, 30000, 1001}}) {
         SCOPED_TRACE(item.arguments[1]);
         const auto result = runRaw2tvx(item.arguments, dir.path());
         ASSERT_EQ(0, result.exitCode) << result.out << result.err;

@@ -39,8 +39,8 @@ struct ProbeReport {
 
 inline ProbeReport probeMovie(const std::string& path) {
     ProbeReport report;
-    const auto result = testing_support::runProgram({"/usr/bin/ffprobe", "-v", "error", "-count_frames",
-                                                     "-show_streams", "-show_format", path});
+    const auto result = testing_support::runProgram(
+        {"/usr/bin/ffprobe", "-v", "error", "-count_frames", "-show_streams", "-show_format", path});
     if (result.exitCode != 0 || !result.err.empty()) return report;
     std::istringstream lines(result.out);
     std::string line;
@@ -127,8 +127,8 @@ inline std::vector<DecodedPicture> decodeMovie(const std::string& path) {
                 auto& samples = picture.planes[static_cast<std::size_t>(plane)];
                 samples.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
                 for (int y = 0; y < height; ++y) {
-                    const std::uint8_t* row = frame->data[plane] + static_cast<std::ptrdiff_t>(y) *
-                                                                       frame->linesize[plane];
+                    const std::uint8_t* row =
+                        frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane];
                     for (int x = 0; x < width; ++x)
                         samples[static_cast<std::size_t>(y) * width + x] =
                             static_cast<std::uint16_t>(row[2 * x] | row[2 * x + 1] << 8);

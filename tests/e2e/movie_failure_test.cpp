@@ -2,8 +2,8 @@
 // refused under a file size limit (on a frame, or on the trailer once every
 // frame is in), a missing or unwritable directory, a run interrupted with
 // Ctrl-C. Each failed write ends the run with code 7 and names the file.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -35,7 +35,8 @@ bool contains(const std::string& text, const std::string& part) {
 // Runs raw2tvx in dir under a file size limit in 512-byte blocks (the POSIX
 // unit of the shell's ulimit -f). The limit's signal is ignored, so a write
 // past it fails with EFBIG.
-testing_support::ProgramResult runLimited(const TempDir& dir, std::vector<std::string> arguments, int blocks) {
+testing_support::ProgramResult runLimited(const TempDir& dir, std::vector<std::string> arguments,
+                                          int blocks) {
     arguments.insert(arguments.begin(), RAW2TVX_BIN);
     return runProgram(arguments, dir.path(), "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + ";");
 }
@@ -92,7 +93,8 @@ TEST(MovieFailure, MissingDirectoryOrDirectoryInPlaceEndsWithCodeSeven) {
     for (const std::string name : {"nowhere/out.avi", "nowhere/out.mov"}) {
         const auto result = runRaw2tvx({"clip.RAW", name}, dir.path());
         EXPECT_EQ(kOutputIncompleteStatus, result.exitCode) << name;
-        EXPECT_EQ("clip.RAW\n32x16 2 frames 24.000 fps\n" + std::string(kEncodeFailed) + "\ndone\n", result.out);
+        EXPECT_EQ("clip.RAW\n32x16 2 frames 24.000 fps\n" + std::string(kEncodeFailed) + "\ndone\n",
+                  result.out);
         EXPECT_EQ("raw2tvx: " + name + " could not be written: No such file or directory\n", result.err);
         EXPECT_EQ(std::vector<std::string>{"clip.RAW"}, directoryNames(dir.path()));
     }
@@ -132,8 +134,8 @@ TEST(MovieFailure, UnwritableDirectoryEndsWithCodeSeven) {
 // clip is long but costs no disk: its frames are holes.
 TEST(MovieFailure, InterruptedRunRemovesItsTemporaryMovie) {
     TempDir dir;
-    makeClip(dir, {"--width", "1920", "--height", "1080", "--frames", "400", "--content-frames", "0",
-                   "long.RAW"});
+    makeClip(dir,
+             {"--width", "1920", "--height", "1080", "--frames", "400", "--content-frames", "0", "long.RAW"});
     for (const std::string name : {"cut.avi", "cut.mov"}) {
         SCOPED_TRACE(name);
         std::fflush(nullptr);

@@ -37,9 +37,11 @@ TEST(MovieNaming, TwoClipsIntoANumberedNameGiveTwoMovies) {
     makeSmallClip(dir, "b.RAW", 2);
     const auto result = runRaw2tvx({"a.RAW", "b.RAW", "out%d.avi"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out << result.err;
-    EXPECT_EQ("a.RAW\n32x16 3 frames 24.000 fps\n...b.RAW\n32x16 2 frames 24.000 fps\n..\ndone\n", result.out);
+    EXPECT_EQ("a.RAW\n32x16 3 frames 24.000 fps\n...b.RAW\n32x16 2 frames 24.000 fps\n..\ndone\n",
+              result.out);
     EXPECT_EQ("", result.err);
-    EXPECT_EQ((std::vector<std::string>{"a.RAW", "b.RAW", "out0.avi", "out3.avi"}), directoryNames(dir.path()));
+    EXPECT_EQ((std::vector<std::string>{"a.RAW", "b.RAW", "out0.avi", "out3.avi"}),
+              directoryNames(dir.path()));
     EXPECT_EQ("3", framesIn(dir.file("out0.avi")));
     EXPECT_EQ("2", framesIn(dir.file("out3.avi")));
 }
@@ -78,7 +80,8 @@ TEST(MovieNaming, CalibrationClipOfAWildcardIsNotConverted) {
     std::filesystem::create_directories(dir.file("out"));
     makeSmallClip(dir, "dcim/M0001.RAW", 2);
     makeSmallClip(dir, "dcim/M0002.RAW", 2);
-    makeClip(dir, {"--width", "32", "--height", "16", "--frames", "2", "--scene", "lenscap", "dcim/M0003.RAW"});
+    makeClip(dir,
+             {"--width", "32", "--height", "16", "--frames", "2", "--scene", "lenscap", "dcim/M0003.RAW"});
     const auto result = runRaw2tvx({"dcim/*.RAW", "out/*.mov", "-bcdcim/*.RAW", "-v"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     const std::string cpus = result.out.substr(0, result.out.find('\n') + 1);
@@ -93,6 +96,38 @@ TEST(MovieNaming, CalibrationClipOfAWildcardIsNotConverted) {
                   "\n\ndone\n",
               result.out);
     EXPECT_EQ((std::vector<std::string>{"M0001.mov", "M0002.mov"}), directoryNames(dir.file("out")));
+}
+
+// When the calibration clip comes first among the matches, it is passed over
+// without a movie, so no "Finished:" line names one; nor after a clip whose
+// in point lies past its end.
+TEST(MovieNaming, FinishedNamesOnlyMoviesThatWereWritten) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("dcim"));
+    std::filesystem::create_directories(dir.file("out"));
+    makeClip(dir,
+             {"--width", "32", "--height", "16", "--frames", "2", "--scene", "lenscap", "dcim/A0000.RAW"});
+    makeSmallClip(dir, "dcim/M0001.RAW", 2);
+    makeSmallClip(dir, "dcim/M0002.RAW", 4);
+    const auto result = runRaw2tvx({"dcim/*.RAW", "out/*.mov", "-bcdcim/*.RAW"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.out << result.err;
+    EXPECT_EQ(
+        "using black calibration file A0000.RAW\n"
+        "dcim/A0000.RAW\n32x16 2 frames 24.000 fps\n"
+        "Black Level Calibation: min = 502, max = 522, avg = 511\n"
+        "\ndcim/M0001.RAW\n32x16 2 frames 24.000 fps\n..\n"
+        "Finished: out/M0001.mov\n"
+        "dcim/M0002.RAW\n32x16 4 frames 24.000 fps\n....\ndone\n",
+        result.out);
+    EXPECT_EQ((std::vector<std::string>{"M0001.mov", "M0002.mov"}), directoryNames(dir.file("out")));
+
+    // -i3: M0001 has no frame 3, so only M0002 gets a movie.
+    std::filesystem::remove_all(dir.file("out"));
+    std::filesystem::create_directories(dir.file("out"));
+    const auto late = runRaw2tvx({"dcim/*.RAW", "out/*.mov", "-bcdcim/*.RAW", "-i3"}, dir.path());
+    ASSERT_EQ(0, late.exitCode) << late.out << late.err;
+    EXPECT_EQ(std::string::npos, late.out.find("Finished:")) << late.out;
+    EXPECT_EQ(std::vector<std::string>{"M0002.mov"}, directoryNames(dir.file("out")));
 }
 
 // -v prints the processor count and one line per frame with the counter,

@@ -46,8 +46,8 @@ using SampleAt = std::function<int(int x, int y, int frame)>;
                                             const std::vector<int>& frames, const SampleAt& expected) {
     const std::vector<DecodedPicture> pictures = decodeMovie(path);
     if (pictures.size() != frames.size())
-        return ::testing::AssertionFailure() << pictures.size() << " frames decoded, " << frames.size()
-                                             << " expected";
+        return ::testing::AssertionFailure()
+               << pictures.size() << " frames decoded, " << frames.size() << " expected";
     for (std::size_t index = 0; index < frames.size(); ++index) {
         const DecodedPicture& picture = pictures[index];
         if (picture.format != AV_PIX_FMT_GRAY16LE || picture.width != width || picture.height != height)
@@ -94,8 +94,9 @@ TEST(MovieRawPixels, CroppedFramesComeBackExactly) {
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "--scene", "ramp", "ramp.RAW"});
     const auto result = runRaw2tvx({"ramp.RAW", "crop.mov", "-(6,4,54,30)"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out << result.err;
-    EXPECT_TRUE(holdsBayerFrames(dir.file("crop.mov"), 48, 26, {0, 1},
-                                 [](int x, int y, int frame) { return rampThroughTable(x + 6, y + 4, frame); }));
+    EXPECT_TRUE(holdsBayerFrames(dir.file("crop.mov"), 48, 26, {0, 1}, [](int x, int y, int frame) {
+        return rampThroughTable(x + 6, y + 4, frame);
+    }));
 }
 
 // -i, -o and -s pick the frames: -i2 -o8 -s1 on ten frames converts 2, 4 and 6.
@@ -132,6 +133,7 @@ TEST(MovieRawPixels, NoisySixteenBitFramesComeBackExactly) {
     // A window of the same clip, starting at an even corner off the origin.
     const auto cropped = runRaw2tvx({"noisy.RAW", "window.avi", "-(10,6,74,40)"}, dir.path());
     ASSERT_EQ(0, cropped.exitCode) << cropped.out << cropped.err;
-    EXPECT_TRUE(holdsBayerFrames(dir.file("window.avi"), 64, 34, {0, 1},
-                                 [&stored](int x, int y, int frame) { return stored(x + 10, y + 6, frame); }));
+    EXPECT_TRUE(holdsBayerFrames(dir.file("window.avi"), 64, 34, {0, 1}, [&stored](int x, int y, int frame) {
+        return stored(x + 10, y + 6, frame);
+    }));
 }
