@@ -15,6 +15,7 @@
 #include "app/conversion_settings.h"
 #include "components/movie_components.h"
 #include "e2e/e2e_clips.h"
+#include "e2e/movie_decode.h"
 #include "encode/encode_graph.h"
 #include "encode/metadata_tag_list.h"
 #include "media/component_registry.h"
@@ -233,4 +234,52 @@ TEST_F(MovieSinkInProcess, NamesWithoutAMovieExtensionBecomeAvi) {
         EXPECT_EQ("RIFF", bytes.substr(0, 4));
         EXPECT_EQ("AVI ", bytes.substr(8, 4));
     }
+}
+
+// Frames of odd size through the real components: rows of the image are
+// padded to 4 bytes, so the frame source must not read past the end of the
+// frame (the buffers here are exactly the frame's size), and the quadrants
+// give the extra column to the left and the extra row to the top.
+TEST_F(MovieSinkInProcess, OddSizedFramesComeThroughWhole) {
+    constexpr int kWidth = 33, kHeight = 17;
+    std::vector<std::uint16_t> bayer(static_cast<std::size_t>(kWidth) * kHeight);
+    for (std::size_t index = 0; index < bayer.size(); ++index)
+        bayer[index] = static_cast<std::uint16_t>(index * 389 % 65536);
+    {
+        CEncodeGraph graph;
+        ASSERT_EQ(S_OK, graph.SetOutputFile(dir_.file("odd.mov")));
+        graph.CreateVideoSource(kWidth, kHeight, 1, 25, true, true, 0, 65535);
+        for (int frame = 0; frame < 2; ++frame) ASSERT_EQ(S_OK, graph.EncodeFrame(bayer.data(), kWidth * 2));
+        ASSERT_EQ(S_OK, graph.Finish());
+    }
+    const std::vector<e2e::DecodedPicture> pictures = e2e::decodeMovie(dir_.file("odd.mov"));
+    ASSERT_EQ(2u, pictures.size());
+    for (const e2e::DecodedPicture& picture : pictures) {
+        ASSERT_EQ(AV_PIX_FMT_GRAY16LE, picture.format);
+        ASSERT_EQ(kWidth, picture.width);
+        ASSERT_EQ(kHeight, picture.height);
+        bool equal = true;
+        for (int y = 0; y < kHeight && equal; ++y)
+            for (int x = 0; x < kWidth && equal; ++x) {
+                const int qx = x % 2 == 0 ? x / 2 : (kWidth + 1) / 2 + x / 2;
+                const int qy = y % 2 == 0 ? y / 2 : (kHeight + 1) / 2 + y / 2;
+                equal = picture.at(0, qx, qy) == bayer[static_cast<std::size_t>(y) * kWidth + x];
+            }
+        EXPECT_TRUE(equal);
+    }
+
+    std::vector<std::uint16_t> rgb(static_cast<std::size_t>(kWidth) * kHeight * 3, 30000);
+    {
+        CEncodeGraph graph;
+        ASSERT_EQ(S_OK, graph.SetOutputFile(dir_.file("odd_rgb.avi")));
+        graph.CreateVideoSource(kWidth, kHeight, 1, 25, true, false, 0, 65535);
+        ASSERT_EQ(S_OK, graph.EncodeFrame(rgb.data(), kWidth * 6));
+        ASSERT_EQ(S_OK, graph.Finish());
+    }
+    const std::vector<e2e::DecodedPicture> rgbPictures = e2e::decodeMovie(dir_.file("odd_rgb.avi"));
+    ASSERT_EQ(1u, rgbPictures.size());
+    EXPECT_EQ(kWidth, rgbPictures[0].width);
+    EXPECT_EQ(kHeight, rgbPictures[0].height);
+    // Grey 30000 of 65535: luma 64 + 876 × 30000 / 65535 in 10 bits, 4 × that in 12.
+    EXPECT_NEAR(4 * (64 + 876 * 30000.0 / 65535), rgbPictures[0].at(0, kWidth - 1, kHeight - 1), 8.0);
 }
