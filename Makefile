@@ -6,8 +6,8 @@ JOBS ?= $(shell nproc)
 BUILD ?= build/release
 ASAN_BUILD ?= build/asan
 TSAN_BUILD ?= build/tsan
-TSAN_TARGETS ?= imaging_tests platform_tests media_tests encode_tests components_tests
-TSAN_TESTS ?= WorkerPool|Event|MemAllocator|MediaSample|PinConnection|FilterGraph|ComponentRegistry|GenFilter|EncodeGraph|EncodingWorkers|EncoderFilter|MovieMuxFilter
+TSAN_TARGETS ?= imaging_tests platform_tests media_tests encode_tests components_tests app_tests
+TSAN_TESTS ?= WorkerPool|Event|MemAllocator|MediaSample|PinConnection|FilterGraph|ComponentRegistry|GenFilter|EncodeGraph|EncodingWorkers|EncoderFilter|MovieMuxFilter|MovieSinkInProcess
 DEMO_DIR ?= demo
 
 .PHONY: all deps build demo test bench asan tsan clean
