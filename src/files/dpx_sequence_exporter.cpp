@@ -9,9 +9,9 @@
 #include "files/dpx_pixel_packing.h"
 #include "files/output_pattern.h"
 #include "files/path_name.h"
-#include "files/temporary_name.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/path.h"
+#include "platform/temporary_name.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, cons
         return failFile(failureMessage, finalName,
                         "out of memory for a buffer of " + std::to_string(blockBytes) + " bytes");
 
-    const std::string temporary = temporaryNameFor(finalName);
+    const std::string temporary = platform::temporaryNameFor(finalName);
     // An interrupted run removes the file it was writing.
     platform::setInterruptCleanupPath(temporary.c_str());
     const struct ForgetTemporary {

@@ -1,4 +1,4 @@
-#include "files/temporary_name.h"
+#include "platform/temporary_name.h"
 
 #include "platform/process.h"
 
@@ -9,6 +9,8 @@ constexpr std::size_t kMaxComponentBytes = 255;
 
 }  // namespace
 
+namespace platform {
+
 std::string temporaryNameFor(const std::string& finalPath) {
     const std::size_t slash = finalPath.rfind('/');
     const std::string directory = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
@@ -18,3 +20,5 @@ std::string temporaryNameFor(const std::string& finalPath) {
     if (hidden.size() <= kMaxComponentBytes) return directory + hidden;
     return directory + ".raw2tvx" + marker;
 }
+
+}  // namespace platform

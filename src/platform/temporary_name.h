@@ -7,4 +7,8 @@
 // old file in one step), and marked with this process's id, such as
 // /out/.shot_00010.dpx.tmp-4711. A file name too long to carry the marks
 // falls back to /out/.raw2tvx.tmp-4711.
+namespace platform {
+
 std::string temporaryNameFor(const std::string& finalPath);
+
+}  // namespace platform
