@@ -2,15 +2,22 @@
 # make test   install what is missing, build, run every test
 # make bench  build and run the benchmarks
 # make asan   the whole test suite under AddressSanitizer + UndefinedBehaviorSanitizer
+# make fuzz   every fuzz target under libFuzzer (clang), FUZZ_SECONDS each
+# make crash-safety  SIGKILL a DPX run at CRASH_KILLS random moments; every file left must be whole
 JOBS ?= $(shell nproc)
 BUILD ?= build/release
 ASAN_BUILD ?= build/asan
 TSAN_BUILD ?= build/tsan
-TSAN_TARGETS ?= imaging_tests platform_tests media_tests encode_tests
-TSAN_TESTS ?= WorkerPool|Event|MemAllocator|MediaSample|PinConnection|FilterGraph|ComponentRegistry|GenFilter|EncodeGraph
+TSAN_TARGETS ?= imaging_tests platform_tests media_tests encode_tests components_tests app_tests
+TSAN_TESTS ?= WorkerPool|Event|MemAllocator|MediaSample|PinConnection|FilterGraph|ComponentRegistry|GenFilter|EncodeGraph|EncodingWorkers|EncoderFilter|MovieMuxFilter|MovieSinkInProcess
 DEMO_DIR ?= demo
+FUZZ_BUILD ?= build/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= dpx_header_fuzz clip_reader_fuzz clip_trailer_fuzz unpack_fuzz output_pattern_fuzz \
+                command_line_fuzz metadata_argument_fuzz
+CRASH_KILLS ?= 200
 
-.PHONY: all deps build demo test bench asan tsan clean
+.PHONY: all deps build demo test bench asan tsan fuzz crash-safety clean
 
 all: build
 
@@ -39,6 +46,16 @@ tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRAW2TVX_TSAN=ON -DRAW2TVX_BENCH=OFF >/dev/null
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
 	cd $(TSAN_BUILD) && ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+
+fuzz:
+	@bash scripts/install-deps fuzz
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DRAW2TVX_FUZZ=ON -DRAW2TVX_BENCH=OFF >/dev/null
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@bash scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+crash-safety: build
+	@bash tests/crash_safety.sh $(BUILD) $(CRASH_KILLS)
 
 clean:
 	rm -rf build $(DEMO_DIR)

@@ -27,6 +27,11 @@ bool isFreeformEntry(std::string_view argument) {
     return argument.size() >= 4 && argument.find('=', 2) != std::string_view::npos;
 }
 
+// The time code tags number the files of a DPX sequence too.
+bool isTimeCodeTag(std::string_view argument) {
+    return argument.substr(0, 6) == "+TIMC=" || argument.substr(0, 6) == "+TIMB=";
+}
+
 void checkMetadataArgument(const char* argument, bool dpxRun) {
     const bool wellFormed = argument[0] == '+' ? isTag(argument) : isFreeformEntry(argument);
     if (!wellFormed) {
@@ -36,7 +41,8 @@ void checkMetadataArgument(const char* argument, bool dpxRun) {
             platform::warn("%s: ignored: a freeform entry is written :name=value", argument);
         return;
     }
-    if (dpxRun) platform::warn("%s: metadata goes into movies; a DPX sequence does not carry it", argument);
+    if (dpxRun && !isTimeCodeTag(argument))
+        platform::warn("%s: metadata goes into movies; a DPX sequence does not carry it", argument);
 }
 
 // An argument that is not a switch or a tag and names no clip or output.
@@ -111,6 +117,9 @@ ArgumentNotes warnAboutArguments(int argc, const char* const* argv, const Conver
                                  const std::vector<std::string>& clipArguments) {
     SwitchScan scan;
     scan.dpxRun = isDpxRun(settings);
+    for (int index = 1; index < argc; ++index)
+        if (std::string_view(argv[index]).substr(0, 6) == "+TIMC=" && isTag(argv[index]))
+            scan.timeCodeTag = true;
     std::vector<std::string> outputs;
     for (int index = 1; index < argc; ++index) {
         const char* argument = argv[index];

@@ -38,6 +38,17 @@ StepOutcome DpxSink::prepareClip(const ClipState& clip) {
     return std::nullopt;
 }
 
+StepOutcome DpxSink::clipPositioned(const PassState&, const ClipState&) {
+    filesOfClip_ = 0;
+    if (!exportsFrames_) return std::nullopt;
+    const ConversionSettings& settings = inputs_.settings;
+    timeCodes_ = planDpxTimeCodes(inputs_.tags, settings.rateNumerator, settings.rateDenominator);
+    if (!timeCodes_.warning.empty() && timeCodes_.warning != timeCodeWarning_)
+        platform::warn("%s: %s", clipNamePattern_.c_str(), timeCodes_.warning.c_str());
+    timeCodeWarning_ = timeCodes_.warning;
+    return std::nullopt;
+}
+
 StepOutcome DpxSink::settle() {
     if (!writer_.pending()) return std::nullopt;
     const DpxWriteResult result = writer_.collect();
@@ -67,8 +78,12 @@ StepOutcome DpxSink::frame(const PassState& pass, FramePicture& picture) {
         platform::reportError("%s is one of the input clips' files: not writing over it", name.c_str());
         return RunStop{exit_codes::kUsage, true};
     }
-    writer_.submit(DpxWriteRequest{clipNamePattern_, frameNumber, picture.buffer->data(), picture.width,
-                                   picture.height, pass.frameCounter});
+    DpxWriteRequest request{clipNamePattern_, frameNumber,    picture.buffer->data(),
+                            picture.width,    picture.height, pass.frameCounter,
+                            std::nullopt};
+    if (timeCodes_.start) request.timing = dpxFrameTiming(timeCodes_, filesOfClip_);
+    ++filesOfClip_;
+    writer_.submit(std::move(request));
     // The next frame goes into the other picture while this one is written.
     std::swap(*picture.buffer, sparePicture_);
     return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/dpx_time_codes.h"
 #include "app/dpx_writer_thread.h"
 #include "app/output_sink.h"
 #include "app/run_inputs.h"
@@ -13,7 +14,8 @@
 // next frame goes into the other. At most one frame is being written at a
 // time, and its progress mark or failure is printed before anything that
 // follows it, so the console reads as if each frame had been written before
-// the next was read.
+// the next was read. With a TIMC tag every file carries a time code (see
+// dpx_time_codes.h).
 class DpxSink : public OutputSink {
 public:
     explicit DpxSink(const RunInputs& inputs);
@@ -22,7 +24,7 @@ public:
     StepOutcome startClip(const PassState& pass, const std::string& basePath,
                           const std::string& baseName) override;
     StepOutcome prepareClip(const ClipState& clip) override;
-    StepOutcome clipPositioned(const PassState&, const ClipState&) override { return std::nullopt; }
+    StepOutcome clipPositioned(const PassState& pass, const ClipState& clip) override;
     StepOutcome frame(const PassState& pass, FramePicture& picture) override;
     StepOutcome settle() override;
     StepOutcome endEntry(PassState&, const std::string&) override { return std::nullopt; }
@@ -35,6 +37,9 @@ private:
     std::string clipNamePattern_;  // the names of the clip being converted
     SampleBuffer sparePicture_;    // the picture being written, or the next one to be
     bool marksOnLine_ = false;     // progress marks of this clip are on the current output line
+    DpxTimeCodes timeCodes_;       // of the clip being converted
+    std::uint64_t filesOfClip_ = 0;
+    std::string timeCodeWarning_;  // the last one given, so that a run of clips says it once
     // Last, so that it is joined before the picture it may be writing goes.
     DpxWriterThread writer_;
 };

@@ -60,7 +60,8 @@ void DpxWriterThread::write() {
     try {
         result_.written =
             WriteDPXFrame(request_.namePattern, request_.frameNumber, request_.picture, request_.width,
-                          request_.height, static_cast<std::size_t>(request_.width) * 6, &result_.failure);
+                          request_.height, static_cast<std::size_t>(request_.width) * 6, &result_.failure,
+                          request_.timing ? &*request_.timing : nullptr);
     } catch (const std::exception&) {
         result_.written = false;
         result_.failure = "out of memory";

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "files/dpx_time_code.h"
 #include "platform/event.h"
 #include "platform/thread.h"
 
@@ -14,7 +16,8 @@ struct DpxWriteRequest {
     const std::uint16_t* picture = nullptr;  // width x height pixels of R, G, B, rows width * 6 bytes apart
     int width = 0;
     int height = 0;
-    std::uint64_t frameCounter = 0;  // the run's frame counter for this frame, for the -v progress line
+    std::uint64_t frameCounter = 0;        // the run's frame counter for this frame, for the -v progress line
+    std::optional<DPXFrameTiming> timing;  // the time code the header carries, if any
 };
 
 struct DpxWriteResult {

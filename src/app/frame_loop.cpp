@@ -12,19 +12,31 @@ namespace {
 
 const RunStop kClipUnusable{exit_codes::kClipUnusable, true};
 
-// Reads the next frame into the Bayer buffer and unpacks it; false at the
-// clip's end. 12-bit frames are unpacked whole, rows of the frame's width
-// like every other frame, and then cropped like them.
-bool readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black) {
+enum class FrameRead { Read, Ended, Failed };
+
+// Reads the next frame into the Bayer buffer and unpacks it. 12-bit frames
+// are unpacked whole, rows of the frame's width like every other frame, and
+// then cropped like them.
+FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black) {
     ClipState& clip = run.clip;
     const RawClipTrailer& trailer = clip.reader.trailer();
     const std::span<std::uint16_t> bayer(bayerBuffer.data(), bayerBuffer.size());
     const FrameReadOutcome read = clip.reader.readFrame(bayer);
-    if (read == FrameReadOutcome::ClipEnded) return false;
+    if (read == FrameReadOutcome::ClipEnded) return FrameRead::Ended;
+    if (read == FrameReadOutcome::ReadFailed) return FrameRead::Failed;
     if (read == FrameReadOutcome::PackedFrame)
         unpackFrame(clip.reader.packedFrame(), bayer, black, clip.toneTable, trailer.width, trailer.height,
                     trailer.width, trailer.height, trailer.packing, run.pass.pass);
-    return true;
+    return FrameRead::Read;
+}
+
+// A read that failed ends the clip: the frames before stay whole, so the
+// output finishes them before the message names the frames that were lost.
+StepOutcome readFailed(BatchRun& run) {
+    if (!run.pass.calibrating())
+        if (const StepOutcome outcome = run.sink->settle()) return outcome;
+    platform::reportError("%s", run.clip.reader.failureMessage().c_str());
+    return kClipUnusable;
 }
 
 // Passes over the frames of -s on the reader. The frame counter counts them
@@ -57,7 +69,9 @@ StepOutcome runPlainLoop(BatchRun& run) {
     while (!pass.stop) {
         if (readsPrint)
             if (const StepOutcome outcome = run.sink->settle()) return outcome;
-        if (!readFrame(run, clip.buffers.bayer, black)) break;
+        const FrameRead read = readFrame(run, clip.buffers.bayer, black);
+        if (read == FrameRead::Ended) break;
+        if (read == FrameRead::Failed) return readFailed(run);
         if (calibration) {
             ++run.calibration.framesRead;
             run.progress.frameDone();
@@ -117,7 +131,9 @@ StepOutcome runPictureLoop(BatchRun& run) {
     SampleBuffer* next = &clip.buffers.bayerAhead;
     if (readsPrint)
         if (const StepOutcome outcome = run.sink->settle()) return outcome;
-    if (!readFrame(run, *current, black)) return std::nullopt;
+    const FrameRead first = readFrame(run, *current, black);
+    if (first == FrameRead::Ended) return std::nullopt;
+    if (first == FrameRead::Failed) return readFailed(run);
     // The bands read the crop where it lies in the frame: no pass moves it.
     const CropGeometry& crop = clip.crop;
     const std::size_t cropOrigin =
@@ -130,10 +146,10 @@ StepOutcome runPictureLoop(BatchRun& run) {
                          crop.cropWidth, crop.cropHeight, run.inputs.settings.debayerType, bandsMake422);
         // The skips after the last frame are made too: they may print.
         const bool readAhead = clip.reader.framesInCurrentFile(readsAfterFrame - (lastFrame ? 1 : 0));
-        bool nextRead = false;
+        FrameRead nextRead = FrameRead::Ended;
         if (readAhead) {
             skipOnReader(run);
-            nextRead = !lastFrame && readFrame(run, *next, black);
+            if (!lastFrame) nextRead = readFrame(run, *next, black);
         }
         waitForPool(run.pool);
         if (const StepOutcome outcome = deliverPicture(run, bandsMake422)) return outcome;
@@ -154,7 +170,8 @@ StepOutcome runPictureLoop(BatchRun& run) {
             pass.stop = true;
             return std::nullopt;
         }
-        if (!nextRead) return std::nullopt;
+        if (nextRead == FrameRead::Ended) return std::nullopt;
+        if (nextRead == FrameRead::Failed) return readFailed(run);
         std::swap(current, next);
     }
 }

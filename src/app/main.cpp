@@ -9,8 +9,10 @@
 #include "components/movie_components.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/diagnostics.h"
+#include "platform/process.h"
 
 int main(int argc, char** argv) {
+    platform::ignoreFileSizeLimitSignal();
     try {
         if (argc < 3) {
             printHelpText();

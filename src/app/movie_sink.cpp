@@ -128,9 +128,14 @@ void MovieSink::sayComponentMessages() {
 }
 
 StepOutcome MovieSink::endEntry(PassState& pass, const std::string& nextBasePath) {
+    // Only an entry that delivered a frame has a movie to name: the
+    // calibration clip passed over, or a clip whose in point lies past its
+    // end, wrote none.
+    const bool movieWritten = !encoderStartPending_;
     if (const StepOutcome outcome = finishMovie()) return outcome;
     const std::string& calibrationPath = inputs_.settings.blackCalibrationPath;
-    if (!calibrationPath.empty() && !samePathIgnoringCase(calibrationPath, nextBasePath + ".RAW"))
+    if (movieWritten && !calibrationPath.empty() &&
+        !samePathIgnoringCase(calibrationPath, nextBasePath + ".RAW"))
         std::printf("Finished: %s\n", movieName_.c_str());
     pass.frameCounter = 0;
     encoderStartPending_ = true;

@@ -138,7 +138,7 @@ void checkCurveParameter(SwitchScan& scan, const char* argument, const char* wha
 }
 
 void checkFrameRate(SwitchScan& scan, const char* argument) {
-    if (scan.dpxRun) {
+    if (scan.dpxRun && !scan.timeCodeTag) {
         platform::warn("%s: the frame rate is for movies; a DPX sequence does not use it", argument);
         return;
     }

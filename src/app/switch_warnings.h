@@ -8,7 +8,8 @@
 // power, gamma and frame rate keep their earlier value when a later switch
 // gives no number, so the look follows them to say which value is used.
 struct SwitchScan {
-    bool dpxRun = false;  // the output is a DPX sequence: movie-only switches do nothing
+    bool dpxRun = false;       // the output is a DPX sequence: movie-only switches do nothing
+    bool timeCodeTag = false;  // a +TIMC tag is given: a DPX sequence's time codes count at the frame rate
     float curveParam = 113.0f;
     float frameRate = 24.0f;
     ArgumentNotes notes;

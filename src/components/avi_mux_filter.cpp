@@ -72,7 +72,11 @@ CBasePin* CAviMux::GetPin(int n) {
 }
 
 HRESULT CAviMux::openMovie() {
-    return output_->isConnected() ? S_OK : VFW_E_NOT_CONNECTED;
+    // Called with the movie's lock held, which must never be taken before
+    // the pins' lock (a connection takes them the other way round). The
+    // connection cannot change while the graph changes state, so it is read
+    // without the pins' lock, as the streaming path reads it.
+    return output_->connectedPin() != nullptr ? S_OK : VFW_E_NOT_CONNECTED;
 }
 
 HRESULT CAviMux::closeMovie(bool complete) {

@@ -4,27 +4,7 @@
 
 #include "platform/interrupt_cleanup.h"
 #include "platform/path.h"
-#include "platform/process.h"
-
-namespace {
-
-// The longest file name (one path component) the usual Linux file systems take.
-constexpr std::size_t kMaxComponentBytes = 255;
-
-// Hidden, in the same directory (so the rename stays on one file system and
-// replaces the old file in one step), and marked with this process's id. A
-// name too long to carry the marks falls back to .raw2tvx.tmp-4711.
-std::string temporaryPathFor(const std::string& finalPath) {
-    const std::size_t slash = finalPath.rfind('/');
-    const std::string directory = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
-    const std::string fileName = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
-    const std::string marker = ".tmp-" + std::to_string(platform::processId());
-    const std::string hidden = "." + fileName + marker;
-    if (hidden.size() <= kMaxComponentBytes) return directory + hidden;
-    return directory + ".raw2tvx" + marker;
-}
-
-}  // namespace
+#include "platform/temporary_name.h"
 
 MovieFile::~MovieFile() {
     abandon();
@@ -35,7 +15,7 @@ MovieResult MovieFile::create(const std::string& finalPath) {
     if (finalPath.empty() || finalPath.back() == '/')
         return MovieResult::writeFailure(finalPath.empty() ? ENOENT : EISDIR, "creating the movie file");
     finalPath_ = finalPath;
-    temporaryPath_ = temporaryPathFor(finalPath);
+    temporaryPath_ = platform::temporaryNameFor(finalPath);
     position_ = 0;
     writeError_ = 0;
     // Registered first, so no moment passes with the file on disk and unregistered.

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <string_view>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -13,16 +12,12 @@ extern "C" {
 #include <libavutil/rational.h>
 }
 
-#include "components/curve_transfer.h"
 #include "components/library_log.h"
 #include "components/sink_io_context.h"
-#include "components/tag_value_text.h"
+#include "components/time_code_request.h"
 
 namespace {
 
-constexpr std::uint32_t kTimeCodeTag = tagCode("TIMC");
-constexpr std::uint32_t kTimeCodeRateTag = tagCode("TIMB");
-constexpr std::uint32_t kCurveTag = tagCode("ECRV");
 // A QuickTime time-code sample counts at most 255 frames a second; the mov
 // muxer fails the whole file above that.
 constexpr int kLargestTrackCountingBase = 255;
@@ -35,15 +30,6 @@ struct Dictionary {
 // Keys are ours to tell apart exactly: "Director" and "director" are two entries.
 int setEntry(AVDictionary** dictionary, const std::string& key, const std::string& value) {
     return av_dict_set(dictionary, key.c_str(), value.c_str(), AV_DICT_MATCH_CASE);
-}
-
-// The transfer the encoder's curve tag names, when it names one.
-AVColorTransferCharacteristic transferFromCurveTag(const std::vector<MovieMetadataItem>& items) {
-    const MovieMetadataItem* curve = findMetadataTag(items, kCurveTag);
-    double code = 0;
-    if (curve == nullptr || curve->tag.type != 'H' || !tagNumber(curve->tag, &code))
-        return AVCOL_TRC_UNSPECIFIED;
-    return transferForCurveCode(static_cast<std::uint32_t>(code));
 }
 
 bool isSupportedCodec(AVCodecID codec) {
@@ -89,37 +75,21 @@ MovieResult MovieMuxer::libraryFailure(int averror, const char* step) {
 
 void MovieMuxer::chooseStartTimeCode(const std::vector<MovieMetadataItem>& items,
                                      const EncodedStreamInfo& stream) {
-    const MovieMetadataItem* timeCode = findMetadataTag(items, kTimeCodeTag);
-    if (timeCode == nullptr) return;
-    const std::string refused = "TIMC " + timeCode->value + " gives the movie no start time code: ";
-    std::optional<double> timeCodeRate;
-    if (const MovieMetadataItem* rate = findMetadataTag(items, kTimeCodeRateTag)) {
-        double number = 0;
-        if (!tagNumber(rate->tag, &number)) {
-            warnings_.push_back(refused + "TIMB " + rate->value + " is not a number of frames a second");
-            return;
-        }
-        timeCodeRate = number;
-    }
-    if (timeCode->tag.type != 'c') {
-        warnings_.push_back(refused + "it is not text of the form hh:mm:ss:ff");
+    const TimeCodeRequest request =
+        requestedStartTimeCode(items, stream.rateNumerator, stream.rateDenominator);
+    if (!request.asked) return;
+    const std::string refused = "TIMC " + request.shownText + " gives the movie no start time code: ";
+    if (!request.timeCode) {
+        warnings_.push_back(refused + request.refusal);
         return;
     }
-    const std::string_view text(reinterpret_cast<const char*>(timeCode->tag.value.data()),
-                                timeCode->tag.value.size());
-    StartTimeCodeParse parsed =
-        parseStartTimeCode(text, stream.rateNumerator, stream.rateDenominator, timeCodeRate);
-    if (!parsed.timeCode) {
-        warnings_.push_back(refused + parsed.refusal);
-        return;
-    }
-    if (container_ == MovieContainer::Mov && parsed.timeCode->countingBase > kLargestTrackCountingBase) {
+    if (container_ == MovieContainer::Mov && request.timeCode->countingBase > kLargestTrackCountingBase) {
         warnings_.push_back(
             refused + "a time-code track counts at most " + std::to_string(kLargestTrackCountingBase) +
-            " frames a second and the movie counts " + std::to_string(parsed.timeCode->countingBase));
+            " frames a second and the movie counts " + std::to_string(request.timeCode->countingBase));
         return;
     }
-    startTimeCode_ = parsed.timeCode;
+    startTimeCode_ = request.timeCode;
 }
 
 MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags) {
@@ -147,7 +117,7 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     if (library.stream == nullptr) return libraryFailure(AVERROR(ENOMEM), step);
 
     const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
-    if (!describeStream(stream, items)) return libraryFailure(AVERROR(ENOMEM), step);
+    if (!describeStream(stream)) return libraryFailure(AVERROR(ENOMEM), step);
     chooseStartTimeCode(items, stream);
     Dictionary options;
     result =
@@ -159,8 +129,7 @@ MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::
     return MovieResult::success();
 }
 
-bool MovieMuxer::describeStream(const EncodedStreamInfo& stream,
-                                const std::vector<MovieMetadataItem>& items) {
+bool MovieMuxer::describeStream(const EncodedStreamInfo& stream) {
     Library& library = *library_;
     AVCodecParameters* parameters = library.stream->codecpar;
     parameters->codec_type = AVMEDIA_TYPE_VIDEO;
@@ -172,13 +141,14 @@ bool MovieMuxer::describeStream(const EncodedStreamInfo& stream,
     parameters->profile = stream.profile;
     parameters->field_order = AV_FIELD_PROGRESSIVE;
     // Lossless JPEG carries the Bayer mosaic, not a picture: no colour fields.
-    // A picture's transfer is the encoder's word, else what its curve names.
+    // A picture's fields are the encoder's word alone, so that the container
+    // and the frame headers never disagree (a user's +ECRV names no curve the
+    // pictures went through).
     if (stream.codecId != AV_CODEC_ID_MJPEG) {
         parameters->color_space = stream.colorSpace;
         parameters->color_range = stream.colorRange;
         parameters->color_primaries = stream.colorPrimaries;
-        parameters->color_trc = stream.colorTransfer != AVCOL_TRC_UNSPECIFIED ? stream.colorTransfer
-                                                                              : transferFromCurveTag(items);
+        parameters->color_trc = stream.colorTransfer;
     }
     if (!stream.extradata.empty()) {
         const std::size_t bytes = stream.extradata.size();

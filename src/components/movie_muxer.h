@@ -77,7 +77,7 @@ private:
     MovieResult libraryFailure(int averror, const char* step);
     void chooseStartTimeCode(const std::vector<MovieMetadataItem>& items, const EncodedStreamInfo& stream);
     // The steps of writeHeader; the int results are AVERROR codes.
-    bool describeStream(const EncodedStreamInfo& stream, const std::vector<MovieMetadataItem>& items);
+    bool describeStream(const EncodedStreamInfo& stream);
     int addMovMetadata(const std::vector<MovieMetadataItem>& items, AVDictionary** options);
     int addAviMetadata(const std::vector<MovieMetadataItem>& items);
 

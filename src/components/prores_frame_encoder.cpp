@@ -1,5 +1,6 @@
 #include "components/prores_frame_encoder.h"
 
+#include "components/curve_transfer.h"
 #include "components/lossless_jpeg_frame_encoder.h"
 
 bool ProResFrameEncoder::open(const FrameLayout& layout, const EncoderChoices& choices, std::string* reason) {
@@ -8,8 +9,9 @@ bool ProResFrameEncoder::open(const FrameLayout& layout, const EncoderChoices& c
         return false;
     }
     const PictureKind kind = layout.kind == FrameKind::Rgb444 ? PictureKind::Rgb444 : PictureKind::Yuv422;
+    // The frame headers name the transfer only when the curve is a plain power.
     if (!encoder_.open(kind, layout.width, layout.height, choices.quality, layout.rateNumerator,
-                       layout.rateDenominator)) {
+                       layout.rateDenominator, ProResThreading{}, transferForCurveCode(choices.curveCode))) {
         *reason = encoder_.error();
         return false;
     }

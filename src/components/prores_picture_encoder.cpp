@@ -80,7 +80,8 @@ ProResPictureEncoder::ProResPictureEncoder() : codec_(std::make_unique<Codec>())
 ProResPictureEncoder::~ProResPictureEncoder() = default;
 
 bool ProResPictureEncoder::open(PictureKind kind, int width, int height, int quality, int rateNumerator,
-                                int rateDenominator, ProResThreading threading) {
+                                int rateDenominator, ProResThreading threading,
+                                AVColorTransferCharacteristic transfer) {
     codec_ = std::make_unique<Codec>();
     Codec& c = *codec_;
     c.failed = true;  // until the codec is open
@@ -121,7 +122,7 @@ bool ProResPictureEncoder::open(PictureKind kind, int width, int height, int qua
     context.colorspace = AVCOL_SPC_BT709;
     context.color_range = AVCOL_RANGE_MPEG;
     context.color_primaries = AVCOL_PRI_UNSPECIFIED;
-    context.color_trc = AVCOL_TRC_UNSPECIFIED;
+    context.color_trc = transfer;
     // The codec takes its profile from its own option, not from the context's profile.
     int result = av_opt_set_int(context.priv_data, "profile", c.settings.profile, 0);
     if (result < 0) return c.fail(libraryError("cannot choose the ProRes profile", result));
@@ -222,7 +223,7 @@ bool ProResPictureEncoder::encode(const std::uint8_t* rows, std::size_t rowBytes
     frame->colorspace = AVCOL_SPC_BT709;
     frame->color_range = AVCOL_RANGE_MPEG;
     frame->color_primaries = AVCOL_PRI_UNSPECIFIED;
-    frame->color_trc = AVCOL_TRC_UNSPECIFIED;
+    frame->color_trc = c.context->color_trc;
     frame->pts = c.submitted;
 
     int result = avcodec_send_frame(c.context.get(), frame);

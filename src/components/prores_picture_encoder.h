@@ -20,9 +20,9 @@ struct ProResThreading {
 // Encodes the pictures of one movie, one call per frame, into ProRes frames: 4:2:2
 // pictures as 422 Proxy, LT, standard or HQ, RGB pictures as 4444 or 4444 XQ after a
 // BT.709 conversion to limited-range Y'CbCr. Every frame carries the colour description
-// (BT.709 matrix, limited range; primaries and transfer unspecified, since the pictures
-// are camera RGB through the chosen tone curve), so decoders read the matrix from the
-// frame itself. Not thread-safe: one caller at a time.
+// (BT.709 matrix, limited range; primaries unspecified, since the pictures are camera RGB;
+// the transfer the caller names, unspecified unless the tone curve is a plain power), so
+// decoders read the matrix from the frame itself. Not thread-safe: one caller at a time.
 class ProResPictureEncoder {
 public:
     // Takes each packet as it leaves the codec, in frame order; false stops the encoder
@@ -35,10 +35,11 @@ public:
     ProResPictureEncoder& operator=(const ProResPictureEncoder&) = delete;
 
     // Opens the codec for width x height pictures of one kind at quality 1 to 5 (clamped)
-    // and frames per second rateNumerator / rateDenominator. On failure returns false and
-    // error() says why. Opening again starts a new stream.
+    // and frames per second rateNumerator / rateDenominator; every frame header and the
+    // stream name `transfer` as the pictures' transfer characteristic. On failure returns
+    // false and error() says why. Opening again starts a new stream.
     bool open(PictureKind kind, int width, int height, int quality, int rateNumerator, int rateDenominator,
-              ProResThreading threading = {});
+              ProResThreading threading = {}, AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED);
 
     // The stream as the multiplexer needs it; filled by a successful open.
     const EncodedStreamInfo& streamInfo() const;

@@ -55,10 +55,10 @@ StartTimeCodeParse parseStartTimeCode(std::string_view text, std::int64_t rateNu
     constexpr std::int64_t kLargestRateTerm = std::numeric_limits<std::int32_t>::max();
     if (rateNumerator <= 0 || rateDenominator <= 0 || rateNumerator > kLargestRateTerm ||
         rateDenominator > kLargestRateTerm)
-        return refuse("the movie has no usable frame rate");
+        return refuse("there is no usable frame rate");
     const std::int64_t base = (rateNumerator + rateDenominator / 2) / rateDenominator;
     if (base < 1) return refuse("a time code cannot count a rate below one frame a second");
-    const std::string movieRate = rateText(rateNumerator, rateDenominator);
+    const std::string pictureRate = rateText(rateNumerator, rateDenominator);
 
     if (timeCodeRate) {
         const double rate = *timeCodeRate;
@@ -67,7 +67,7 @@ StartTimeCodeParse parseStartTimeCode(std::string_view text, std::int64_t rateNu
         const long long asked = std::llround(rate);
         if (asked != base)
             return refuse("the time code rate counts " + std::to_string(asked) +
-                          " frames a second but the movie's rate " + movieRate + " counts " +
+                          " frames a second but the frame rate " + pictureRate + " counts " +
                           std::to_string(base));
     }
 
@@ -89,13 +89,13 @@ StartTimeCodeParse parseStartTimeCode(std::string_view text, std::int64_t rateNu
     if (timeCode.seconds >= 60) return refuse(fieldRefusal("seconds", timeCode.seconds, 60));
     if (timeCode.frames >= base)
         return refuse("the frames " + std::to_string(timeCode.frames) + " are beyond the " +
-                      std::to_string(base) + " frames a second the time code counts at " + movieRate);
+                      std::to_string(base) + " frames a second the time code counts at " + pictureRate);
     if (timeCode.dropFrame) {
         if (!isDropFrameRate(rateNumerator, rateDenominator))
             return refuse(
                 "drop-frame time code exists only at 30000/1001 frames a second and its "
-                "multiples, and the movie runs at " +
-                movieRate);
+                "multiples, and the frame rate is " +
+                pictureRate);
         if (timeCode.seconds == 0 && timeCode.minutes % 10 != 0 &&
             timeCode.frames < droppedLabelsPerMinute(timeCode.countingBase))
             return refuse("drop-frame counting skips the first " +

@@ -19,7 +19,8 @@ bool readChunked(const ChunkReader& read, void* buffer, std::size_t count, std::
         arrived += gotBytes;
         remaining -= chunk;
     }
-    std::memset(static_cast<unsigned char*>(buffer) + arrived, 0, count - arrived);
+    // Nothing to clear for an empty read, whose buffer may be null.
+    if (arrived < count) std::memset(static_cast<unsigned char*>(buffer) + arrived, 0, count - arrived);
     if (reported != nullptr) *reported = count;
     return true;
 }

@@ -1,12 +1,11 @@
 #include "files/dpx_file.h"
 
-#include "platform/path.h"
-
 #include <cerrno>
 
 #include "files/chunked_read.h"
 #include "files/path_name.h"
 #include "files/sector_size.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -85,5 +84,19 @@ bool CDPXFile::ReadChunked(void* buffer, std::size_t count, std::size_t* reporte
     if (readChunked(read, buffer, count, reported)) return true;
     // A read that ended too early sets no errno of its own.
     lastError_ = readFailed ? file_.lastError() : EIO;
+    return false;
+}
+
+std::int64_t CDPXFile::ReadUpTo(void* buffer, std::size_t count) {
+    const std::int64_t got = file_.read(buffer, count);
+    if (got < 0) noteFailure();
+    return got;
+}
+
+bool CDPXFile::ReadExact(void* buffer, std::size_t count) {
+    const std::int64_t got = ReadUpTo(buffer, count);
+    if (got < 0) return false;
+    if (static_cast<std::size_t>(got) == count) return true;
+    lastError_ = EIO;
     return false;
 }

@@ -48,6 +48,12 @@ public:
     bool Seek(std::int64_t distance, SeekOrigin origin);
     // Reads count bytes from the current position by the rules of readChunked.
     bool ReadChunked(void* buffer, std::size_t count, std::size_t* reported);
+    // Reads up to count bytes from the current position: the bytes read
+    // (fewer at the end of the file), or -1 on an error.
+    std::int64_t ReadUpTo(void* buffer, std::size_t count);
+    // Reads exactly count bytes from the current position: a header block
+    // that ends early is no header block.
+    bool ReadExact(void* buffer, std::size_t count);
 
     bool IsOpen() const { return file_.isOpen(); }
     // errno of the last failed primitive.

@@ -1,6 +1,8 @@
 #include "files/dpx_file_writer.h"
 
+#include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -47,12 +49,29 @@ constexpr std::size_t kPackingAt = 36;
 constexpr std::size_t kEncodingAt = 38;
 constexpr std::size_t kElementOffsetAt = 40;
 
+// Image element 2, offsets from the start of the image information header.
+constexpr std::size_t kElement2DataSignAt = 84;
+constexpr std::size_t kElement2LowCodeAt = 88;
+constexpr std::size_t kElement2LowQuantityAt = 92;
+constexpr std::size_t kElement2HighCodeAt = 96;
+constexpr std::size_t kElement2HighQuantityAt = 100;
+constexpr std::size_t kElement2BitSizeAt = 107;
+constexpr std::size_t kElement2PackingAt = 108;
+constexpr std::size_t kElement2EncodingAt = 110;
+constexpr std::size_t kElement2OffsetAt = 112;
+constexpr std::size_t kElement2SizesAt = 116;  // the end-of-line padding field, reused
+constexpr std::size_t kElement2BytesAt = 120;  // the end-of-image padding field, reused
+constexpr std::size_t kElement2DescriptionAt = 124;
+constexpr std::size_t kDescriptionFieldBytes = 32;
+constexpr std::uint32_t kLargestElement2Side = 0xFFFF;
+
 // Orientation header, offsets from its start (byte 1408 of the file).
 constexpr std::size_t kAspectHorizontalAt = 220;
 constexpr std::size_t kAspectVerticalAt = 224;
 
-// Television header, offset from its start (byte 1920 of the file).
+// Television header, offsets from its start (byte 1920 of the file).
 constexpr std::size_t kTimeCodeAt = 0;
+constexpr std::size_t kTemporalRateAt = 20;
 
 template <std::size_t Size>
 bool usable(const DPXTemplates::Block& block) {
@@ -63,6 +82,11 @@ template <std::size_t Size>
 void putText(std::array<std::uint8_t, Size>& block, std::size_t offset, const char* text, std::size_t field) {
     const std::size_t length = std::min(std::strlen(text), field - 1);
     std::memcpy(block.data() + offset, text, length);
+}
+
+template <std::size_t Size>
+bool fieldIsZero(const std::array<std::uint8_t, Size>& block, std::size_t offset) {
+    return block[offset] == 0 && block[offset + 1] == 0 && block[offset + 2] == 0 && block[offset + 3] == 0;
 }
 
 }  // namespace
@@ -90,6 +114,11 @@ CDPXFileWriter::CDPXFileWriter(std::uint32_t width, std::uint32_t height, const 
     timeCode_ = parseTimeCode(timeCode);
 }
 
+void CDPXFileWriter::SetFrameTiming(const DPXFrameTiming& timing) {
+    timeCode_ = timing.timeCode;
+    frameRate_ = timing.frameRate;
+}
+
 CDPXFileWriter::~CDPXFileWriter() {
     CloseFile();
 }
@@ -103,10 +132,26 @@ std::uint32_t CDPXFileWriter::userDataBytes() const {
     return static_cast<std::uint32_t>(templates_.userData.size);
 }
 
+bool CDPXFileWriter::hasSecondElement() const {
+    return secondElement_.width != 0 && secondElement_.height != 0 && secondElement_.data != nullptr &&
+           secondElement_.size != 0;
+}
+
+bool CDPXFileWriter::SetSecondElement(std::uint32_t width, std::uint32_t height, const void* data,
+                                      std::size_t size, std::uint32_t formatCode) {
+    if (width > kLargestElement2Side || height > kLargestElement2Side || size > kAllOnes) return false;
+    secondElement_.width = width;
+    secondElement_.height = height;
+    secondElement_.data = static_cast<const std::uint8_t*>(data);
+    secondElement_.size = size;
+    secondElement_.formatCode = formatCode;
+    return true;
+}
+
 std::uint64_t CDPXFileWriter::TotalFileSize() const {
     const std::uint64_t imageBytes = std::uint64_t{width_} * height_ * bytesPerPixel_;
     return imageBytes + kDpxGenericHeaderBytes + kDpxIndustryHeaderBytes + userDataBytes() +
-           secondElement_.size;
+           (hasSecondElement() ? secondElement_.size : 0);
 }
 
 bool CDPXFileWriter::writeChecked(const void* buffer, std::size_t count) {
@@ -157,6 +202,32 @@ void CDPXFileWriter::buildImageInformation() {
     putBE16(block, kPackingAt, static_cast<std::uint16_t>(packing_));
     putBE16(block, kEncodingAt, static_cast<std::uint16_t>(encoding_));
     putBE32(block, kElementOffsetAt, element1Offset_);
+    if (hasSecondElement()) buildSecondElement();
+}
+
+// Element 2 describes the encoded rendition after the image data. Its
+// descriptor stays 0 and the element count 1, so readers that know nothing
+// of it see a one-element file.
+void CDPXFileWriter::buildSecondElement() {
+    auto& block = imageInformation_;
+    const std::uint64_t imageBytes = std::uint64_t{width_} * height_ * bytesPerPixel_;
+    putBE32(block, kElement2DataSignAt, 0);
+    putBE32(block, kElement2LowCodeAt, referenceLowCode_);
+    putBEFloat(block, kElement2LowQuantityAt, referenceLowQuantity_);
+    putBE32(block, kElement2HighCodeAt, referenceHighCode_);
+    putBEFloat(block, kElement2HighQuantityAt, referenceHighQuantity_);
+    block[kElement2BitSizeAt] = static_cast<std::uint8_t>(bitSize_);
+    putBE16(block, kElement2PackingAt, 1);
+    block[kElement2EncodingAt] = 'T';
+    block[kElement2EncodingAt + 1] = 'X';
+    // Create has checked that the whole file, and so this offset, fits 32 bits.
+    putBE32(block, kElement2OffsetAt, static_cast<std::uint32_t>(imageDataOffset_ + imageBytes));
+    putBE32(block, kElement2SizesAt, secondElement_.width << 16 | secondElement_.height);
+    putBE32(block, kElement2BytesAt, static_cast<std::uint32_t>(secondElement_.size));
+    std::array<char, kDescriptionFieldBytes> description{};
+    std::snprintf(description.data(), description.size(), "Tavrix %ux%u", secondElement_.width,
+                  secondElement_.height);
+    std::memcpy(block.data() + kElement2DescriptionAt, description.data(), description.size());
 }
 
 void CDPXFileWriter::buildOrientation() {
@@ -181,9 +252,10 @@ void CDPXFileWriter::buildTelevision() {
         std::memcpy(television_.data(), templates_.television.data, kDpxTelevisionBytes);
     else
         television_.fill(0);
-    const bool timeCodeFieldEmpty = television_[kTimeCodeAt] == 0 && television_[kTimeCodeAt + 1] == 0 &&
-                                    television_[kTimeCodeAt + 2] == 0 && television_[kTimeCodeAt + 3] == 0;
-    if (timeCodeFieldEmpty && timeCode_.isSet()) putBE32(television_, kTimeCodeAt, packTimeCode(timeCode_));
+    if (fieldIsZero(television_, kTimeCodeAt) && timeCode_.isSet())
+        putBE32(television_, kTimeCodeAt, packTimeCode(timeCode_));
+    if (frameRate_ > 0.0f && fieldIsZero(television_, kTemporalRateAt))
+        putBEFloat(television_, kTemporalRateAt, frameRate_);
 }
 
 bool CDPXFileWriter::Create(const std::filesystem::path& path) {
@@ -239,6 +311,8 @@ bool CDPXFileWriter::WriteFrame(const void* buffer, std::size_t pitch) {
 }
 
 bool CDPXFileWriter::Close() {
+    if (created_ && !writeFailed_ && hasSecondElement())
+        writeChecked(secondElement_.data, static_cast<std::size_t>(secondElement_.size));
     CloseFile();
     return created_ && !writeFailed_;
 }

@@ -22,6 +22,11 @@ public:
     CDPXFileWriter(std::uint32_t width, std::uint32_t height, const DPXTemplates* templates,
                    const char* timeCode);
 
+    // The time code and rate the television header gives this frame, in
+    // place of the constructor's time code text; set before Create. Written
+    // where the header's fields are still zero (a template may fill them).
+    void SetFrameTiming(const DPXFrameTiming& timing);
+
     bool Preallocate(std::uint64_t totalBytes) override;
     bool WriteFrame(const void* buffer, std::size_t pitch) override;
     bool Close() override;
@@ -40,6 +45,14 @@ public:
     bool Create(const std::filesystem::path& path, const std::filesystem::path& recordedName);
     // Writes count bytes of image data.
     bool Write(const void* buffer, std::size_t count);
+    // Appends an already encoded rendition of the picture after the image
+    // data, described in image element 2 of the header. Call before Create;
+    // the data must stay valid until Close, which writes it. The element
+    // counts only when width, height, data and size are all nonzero. False
+    // (nothing recorded) when width or height exceeds the header's 16 bits or
+    // size its 32 bits.
+    bool SetSecondElement(std::uint32_t width, std::uint32_t height, const void* data, std::size_t size,
+                          std::uint32_t formatCode);
 
     // Image bytes plus header: the size the finished file must have.
     std::uint64_t TotalFileSize() const;
@@ -52,6 +65,8 @@ private:
     void buildFilm();
     void buildTelevision();
     std::uint32_t userDataBytes() const;
+    bool hasSecondElement() const;
+    void buildSecondElement();
 
     bool created_ = false;
     bool writeFailed_ = false;

@@ -9,9 +9,9 @@
 #include "files/dpx_pixel_packing.h"
 #include "files/output_pattern.h"
 #include "files/path_name.h"
-#include "files/temporary_name.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/path.h"
+#include "platform/temporary_name.h"
 
 namespace {
 
@@ -62,14 +62,16 @@ bool DPXSequenceExporter::ExportsFrames() const {
 }
 
 bool DPXSequenceExporter::ExportFrame(const std::uint16_t* rgbFrame, int width, int height,
-                                      std::int64_t frameNumber, std::string* failureMessage) const {
+                                      std::int64_t frameNumber, std::string* failureMessage,
+                                      const DPXFrameTiming* timing) const {
     if (!ExportsFrames()) return true;
     const std::size_t pitch = width > 0 ? static_cast<std::size_t>(width) * kBytesPerRgbPixel : 0;
-    return WriteDPXFrame(nameFormat_, frameNumber, rgbFrame, width, height, pitch, failureMessage);
+    return WriteDPXFrame(nameFormat_, frameNumber, rgbFrame, width, height, pitch, failureMessage, timing);
 }
 
 bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame,
-                   int width, int height, std::size_t pitchBytes, std::string* failureMessage) {
+                   int width, int height, std::size_t pitchBytes, std::string* failureMessage,
+                   const DPXFrameTiming* timing) {
     const std::string name = formatFrameName(nameFormat, frameNumber);
     if (name.empty())
         return fail(failureMessage, "cannot write a DPX file: the output name \"" + nameFormat +
@@ -95,7 +97,7 @@ bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, cons
         return failFile(failureMessage, finalName,
                         "out of memory for a buffer of " + std::to_string(blockBytes) + " bytes");
 
-    const std::string temporary = temporaryNameFor(finalName);
+    const std::string temporary = platform::temporaryNameFor(finalName);
     // An interrupted run removes the file it was writing.
     platform::setInterruptCleanupPath(temporary.c_str());
     const struct ForgetTemporary {
@@ -103,6 +105,7 @@ bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, cons
     } forgetTemporary;
     CDPXFileWriter writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), nullptr,
                           nullptr);
+    if (timing != nullptr) writer.SetFrameTiming(*timing);
     if (!writer.Create(temporary, finalPath.GetWide())) {
         const int error = writer.LastError();
         platform::removeFile(temporary);

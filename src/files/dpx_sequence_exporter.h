@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "files/dpx_time_code.h"
+
 // Writes one 10-bit RGB DPX file per frame, named by an output pattern (see
 // output_pattern.h). Each file is written under a temporary name in its
 // directory and renamed into place only when every byte of it was written, so
@@ -23,9 +25,10 @@ public:
 
     // rgbFrame: width x height pixels of R, G, B 16-bit samples, rows
     // width * 6 bytes apart. Returns true when the file is complete (or
-    // nothing is exported), false with *failureMessage set otherwise.
+    // nothing is exported), false with *failureMessage set otherwise. With
+    // timing, the television header carries its time code and rate.
     bool ExportFrame(const std::uint16_t* rgbFrame, int width, int height, std::int64_t frameNumber,
-                     std::string* failureMessage) const;
+                     std::string* failureMessage, const DPXFrameTiming* timing = nullptr) const;
 
     const std::string& NameFormat() const { return nameFormat_; }
 
@@ -35,6 +38,8 @@ private:
 
 // Writes the frame numbered frameNumber as one DPX file named from
 // nameFormat. pitchBytes is the distance between rows of frame, at least
-// width * 6 and even. True when the file is complete under its final name.
+// width * 6 and even. Without timing the header has no time code. True when
+// the file is complete under its final name.
 bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame,
-                   int width, int height, std::size_t pitchBytes, std::string* failureMessage);
+                   int width, int height, std::size_t pitchBytes, std::string* failureMessage,
+                   const DPXFrameTiming* timing = nullptr);

@@ -59,6 +59,11 @@ DPXTimeCode parseTimeCode(const char* text) {
 }
 
 std::uint32_t packTimeCode(const DPXTimeCode& timeCode) {
+    constexpr std::uint32_t kDropFrameFlag = 0x40;
+    constexpr std::int32_t kLargestDropFrameLabel = 39;
+    const std::uint32_t frames =
+        timeCode.dropFrame ? packField(std::min(timeCode.frames, kLargestDropFrameLabel)) | kDropFrameFlag
+                           : packField(timeCode.frames);
     return packField(timeCode.hours) << 24 | packField(timeCode.minutes) << 16 |
-           packField(timeCode.seconds) << 8 | packField(timeCode.frames);
+           packField(timeCode.seconds) << 8 | frames;
 }

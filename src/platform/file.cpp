@@ -14,13 +14,16 @@ File::~File() {
 }
 
 File::File(File&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), lastError_(other.lastError_) {}
+    : descriptor_(std::exchange(other.descriptor_, -1)),
+      lastError_(other.lastError_),
+      unbuffered_(std::exchange(other.unbuffered_, false)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         descriptor_ = std::exchange(other.descriptor_, -1);
         lastError_ = other.lastError_;
+        unbuffered_ = std::exchange(other.unbuffered_, false);
     }
     return *this;
 }
@@ -49,11 +52,22 @@ bool File::open(const std::string& path, Access access) {
 bool File::openUnbuffered(const std::string& path) {
     close();
     descriptor_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT);
-    if (descriptor_ >= 0) return true;
+    if (descriptor_ >= 0) {
+        unbuffered_ = true;
+        return true;
+    }
     return open(path, Access::Read);
 }
 
+bool File::dropUnbuffered() {
+    const int flags = ::fcntl(descriptor_, F_GETFL);
+    if (flags < 0 || ::fcntl(descriptor_, F_SETFL, flags & ~O_DIRECT) != 0) return false;
+    unbuffered_ = false;
+    return true;
+}
+
 bool File::close() {
+    unbuffered_ = false;
     if (descriptor_ < 0) return true;
     const int result = ::close(descriptor_);
     descriptor_ = -1;
@@ -76,6 +90,8 @@ std::int64_t File::read(void* buffer, std::size_t count) {
         const ssize_t got = ::read(descriptor_, bytes + done, count - done);
         if (got < 0) {
             if (errno == EINTR) continue;
+            // Unaligned for an uncached read: the same read through the cache.
+            if (errno == EINVAL && unbuffered_ && dropUnbuffered()) continue;
             lastError_ = errno;
             return done > 0 ? static_cast<std::int64_t>(done) : -1;
         }

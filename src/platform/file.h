@@ -24,7 +24,9 @@ public:
     // CreateNew: a new file where no entry of that name exists, not even a link.
     bool open(const std::string& path, Access access);
     // Opens for reading with the page cache bypassed where the file system
-    // accepts it, falling back to a buffered open where it does not.
+    // accepts it, falling back to a buffered open where it does not. A read
+    // whose buffer, size or position the kernel refuses without the cache
+    // goes on through the cache rather than failing.
     bool openUnbuffered(const std::string& path);
     // False when the system reported an error on closing (a write it had
     // deferred failed), with lastError() telling why; the file is closed
@@ -53,8 +55,12 @@ public:
     int lastError() const { return lastError_; }
 
 private:
+    // Turns the page cache back on for an unbuffered descriptor.
+    bool dropUnbuffered();
+
     int descriptor_ = -1;
     int lastError_ = 0;
+    bool unbuffered_ = false;
 };
 
 }  // namespace platform

@@ -25,7 +25,8 @@ bool cameraMatrixFromRationals(const CameraMatrixRationals& rationals, Matrix& c
         const std::int32_t denominator = rationals[static_cast<std::size_t>(2 * k + 1)];
         if (denominator == 0) return false;
         camera[static_cast<std::size_t>(k / 3)][static_cast<std::size_t>(k % 3)] =
-            static_cast<double>(rationals[static_cast<std::size_t>(2 * k)]) / static_cast<double>(denominator);
+            static_cast<double>(rationals[static_cast<std::size_t>(2 * k)]) /
+            static_cast<double>(denominator);
     }
     return true;
 }

@@ -5,10 +5,12 @@
 #include <bit>
 #include <cassert>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <optional>
 
 #include "platform/directory.h"
+#include "raw/trailer_at_end.h"
 
 std::string clipFilePath(const std::string& basePath, int fileIndex) {
     if (fileIndex < 0) return platform::findFileIgnoringCase(basePath + ".RAW");
@@ -32,36 +34,26 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
     nextContinuation_ = 0;
 
     openFailure_ = ClipOpenFailure{};
+    failed_ = false;
+    failureMessage_.clear();
+
     std::string path = firstFilePath();
     std::string searched;  // the file before `path` whose end held no trailer
     int fileIndex = -1;
-    std::optional<RawClipTrailer> found;
+    TrailerAtEnd found;
     for (;;) {
         if (!file_.open(path, platform::File::Access::Read)) {
             std::printf("%s file could not be opened\n", nameInMessages.c_str());
             openFailure_ = ClipOpenFailure{path, file_.lastError(), searched};
             return ClipOpenOutcome::EndRun;
         }
-        const std::int64_t fileBytes = file_.seek(0, platform::File::Origin::End);
-        if (fileBytes < 0) {
+        found = readTrailerAtEnd(file_);
+        if (found.seekFailed) {
             std::printf("%s file could not be seeked\n", nameInMessages.c_str());
             file_.close();
             return ClipOpenOutcome::EndRun;
         }
-        // A file too short to hold a trailer is treated like one without the magic.
-        if (fileBytes >= static_cast<std::int64_t>(kRawClipTrailerBytes)) {
-            const std::int64_t trailerOffset = fileBytes - static_cast<std::int64_t>(kRawClipTrailerBytes);
-            if (file_.seek(trailerOffset, platform::File::Origin::Begin) < 0) {
-                std::printf("%s file could not be seeked\n", nameInMessages.c_str());
-                file_.close();
-                return ClipOpenOutcome::EndRun;
-            }
-            std::array<std::uint8_t, kRawClipTrailerBytes> bytes{};
-            if (file_.read(bytes.data(), bytes.size()) == static_cast<std::int64_t>(bytes.size()))
-                found = parseRawClipTrailer(bytes);
-            trailerOffset_ = trailerOffset;
-        }
-        if (found) break;
+        if (found.trailer) break;
         if (trailerSearchCount_ >= kMaxContinuationFiles) {
             std::printf("Not an RAW file\n");
             file_.close();
@@ -73,8 +65,9 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
         path = continuationPath(trailerSearchCount_);
         ++trailerSearchCount_;
     }
+    trailerOffset_ = found.offset;
 
-    trailer_ = *found;
+    trailer_ = *found.trailer;
     if (trailer_.version != kSupportedTrailerVersion) {
         std::printf("version %d\n", trailer_.version);
         file_.close();
@@ -105,6 +98,9 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
 
 ClipOpenOutcome RawClipReader::positionAtFirstFrame(const std::string& nameInMessages) {
     nextContinuation_ = 0;
+    nextFrame_ = 0;
+    failed_ = false;
+    failureMessage_.clear();
     if (!isMultiFile()) {
         if (file_.seek(0, platform::File::Origin::Begin) < 0) {
             std::printf("%s file could not be seeked\n", nameInMessages.c_str());
@@ -123,88 +119,155 @@ ClipOpenOutcome RawClipReader::positionAtFirstFrame(const std::string& nameInMes
     return ClipOpenOutcome::Ready;
 }
 
+std::uint64_t RawClipReader::streamFrames() const {
+    const std::uint64_t filesBefore = static_cast<std::uint64_t>(trailerFileIndex_ + 1);
+    const std::uint64_t streamBytes = filesBefore * static_cast<std::uint64_t>(kContinuationFileBytes) +
+                                      static_cast<std::uint64_t>(trailerOffset_);
+    return trailer_.frameBytes == 0 ? 0 : streamBytes / trailer_.frameBytes;
+}
+
+bool RawClipReader::fail(const std::string& filePath, const std::string& what) {
+    failed_ = true;
+    // The frames lost run to the last one the trailer announces; past it the
+    // clip has no count to name.
+    const std::uint64_t announced = trailer_.frameCount;
+    std::string frames;
+    if (announced > nextFrame_ + 1)
+        frames = "frames " + std::to_string(nextFrame_) + " to " + std::to_string(announced - 1);
+    else if (announced == nextFrame_ + 1)
+        frames = "frame " + std::to_string(nextFrame_);
+    else
+        frames = "frames from " + std::to_string(nextFrame_) + " on";
+    failureMessage_ = filePath + ": " + what + "; " + frames + " could not be read";
+    return false;
+}
+
+FrameReadOutcome RawClipReader::streamEnded() {
+    if (nextFrame_ >= trailer_.frameCount) return FrameReadOutcome::ClipEnded;
+    fail(trailerFilePath_, "the trailer announces " + std::to_string(trailer_.frameCount) +
+                               " frames but the clip holds " + std::to_string(streamFrames()));
+    return FrameReadOutcome::ReadFailed;
+}
+
 FrameReadOutcome RawClipReader::readFrame(std::span<std::uint16_t> bayerFrame) {
+    if (failed_) return FrameReadOutcome::ReadFailed;
     const std::size_t frameBytes = trailer_.frameBytes;
     if (frameBytes == 0 || !file_.isOpen()) return FrameReadOutcome::ClipEnded;
 
+    std::uint8_t* destination = nullptr;
     if (storesPlainSamples(trailer_)) {
         if (bayerFrame.size_bytes() < frameBytes) {
             assert(!"Bayer frame smaller than the clip's frames");
             return FrameReadOutcome::ClipEnded;
         }
-        if (!readStream(reinterpret_cast<std::uint8_t*>(bayerFrame.data()), frameBytes))
-            return FrameReadOutcome::ClipEnded;
-        // Stored little-endian.
-        if constexpr (std::endian::native == std::endian::big) {
-            for (std::size_t i = 0; i < frameBytes / 2; ++i)
-                bayerFrame[i] = static_cast<std::uint16_t>((bayerFrame[i] >> 8) | (bayerFrame[i] << 8));
+        destination = reinterpret_cast<std::uint8_t*>(bayerFrame.data());
+    } else {
+        if (packedCapacity_ != frameBytes) {
+            releasePackedBuffer();
+            packedBuffer_.reset(new (std::nothrow) std::uint8_t[frameBytes]);
+            if (!packedBuffer_) {
+                std::printf("out of memory 1\n");
+                return FrameReadOutcome::ClipEnded;
+            }
+            packedCapacity_ = frameBytes;
         }
-        return FrameReadOutcome::StoredSamples;
+        destination = packedBuffer_.get();
     }
 
-    if (packedCapacity_ != frameBytes) {
-        releasePackedBuffer();
-        packedBuffer_.reset(new (std::nothrow) std::uint8_t[frameBytes]);
-        if (!packedBuffer_) {
-            std::printf("out of memory 1\n");
-            return FrameReadOutcome::ClipEnded;
-        }
-        packedCapacity_ = frameBytes;
+    const StreamRead read = readStream(destination, frameBytes);
+    if (read == StreamRead::Failed) return FrameReadOutcome::ReadFailed;
+    if (read == StreamRead::Ended) return streamEnded();
+    ++nextFrame_;
+    if (!storesPlainSamples(trailer_)) return FrameReadOutcome::PackedFrame;
+    // Stored little-endian.
+    if constexpr (std::endian::native == std::endian::big) {
+        for (std::size_t i = 0; i < frameBytes / 2; ++i)
+            bayerFrame[i] = static_cast<std::uint16_t>((bayerFrame[i] >> 8) | (bayerFrame[i] << 8));
     }
-    if (!readStream(packedBuffer_.get(), frameBytes)) return FrameReadOutcome::ClipEnded;
-    return FrameReadOutcome::PackedFrame;
+    return FrameReadOutcome::StoredSamples;
 }
 
-bool RawClipReader::readStream(std::uint8_t* destination, std::size_t count) {
-    std::size_t got = readFromCurrentFile(destination, count);
-    if (got == count) return true;
-    // Frames that straddle two files are completed from the start of the next one.
-    if (!isMultiFile() || inTrailerFile() || !file_.isOpen()) return false;
-    if (!openNextContinuation()) return false;
-    std::printf("\n%s\n", currentFilePath_.c_str());
-    got += readFromCurrentFile(destination + got, count - got);
-    return got == count;
+RawClipReader::StreamRead RawClipReader::readStream(std::uint8_t* destination, std::size_t count) {
+    std::size_t got = 0;
+    for (;;) {
+        const std::int64_t piece = readFromCurrentFile(destination + got, count - got);
+        if (piece < 0) return StreamRead::Failed;
+        got += static_cast<std::size_t>(piece);
+        if (got == count) return StreamRead::Complete;
+        if (!isMultiFile() || inTrailerFile()) return StreamRead::Ended;
+        // A file before the trailer's ran out: it must hold its whole share of the stream.
+        const std::int64_t fileBytes = file_.size();
+        if (fileBytes < kContinuationFileBytes) {
+            fail(currentFilePath_, "the file holds " + std::to_string(fileBytes) + " bytes where " +
+                                       std::to_string(kContinuationFileBytes) + " were expected");
+            return StreamRead::Failed;
+        }
+        // Frames that straddle two files are completed from the start of the next one.
+        if (!openNextContinuation()) return StreamRead::Failed;
+        std::printf("\n%s\n", currentFilePath_.c_str());
+    }
 }
 
-std::size_t RawClipReader::readFromCurrentFile(std::uint8_t* destination, std::size_t count) {
+std::int64_t RawClipReader::readFromCurrentFile(std::uint8_t* destination, std::size_t count) {
     if (!file_.isOpen()) return 0;
-    std::size_t wanted = count;
-    if (inTrailerFile()) {
-        // The trailer is not part of the frame stream.
-        const std::int64_t position = file_.position();
-        if (position < 0 || position >= trailerOffset_) return 0;
-        wanted = static_cast<std::size_t>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(count), trailerOffset_ - position));
+    const std::int64_t position = file_.position();
+    if (position < 0) {
+        fail(currentFilePath_, "its read position is lost: " + std::string(std::strerror(file_.lastError())));
+        return -1;
     }
-    const std::int64_t got = file_.read(destination, wanted);
-    return got < 0 ? 0 : static_cast<std::size_t>(got);
+    // The trailer is not part of the frame stream, nor is anything a
+    // continuation file holds beyond its share.
+    const std::int64_t streamEnd = inTrailerFile() ? trailerOffset_ : kContinuationFileBytes;
+    if (position >= streamEnd) return 0;
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(count), streamEnd - position));
+    std::int64_t got = file_.read(destination, wanted);
+    // A short read is the end of the file only when nothing more comes: an
+    // error after some bytes shows on the next read.
+    if (got >= 0 && static_cast<std::size_t>(got) < wanted) {
+        const std::int64_t more = file_.read(destination + got, wanted - static_cast<std::size_t>(got));
+        got = more < 0 ? -1 : got + more;
+    }
+    if (got < 0) {
+        fail(currentFilePath_, "read error: " + std::string(std::strerror(file_.lastError())));
+        return -1;
+    }
+    return got;
 }
 
 bool RawClipReader::openNextContinuation() {
     file_.close();
-    if (nextContinuation_ >= kMaxContinuationFiles) return false;
+    if (nextContinuation_ >= kMaxContinuationFiles)
+        return fail(currentFilePath_, "the clip runs on past its last continuation file");
     currentFilePath_ = continuationPath(nextContinuation_);
     currentFileIndex_ = nextContinuation_;
     ++nextContinuation_;
-    if (!file_.open(currentFilePath_, platform::File::Access::Read)) return false;
+    if (!file_.open(currentFilePath_, platform::File::Access::Read))
+        return fail(currentFilePath_,
+                    "the file cannot be opened: " + std::string(std::strerror(file_.lastError())));
     file_.adviseSequential();
     return true;
 }
 
 bool RawClipReader::skipFrame() {
-    if (!file_.isOpen()) return false;
+    if (failed_ || !file_.isOpen()) return false;
     const std::int64_t before = file_.position();
-    if (before < 0) return false;
+    if (before < 0)
+        return fail(currentFilePath_,
+                    "its read position is lost: " + std::string(std::strerror(file_.lastError())));
     const std::int64_t after =
         file_.seek(static_cast<std::int64_t>(trailer_.frameBytes), platform::File::Origin::Current);
-    if (after < 0) return false;
+    if (after < 0)
+        return fail(currentFilePath_, "seek error: " + std::string(std::strerror(file_.lastError())));
+    ++nextFrame_;
     if ((after >> 32) == (before >> 32) || !isMultiFile() || inTrailerFile())
         return !(inTrailerFile() && after >= trailerOffset_);
     // The frame ends in the next file. Files hold 2^32 - 1 bytes, so stream
     // position `after` of this file is (after - 2^32 + 1) in the next one.
     if (!openNextContinuation()) return false;
     std::printf("\nskip to %s\n", currentFilePath_.c_str());
-    file_.seek((after & 0xFFFFFFFF) + 1, platform::File::Origin::Begin);
+    if (file_.seek((after & 0xFFFFFFFF) + 1, platform::File::Origin::Begin) < 0)
+        return fail(currentFilePath_, "seek error: " + std::string(std::strerror(file_.lastError())));
     return true;
 }
 

@@ -31,13 +31,21 @@ struct ClipOpenFailure {
 enum class FrameReadOutcome {
     StoredSamples,  // the Bayer frame holds the frame's 16-bit samples as stored
     PackedFrame,    // packedFrame() holds the frame for the unpacker
-    ClipEnded,
+    ClipEnded,      // the stream ran out with every frame the trailer announces read
+    ReadFailed,     // frames were lost: failureMessage() names the file and the frames
 };
 
 // Reads one clip: base + ".RAW" and its continuations ".R00" .. ".R98", one
 // byte stream of frames with the trailer at the end of the last file. Every
-// file but the last holds exactly kContinuationFileBytes bytes. Messages go to
-// standard output as the run's console text.
+// file but the last holds exactly kContinuationFileBytes bytes. The clip's own
+// messages go to standard output as the run's console text.
+//
+// Frames that cannot be read are a failure, never a quiet end of the clip: a
+// read or seek error, a file before the last that is shorter than
+// kContinuationFileBytes, a continuation file that is gone, or a stream that
+// ends before the frame count the trailer announces. The read that meets one
+// answers ReadFailed (a failed skip makes the next read answer it), and
+// failureMessage() says which file and which frames.
 class RawClipReader {
 public:
     static constexpr std::int64_t kContinuationFileBytes = 4294967295;
@@ -54,12 +62,17 @@ public:
     // the reader's packed buffer, allocated once per frame size.
     FrameReadOutcome readFrame(std::span<std::uint16_t> bayerFrame);
     // Passes over one frame without reading it. False once the stream has
-    // ended: every later read finds the end of the clip, so skipping can stop.
+    // ended or a failure was met: the next read then answers ClipEnded or
+    // ReadFailed, so skipping can stop.
     bool skipFrame();
     // True when the next `frames` frames lie wholly inside the file being
     // read, or the clip has one file, so that reading or skipping them prints
     // nothing: no continuation file is opened on the way.
     bool framesInCurrentFile(std::uint64_t frames) const;
+    // "<file>: <what went wrong>; frames <first> to <last> could not be read",
+    // after a ReadFailed; <last> is the last frame the trailer announces
+    // ("frames from <first> on" when the failure lies beyond it).
+    const std::string& failureMessage() const { return failureMessage_; }
     void close();
     // Frees the packed buffer; the next packed read allocates it again.
     void releasePackedBuffer();
@@ -77,13 +90,21 @@ public:
 private:
     std::string firstFilePath() const;
     std::string continuationPath(int index) const;
+    enum class StreamRead { Complete, Ended, Failed };
     // Reads count bytes of the stream, going on in the next continuation file
-    // when the current one runs out; false when the stream ended first.
-    bool readStream(std::uint8_t* destination, std::size_t count);
-    // Reads from the current file only, never into the trailer.
-    std::size_t readFromCurrentFile(std::uint8_t* destination, std::size_t count);
+    // when the current one runs out.
+    StreamRead readStream(std::uint8_t* destination, std::size_t count);
+    // Reads from the current file only, never into the trailer nor past the
+    // stream's share of a continuation file; -1 after a failure.
+    std::int64_t readFromCurrentFile(std::uint8_t* destination, std::size_t count);
     bool openNextContinuation();
     bool inTrailerFile() const { return currentFileIndex_ == trailerFileIndex_; }
+    // The whole frames of the stream when every file before the trailer's is whole.
+    std::uint64_t streamFrames() const;
+    // Records a failure at the current frame; false, for the caller to return.
+    bool fail(const std::string& filePath, const std::string& what);
+    // The end of the stream: a failure when the trailer announces more frames.
+    FrameReadOutcome streamEnded();
 
     std::string basePath_;
     platform::File file_;
@@ -98,4 +119,7 @@ private:
     ClipOpenFailure openFailure_;
     std::unique_ptr<std::uint8_t[]> packedBuffer_;
     std::size_t packedCapacity_ = 0;
+    std::uint64_t nextFrame_ = 0;  // index of the frame the next read or skip reaches
+    bool failed_ = false;
+    std::string failureMessage_;
 };

@@ -8,15 +8,15 @@
 
 #include "platform/directory.h"
 #include "platform/file.h"
-#include "raw/byte_reader.h"
 #include "raw/clip_trailer.h"
+#include "raw/packed_group14.h"
+#include "raw/trailer_at_end.h"
 
 namespace {
 
 constexpr std::size_t kSampledBytes = 1048576;
 constexpr std::size_t kSampledGroups = 74898;  // whole 14-byte groups in the sampled bytes
-constexpr std::size_t kGroupBytes = 14;
-constexpr int kDarkSpread = 200;  // raw 14-bit sample units
+constexpr int kDarkSpread = 200;               // raw 14-bit sample units
 constexpr std::uint64_t kLargestCandidate = 1ull << 32;
 
 std::string withoutExtension(const std::string& name) {
@@ -26,40 +26,24 @@ std::string withoutExtension(const std::string& name) {
 
 // The offset of a version-1 trailer at the end of the file, or -1.
 std::int64_t findUsableTrailer(platform::File& file) {
-    const std::int64_t fileBytes = file.seek(0, platform::File::Origin::End);
-    if (fileBytes < static_cast<std::int64_t>(kRawClipTrailerBytes)) return -1;
-    const std::int64_t trailerOffset = fileBytes - static_cast<std::int64_t>(kRawClipTrailerBytes);
-    if (file.seek(trailerOffset, platform::File::Origin::Begin) < 0) return -1;
-    std::array<std::uint8_t, kRawClipTrailerBytes> bytes{};
-    if (file.read(bytes.data(), bytes.size()) != static_cast<std::int64_t>(bytes.size())) return -1;
-    const auto trailer = parseRawClipTrailer(bytes);
-    return trailer && trailer->version == kSupportedTrailerVersion ? trailerOffset : -1;
+    const TrailerAtEnd found = readTrailerAtEnd(file);
+    if (!found.trailer || found.trailer->version != kSupportedTrailerVersion) return -1;
+    return found.offset;
 }
 
 }  // namespace
 
 DarkSampleStats measurePackedSamples(const unsigned char* bytes, std::size_t size) {
-    const ByteReader in(std::span<const std::uint8_t>(bytes, size));
-    const std::size_t groups = std::min(size / kGroupBytes, kSampledGroups);
+    // Whole groups only: the last one read ends at or before size.
+    const std::size_t groups = std::min(size / kGroup14Bytes, kSampledGroups);
     DarkSampleStats stats;
     if (groups == 0) return stats;
     int minimum = 16383;
     long long sum = 0;
     for (std::size_t group = 0; group < groups; ++group) {
-        std::array<unsigned, 7> w{};
-        for (std::size_t word = 0; word < w.size(); ++word)
-            w[word] = in.u16At(group * kGroupBytes + 2 * word);
-        const std::array<unsigned, 8> samples = {
-            w[0] >> 2,
-            ((w[0] & 0x3u) << 12) | (w[1] >> 4),
-            ((w[1] & 0xFu) << 10) | (w[2] >> 6),
-            ((w[2] & 0x3Fu) << 8) | (w[3] >> 8),
-            ((w[3] & 0xFFu) << 6) | (w[4] >> 10),
-            ((w[4] & 0x3FFu) << 4) | (w[5] >> 12),
-            ((w[5] & 0xFFFu) << 2) | (w[6] >> 14),
-            w[6] & 0x3FFFu,
-        };
-        for (unsigned sample : samples) {
+        std::uint32_t samples[kGroup14Samples];
+        decodeGroup14(bytes + group * kGroup14Bytes, samples);
+        for (const std::uint32_t sample : samples) {
             minimum = std::min(minimum, static_cast<int>(sample));
             sum += sample;
         }

@@ -6,10 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#include "raw/packed_group14.h"
+
 namespace {
 
-constexpr std::size_t kGroup14Bytes = 14;
-constexpr std::size_t kGroup14Samples = 8;
 constexpr std::size_t kGroup12Bytes = 5;
 constexpr std::size_t kGroup12Samples = 4;
 constexpr std::size_t kToneTableEntries = 16384;
@@ -25,7 +25,9 @@ struct UnpackPlan {
     std::size_t rowSamples = 0;  // bayer row stride
 };
 
-std::size_t groupCount(const UnpackPlan& plan) { return plan.rows * plan.groupsPerRow; }
+std::size_t groupCount(const UnpackPlan& plan) {
+    return plan.rows * plan.groupsPerRow;
+}
 
 // Decides what one call does, after checking every size it will touch. The
 // dimensions are below 2^31 each, so none of the products can wrap.
@@ -50,7 +52,8 @@ UnpackPlan planUnpack(std::span<const std::uint8_t> packed, std::span<std::uint1
         return plan;
     }
     if (packing == kPacking12) {
-        if (cropWidth <= 0 || cropHeight <= 0 || cropWidth % static_cast<int>(kGroup12Samples) != 0) return plan;
+        if (cropWidth <= 0 || cropHeight <= 0 || cropWidth % static_cast<int>(kGroup12Samples) != 0)
+            return plan;
         plan.rows = static_cast<std::size_t>(cropHeight);
         plan.rowSamples = static_cast<std::size_t>(cropWidth);
         plan.groupsPerRow = plan.rowSamples / kGroup12Samples;
@@ -76,7 +79,8 @@ std::int32_t addToSum(std::int32_t sum, std::uint32_t sample) {
 }
 
 // Packing 12 rows are stored bottom row first.
-void unpackTenBit(std::span<const std::uint8_t> packed, std::span<std::uint16_t> bayer, const UnpackPlan& plan) {
+void unpackTenBit(std::span<const std::uint8_t> packed, std::span<std::uint16_t> bayer,
+                  const UnpackPlan& plan) {
     for (std::size_t row = 0; row < plan.rows; ++row) {
         const std::uint8_t* in = packed.data() + row * plan.groupsPerRow * kGroup12Bytes;
         std::uint16_t* out = bayer.data() + (plan.rows - 1 - row) * plan.rowSamples;
@@ -90,56 +94,6 @@ void unpackTenBit(std::span<const std::uint8_t> packed, std::span<std::uint16_t>
             out += kGroup12Samples;
         }
     }
-}
-
-// ---- reference: the seven little-endian words and the bit layout, sample by sample
-
-std::uint32_t word(const std::uint8_t* group, int index) {
-    return static_cast<std::uint32_t>(group[2 * index]) | (static_cast<std::uint32_t>(group[2 * index + 1]) << 8);
-}
-
-void decodeGroupReference(const std::uint8_t* group, std::uint32_t samples[kGroup14Samples]) {
-    const std::uint32_t w0 = word(group, 0), w1 = word(group, 1), w2 = word(group, 2), w3 = word(group, 3),
-                        w4 = word(group, 4), w5 = word(group, 5), w6 = word(group, 6);
-    samples[0] = w0 >> 2;
-    samples[1] = ((w0 & 0x3u) << 12) | (w1 >> 4);
-    samples[2] = ((w1 & 0xFu) << 10) | (w2 >> 6);
-    samples[3] = ((w2 & 0x3Fu) << 8) | (w3 >> 8);
-    samples[4] = ((w3 & 0xFFu) << 6) | (w4 >> 10);
-    samples[5] = ((w4 & 0x3FFu) << 4) | (w5 >> 12);
-    samples[6] = ((w5 & 0xFFFu) << 2) | (w6 >> 14);
-    samples[7] = w6 & 0x3FFFu;
-}
-
-// ---- fast form: two overlapping 8-byte loads per group
-
-std::uint64_t loadLittleEndian64(const std::uint8_t* bytes) {
-    std::uint64_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    if constexpr (std::endian::native == std::endian::big) value = __builtin_bswap64(value);
-    return value;
-}
-
-// Four little-endian words w0..w3 as one 64-bit string with w0 at the top, so
-// that the samples follow each other from the most significant bit down.
-std::uint64_t wordsMostSignificantFirst(std::uint64_t littleEndian) {
-    const std::uint64_t halvesSwapped = (littleEndian << 32) | (littleEndian >> 32);
-    return ((halvesSwapped & 0x0000FFFF0000FFFFull) << 16) | ((halvesSwapped >> 16) & 0x0000FFFF0000FFFFull);
-}
-
-// head holds w0..w3 (s0..s3 and the top of s4 in w3); tail holds w3..w6, so
-// s4..s7 come out of it whole.
-inline void decodeGroup(const std::uint8_t* group, std::uint32_t samples[kGroup14Samples]) {
-    const std::uint64_t head = wordsMostSignificantFirst(loadLittleEndian64(group));
-    const std::uint64_t tail = wordsMostSignificantFirst(loadLittleEndian64(group + 6));
-    samples[0] = static_cast<std::uint32_t>(head >> 50);
-    samples[1] = static_cast<std::uint32_t>(head >> 36) & 0x3FFFu;
-    samples[2] = static_cast<std::uint32_t>(head >> 22) & 0x3FFFu;
-    samples[3] = static_cast<std::uint32_t>(head >> 8) & 0x3FFFu;
-    samples[4] = static_cast<std::uint32_t>(tail >> 42) & 0x3FFFu;
-    samples[5] = static_cast<std::uint32_t>(tail >> 28) & 0x3FFFu;
-    samples[6] = static_cast<std::uint32_t>(tail >> 14) & 0x3FFFu;
-    samples[7] = static_cast<std::uint32_t>(tail) & 0x3FFFu;
 }
 
 }  // namespace
@@ -162,7 +116,7 @@ void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> 
             const std::uint16_t* table = toneTable.data();
             std::uint16_t* out = bayer.data();
             for (std::size_t group = 0; group < groups; ++group) {
-                decodeGroup(in, samples);
+                decodeGroup14(in, samples);
                 for (std::size_t k = 0; k < kGroup14Samples; ++k) out[k] = table[samples[k]];
                 in += kGroup14Bytes;
                 out += kGroup14Samples;
@@ -174,10 +128,11 @@ void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> 
             const std::int32_t* blackValues = black->values.data();
             std::uint16_t* out = bayer.data();
             for (std::size_t group = 0; group < groups; ++group) {
-                decodeGroup(in, samples);
+                decodeGroup14(in, samples);
                 for (std::size_t k = 0; k < kGroup14Samples; ++k) {
-                    const std::int64_t index = std::clamp(static_cast<std::int64_t>(samples[k]) - blackValues[k],
-                                                          std::int64_t{0}, kLargestIndex);
+                    const std::int64_t index =
+                        std::clamp(static_cast<std::int64_t>(samples[k]) - blackValues[k], std::int64_t{0},
+                                   kLargestIndex);
                     out[k] = table[index];
                 }
                 in += kGroup14Bytes;
@@ -189,7 +144,7 @@ void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> 
         case UnpackMode::SumIntoBlack: {
             std::int32_t* sums = black->values.data();
             for (std::size_t group = 0; group < groups; ++group) {
-                decodeGroup(in, samples);
+                decodeGroup14(in, samples);
                 for (std::size_t k = 0; k < kGroup14Samples; ++k) sums[k] = addToSum(sums[k], samples[k]);
                 in += kGroup14Bytes;
                 sums += kGroup14Samples;
@@ -213,7 +168,7 @@ void unpackFrameReference(std::span<const std::uint8_t> packed, std::span<std::u
         for (std::size_t group = 0; group < plan.groupsPerRow; ++group) {
             const std::size_t groupIndex = row * plan.groupsPerRow + group;
             std::uint32_t samples[kGroup14Samples];
-            decodeGroupReference(packed.data() + groupIndex * kGroup14Bytes, samples);
+            decodeGroup14Reference(packed.data() + groupIndex * kGroup14Bytes, samples);
             for (std::size_t k = 0; k < kGroup14Samples; ++k) {
                 const std::size_t pixel = row * plan.rowSamples + group * kGroup14Samples + k;
                 if (plan.mode == UnpackMode::Table) {

@@ -135,12 +135,18 @@ TEST(ArgumentWarnings, UnknownSwitchesAndTextAfterSwitchesWithoutValue) {
 }
 
 TEST(ArgumentWarnings, SwitchesAndTagsADpxSequenceDoesNotUse) {
-    EXPECT_EQ((Lines{"-q3: the quality is for movies; a DPX sequence does not use it",
-                     "-f25: the frame rate is for movies; a DPX sequence does not use it",
-                     "-y: 4:2:2 pictures are for movies; DPX files are always RGB",
-                     "+TIMB=24: metadata goes into movies; a DPX sequence does not carry it",
-                     ":Director=Q: metadata goes into movies; a DPX sequence does not carry it"}),
-              check({"-q3", "-f25", "-y", "+TIMB=24", ":Director=Q", "A001.RAW", "out.dpx"}).warnings);
+    EXPECT_EQ(
+        (Lines{"-q3: the quality is for movies; a DPX sequence does not use it",
+               "-f25: the frame rate is for movies; a DPX sequence does not use it",
+               "-y: 4:2:2 pictures are for movies; DPX files are always RGB",
+               "+HPNT=0.7: metadata goes into movies; a DPX sequence does not carry it",
+               ":Director=Q: metadata goes into movies; a DPX sequence does not carry it"}),
+        check({"-q3", "-f25", "-y", "+TIMB=24", "+HPNT=0.7", ":Director=Q", "A001.RAW", "out.dpx"}).warnings);
+    // The time code tags number DPX files too, and then the frame rate counts
+    // them, wherever the +TIMC stands.
+    EXPECT_EQ(Lines{}, check({"-f29.98", "A001.RAW", "out.dpx", "+TIMB=30", "+TIMC=00:00:59;28"}).warnings);
+    EXPECT_EQ(Lines{"-fx: \"x\" is not a number; frame rate 24 (24/1) for every clip is used"},
+              check({"-fx", "A001.RAW", "out.dpx", "+TIMC=00:00:00:00"}).warnings);
     EXPECT_EQ((Lines{"+ABC=1: ignored: a tag is written +TAG=value, with a four-character TAG",
                      ":=abc: ignored: a freeform entry is written :name=value"}),
               check({"+ABC=1", ":=abc", "A001.RAW", "out.avi"}).warnings);

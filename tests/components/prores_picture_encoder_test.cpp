@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "components/frame_encoder.h"
 #include "prores_test_pictures.h"
 
 extern "C" {
@@ -377,3 +378,64 @@ TEST(ProResPictureEncoder, ASinkThatRefusesAPacketFailsTheStream) {
 }
 
 }  // namespace
+
+namespace {
+
+struct KeptPackets final : PacketSink {
+    std::vector<EncodedPacket> packets;
+    HRESULT put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) override {
+        packets.push_back({std::vector<std::uint8_t>(data, data + bytes), frameIndex});
+        return S_OK;
+    }
+};
+
+}  // namespace
+
+// The tone curve reaches the frame headers: a plain power names its transfer
+// there and in the stream, any other curve leaves it unspecified, and the
+// matrix, range and primaries stay as they are whatever the curve. A decoder
+// reading the matrix from the frame returns the input RGB either way.
+TEST(ProResFrameEncoder, FrameHeadersNameThePlainGammaTransferOnly) {
+    const int width = 64, height = 32;
+    const std::pair<std::uint32_t, AVColorTransferCharacteristic> curves[] = {
+        {0x20B05, AVCOL_TRC_GAMMA22},
+        {0x20E05, AVCOL_TRC_GAMMA28},
+        {0x20101, AVCOL_TRC_LINEAR},
+        {0x17101, AVCOL_TRC_UNSPECIFIED},
+        {0x50101, AVCOL_TRC_UNSPECIFIED}};
+    for (const FrameKind kind : {FrameKind::Rgb444, FrameKind::Yuv422}) {
+        const PictureKind pictureKind = kind == FrameKind::Rgb444 ? PictureKind::Rgb444 : PictureKind::Yuv422;
+        for (const auto& [curveCode, transfer] : curves) {
+            char label[48];
+            std::snprintf(label, sizeof label, "%s curve 0x%05x",
+                          kind == FrameKind::Rgb444 ? "4:4:4" : "4:2:2", static_cast<unsigned>(curveCode));
+            const std::unique_ptr<FrameEncoder> encoder = makeFrameEncoder(kind);
+            const FrameLayout layout{kind, width, height, packedWords(pictureKind, width) * 2, 25, 1};
+            std::string reason;
+            ASSERT_TRUE(encoder->open(layout, EncoderChoices{5, curveCode}, &reason))
+                << label << ": " << reason;
+            EXPECT_EQ(transfer, encoder->streamInfo().colorTransfer) << label;
+            EXPECT_EQ(AVCOL_PRI_UNSPECIFIED, encoder->streamInfo().colorPrimaries) << label;
+            KeptPackets sink;
+            for (int frame = 0; frame < 2; ++frame) {
+                const auto picture =
+                    makeScene(pictureKind, width, height, frame, packedWords(pictureKind, width));
+                ASSERT_EQ(S_OK, encoder->encode(0, reinterpret_cast<const std::uint8_t*>(picture.data()),
+                                                frame, sink))
+                    << label;
+            }
+            ASSERT_EQ(S_OK, encoder->flush(sink)) << label;
+            const Decoded decoded = decodeAll(sink.packets, encoder->streamInfo().codecTag);
+            ASSERT_FALSE(decoded.failed) << label;
+            ASSERT_EQ(2u, decoded.frames.size()) << label;
+            for (const FramePtr& frame : decoded.frames) {
+                EXPECT_EQ(transfer, frame->color_trc) << label;
+                EXPECT_EQ(AVCOL_PRI_UNSPECIFIED, frame->color_primaries) << label;
+                EXPECT_EQ(AVCOL_SPC_BT709, frame->colorspace) << label;
+                EXPECT_EQ(AVCOL_RANGE_MPEG, frame->color_range) << label;
+            }
+            const PlanePsnr measured = measure(pictureKind, width, height, decoded);
+            for (int plane = 0; plane < 3; ++plane) EXPECT_GT(measured.plane[plane], 40.0) << label;
+        }
+    }
+}

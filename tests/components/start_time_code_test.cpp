@@ -68,7 +68,7 @@ TEST(StartTimeCode, RefusesWhatNoTimeCodeCanSay) {
 // Drop-frame counting was made for 30000/1001 and its multiples only.
 TEST(StartTimeCode, RefusesDropFrameWhereItDoesNotExist) {
     EXPECT_TRUE(says(refusal("01:00:00;00", 24000, 1001), "30000/1001"));
-    EXPECT_TRUE(says(refusal("01:00:00;00", 30, 1), "movie runs at 30"));
+    EXPECT_TRUE(says(refusal("01:00:00;00", 30, 1), "frame rate is 30"));
     EXPECT_TRUE(says(refusal("01:00:00;00", 29969, 1000), "29969/1000"));
     EXPECT_TRUE(says(refusal("01:00:00;00", 25, 1), "25"));
     // ;00 and ;01 of minute 1 are skipped; minute 10 keeps them.

@@ -143,11 +143,9 @@ TEST(ArgumentWarnings, SwitchesWithoutEffectAreNamed) {
         {"ramp.RAW", "OUT/f_%d.dpx", "+TIMB=24", ":Director=Q. Ombry"},
         kWarning + "-q9: the quality is for movies; a DPX sequence does not use it\n" + kWarning +
             "-fabc: the frame rate is for movies; a DPX sequence does not use it\n" + kWarning +
-            "+TIMB=24: metadata goes into movies; a DPX sequence does not carry it\n" + kWarning +
             ":Director=Q. Ombry: metadata goes into movies; a DPX sequence does not carry it\n" + kWarning +
             "-422: 4:2:2 pictures are for movies; DPX files are always RGB\n",
-        kWarning + "+TIMB=24: metadata goes into movies; a DPX sequence does not carry it\n" + kWarning +
-            ":Director=Q. Ombry: metadata goes into movies; a DPX sequence does not carry it\n");
+        kWarning + ":Director=Q. Ombry: metadata goes into movies; a DPX sequence does not carry it\n");
     expectSameRunWithWarning(
         dir, {"ramp.RAW", "OUT/f_%d.dpx", "-V", "-x", "-verbose", "-cineon", "+ABC=1", ":=abc"},
         {"ramp.RAW", "OUT/f_%d.dpx", "-v", "-c"},

@@ -2,6 +2,7 @@
 // patterns, a missing output argument, outputs that are an input clip,
 // writes that fail, and movie output that is not built.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -159,6 +160,16 @@ TEST(OutputSafety, FailedWriteLeavesNoPartialFileAndEndsWithCodeSeven) {
     EXPECT_EQ(0u, result.err.find("raw2tvx: cannot write DPX file " + name + ": ")) << result.err;
     EXPECT_EQ(std::string::npos, result.err.find("big_1.dpx")) << "the run should end at the first failure";
     EXPECT_EQ(std::vector<std::string>{"big.RAW"}, directoryNames(dir.path()));
+}
+
+// The test above runs the program the way a shell starts it: with SIGXFSZ
+// at its default, which would end it in the middle of the write if it did
+// not ignore the signal itself.
+TEST(OutputSafety, ProgramsUnderTestStartWithTheFileSizeSignalAtItsDefault) {
+    const auto status = runProgram({"/bin/grep", "^SigIgn:", "/proc/self/status"});
+    ASSERT_EQ(0, status.exitCode);
+    const unsigned long long ignored = std::stoull(status.out.substr(status.out.find(':') + 1), nullptr, 16);
+    EXPECT_EQ(0u, ignored & (1ull << (SIGXFSZ - 1))) << status.out;
 }
 
 TEST(OutputSafety, MissingOutputDirectoryEndsWithCodeSeven) {

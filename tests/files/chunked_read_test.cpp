@@ -70,6 +70,16 @@ TEST(ReadChunked, ToleratesALastChunkUpTo4095BytesShort) {
     EXPECT_EQ(0u, reported);
 }
 
+// Found by fuzzing: loading an empty file reads 0 bytes into a buffer that
+// has no block, and the zero fill of the missing bytes must not touch it.
+TEST(ReadChunked, AnEmptyReadIntoNoBufferSucceeds) {
+    FakeSource source;
+    std::size_t reported = 1;
+    EXPECT_TRUE(readChunked(source.reader(), nullptr, 0, &reported));
+    EXPECT_EQ(0u, reported);
+    EXPECT_TRUE(source.requests.empty());
+}
+
 TEST(ReadChunked, FailsOnAReadErrorWithoutRetrying) {
     FakeSource source;
     source.failing = true;

@@ -66,6 +66,46 @@ TEST(DpxFileWriter, StoresAnElevenCharacterTimeCodeAsPackedDecimal) {
     EXPECT_EQ(std::string(4, '\0'), bytesAt(testing_support::readFileBytes(dir.file("b.dpx")), 1920, 4));
 }
 
+// A frame's timing: the time code in place of the constructor's text, the
+// drop-frame flag in bit 6 of the frames byte, and the rate as a big-endian
+// float in the television header's temporal sampling rate field (byte 1940).
+TEST(DpxFileWriter, StoresAFramesTimingInTheTelevisionHeader) {
+    testing_support::TempDir dir;
+    const auto written = [&dir](const char* name, const DPXFrameTiming& timing,
+                                const DPXTemplates* templates) {
+        {
+            CDPXFileWriter writer(16, 1, templates, "05:00:00:00");
+            writer.SetFrameTiming(timing);
+            EXPECT_TRUE(writer.Create(dir.file(name)));
+        }
+        return testing_support::readFileBytes(dir.file(name));
+    };
+    const std::string plain = written("plain.dpx", {{1, 12, 32, 15, false}, 24.0f}, nullptr);
+    EXPECT_EQ(std::string("\x01\x12\x32\x15", 4), bytesAt(plain, 1920, 4));
+    EXPECT_EQ(std::string("\x41\xC0\x00\x00", 4), bytesAt(plain, 1940, 4));  // 24.0f
+    EXPECT_EQ(std::string(4, '\0'), bytesAt(plain, 1924, 4));                // no user bits
+
+    // 30000/1001 as a float is 0x41EFC29F.
+    const std::string drop = written("drop.dpx", {{0, 1, 0, 2, true}, 30000.0f / 1001.0f}, nullptr);
+    EXPECT_EQ(std::string("\x00\x01\x00\x42", 4), bytesAt(drop, 1920, 4));
+    EXPECT_EQ(std::string("\x41\xEF\xC2\x9F", 4), bytesAt(drop, 1940, 4));
+
+    // Midnight is the field's zero; without a rate the rate field stays zero.
+    const std::string midnight = written("midnight.dpx", {{0, 0, 0, 0, false}, 0.0f}, nullptr);
+    EXPECT_EQ(std::string(8, '\0'), bytesAt(midnight, 1920, 4) + bytesAt(midnight, 1940, 4));
+    EXPECT_EQ(testing_support::expectedDpxHeader(16, 1, "midnight.dpx"), bytesAt(midnight, 0, 2048));
+
+    // A template's own time code and rate are kept.
+    std::vector<std::uint8_t> television(128, 0);
+    television[0] = 0x10;
+    television[20] = 0x42;
+    DPXTemplates templates;
+    templates.television = {television.data(), television.size()};
+    const std::string kept = written("kept.dpx", {{1, 0, 0, 0, false}, 25.0f}, &templates);
+    EXPECT_EQ(std::string("\x10\x00\x00\x00", 4), bytesAt(kept, 1920, 4));
+    EXPECT_EQ(std::string("\x42\x00\x00\x00", 4), bytesAt(kept, 1940, 4));
+}
+
 TEST(DpxFileWriter, RecordsTheNameItIsGivenAndCutsLongNames) {
     testing_support::TempDir dir;
     {

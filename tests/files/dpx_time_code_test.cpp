@@ -35,3 +35,13 @@ TEST(DpxTimeCode, PacksDecimalDigitsIntoNibbles) {
     EXPECT_EQ(0x99000000u, packTimeCode({150, 0, 0, 0}));
     EXPECT_EQ(0x00000000u, packTimeCode({-1, 0, 0, 0}));
 }
+
+// Drop-frame counting is flagged in bit 6 of the frames byte, where time-code
+// readers look for it; the frames tens digit keeps bits 4 and 5.
+TEST(DpxTimeCode, DropFrameSetsBitSixOfTheFramesByte) {
+    EXPECT_EQ(0x00010042u, packTimeCode({0, 1, 0, 2, true}));
+    EXPECT_EQ(0x10595969u, packTimeCode({10, 59, 59, 29, true}));
+    EXPECT_EQ(0x00000040u, packTimeCode({0, 0, 0, 0, true}));
+    EXPECT_EQ(0x00000079u, packTimeCode({0, 0, 0, 45, true}));  // beyond 39: 39, the flag intact
+    EXPECT_TRUE((DPXTimeCode{0, 0, 0, 0, true}).isSet());
+}

@@ -32,8 +32,9 @@ int main(int argc, char** argv) {
         for (int edit = 0; edit < edits; ++edit) {
             const unsigned choice = generator() % 4;
             if (choice == 0 || input.empty()) {
-                input.insert(input.begin() + static_cast<long>(input.empty() ? 0 : generator() % input.size()),
-                             static_cast<std::uint8_t>(generator()));
+                input.insert(
+                    input.begin() + static_cast<long>(input.empty() ? 0 : generator() % input.size()),
+                    static_cast<std::uint8_t>(generator()));
             } else if (choice == 1) {
                 input.erase(input.begin() + static_cast<long>(generator() % input.size()));
             } else {

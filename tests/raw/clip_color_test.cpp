@@ -55,7 +55,8 @@ void expectSearchResult(const double p[3][3], const ClipColorInfo& info, const C
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) {
             const double expected = p[i][j] / gains[j];
-            EXPECT_NEAR(expected, static_cast<double>(info.colorMatrix[4 * i + j]), 1e-6 * (1.0 + std::fabs(expected)))
+            EXPECT_NEAR(expected, static_cast<double>(info.colorMatrix[4 * i + j]),
+                        1e-6 * (1.0 + std::fabs(expected)))
                 << i << "," << j;
         }
         EXPECT_EQ(0.0f, info.colorMatrix[4 * i + 3]);
@@ -98,7 +99,8 @@ TEST(ClipColor, CameraMatrixEqualToTheSrgbMatrixNeedsNoGains) {
     EXPECT_EQ(1, result.searchSteps);
     for (int k = 0; k < 4; ++k) EXPECT_EQ(1.0f, info.whiteBalance[k]);
     const double identity[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0};
-    for (int k = 0; k < 12; ++k) EXPECT_NEAR(identity[k], static_cast<double>(info.colorMatrix[k]), 1e-6) << k;
+    for (int k = 0; k < 12; ++k)
+        EXPECT_NEAR(identity[k], static_cast<double>(info.colorMatrix[k]), 1e-6) << k;
     for (int i = 0; i < 3; ++i) EXPECT_EQ(0.0f, info.colorMatrix[4 * i + 3]);
 }
 

@@ -285,3 +285,56 @@ TEST(ClipReader, AnOpenFailureNamesTheFileTriedAndTheReason) {
     EXPECT_EQ(ENOENT, reader.openFailure().error);
     EXPECT_EQ(dir.file("short.RAW"), reader.openFailure().lastSearched);
 }
+
+// A file before the trailer's must hold 4294967295 bytes: one split at 1000
+// bytes (a copy cut short) loses every frame from the one that reaches past
+// its end, and the read says so instead of ending the clip.
+TEST(ClipReader, AFileBeforeTheLastThatIsCutShortFailsTheRead) {
+    TempDir dir;
+    const std::string base = dir.file("split");
+    // Frames of 64 x 32 x 14 / 8 = 3584 bytes: frame 0 already reaches past byte 1000.
+    makeClip({"--width", "64", "--height", "32", "--frames", "3", "--split", "1000", base + ".RAW"});
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "split.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("split.RAW"));
+    testing::internal::GetCapturedStdout();
+    std::vector<std::uint16_t> unused;
+    EXPECT_EQ(FrameReadOutcome::ReadFailed, reader.readFrame(unused));
+    EXPECT_EQ(
+        base +
+            ".RAW: the file holds 1000 bytes where 4294967295 were expected; frames 0 to 2 could not be read",
+        reader.failureMessage());
+    // The failure stays: later reads and skips do not go on.
+    EXPECT_FALSE(reader.skipFrame());
+    EXPECT_EQ(FrameReadOutcome::ReadFailed, reader.readFrame(unused));
+}
+
+TEST(ClipReader, AStreamEndingBeforeTheAnnouncedFrameCountFailsTheLastRead) {
+    TempDir dir;
+    const std::string base = dir.file("few");
+    makeClip({"--width", "64", "--height", "32", "--frames", "2", "--frame-count", "5", base + ".RAW"});
+    RawClipReader reader;
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "few.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("few.RAW"));
+    testing::internal::GetCapturedStdout();
+    std::vector<std::uint16_t> unused;
+    EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(FrameReadOutcome::ReadFailed, reader.readFrame(unused));
+    EXPECT_EQ(
+        base + ".RAW: the trailer announces 5 frames but the clip holds 2; frames 2 to 4 could not be read",
+        reader.failureMessage());
+
+    // Read to the end again with the count the stream holds: a clean end.
+    makeClip({"--width", "64", "--height", "32", "--frames", "2", base + ".RAW"});
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "few.RAW"));
+    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("few.RAW"));
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(reader.skipFrame());
+    EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
+    EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));
+    EXPECT_EQ("", reader.failureMessage());
+}

@@ -31,11 +31,14 @@ std::vector<std::uint8_t> pack14(const std::vector<std::uint16_t>& samples) {
 // A table whose entries tell the index they were read from.
 std::vector<std::uint16_t> markedTable() {
     std::vector<std::uint16_t> table(16384);
-    for (int i = 0; i < 16384; ++i) table[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(3 * i + 7);
+    for (int i = 0; i < 16384; ++i)
+        table[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(3 * i + 7);
     return table;
 }
 
-std::uint16_t marked(int index) { return static_cast<std::uint16_t>(3 * index + 7); }
+std::uint16_t marked(int index) {
+    return static_cast<std::uint16_t>(3 * index + 7);
+}
 
 std::vector<std::uint16_t> randomSamples(std::size_t count, std::uint32_t seed) {
     std::mt19937 generator(seed);
@@ -90,8 +93,14 @@ TEST(UnpackFrame, SubtractsTheBlackFrameAndClampsTheIndexAtBothEnds) {
     BlackFrame black;
     black.width = 8;
     black.height = 1;
-    black.values = {500, 500, 0, -5, -1000, std::numeric_limits<std::int32_t>::min(),
-                    std::numeric_limits<std::int32_t>::max(), 8};
+    black.values = {500,
+                    500,
+                    0,
+                    -5,
+                    -1000,
+                    std::numeric_limits<std::int32_t>::min(),
+                    std::numeric_limits<std::int32_t>::max(),
+                    8};
     std::vector<std::uint16_t> bayer(8, kUntouched);
     unpackFrame(packed, bayer, &black, table, 8, 1, 8, 1, kPacking14, 1);
     const std::vector<std::uint16_t> expected = {marked(0),     marked(0),     marked(100), marked(16383),
@@ -133,12 +142,10 @@ TEST(UnpackFrame, CalibrationPassAddsIntoTheSumsAndLeavesTheBayerFrame) {
 
 TEST(UnpackFrame, TenBitPackingScalesAndTurnsTheRowsUpsideDown) {
     // Row 0 holds 1023, 0, 0, 0; row 1 holds 1, 2, 3, 4.
-    const std::vector<std::uint8_t> packed = {0xFF, 0xC0, 0x00, 0x00, 0x00,
-                                              0x00, 0x40, 0x20, 0x0C, 0x04};
+    const std::vector<std::uint8_t> packed = {0xFF, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x40, 0x20, 0x0C, 0x04};
     std::vector<std::uint16_t> bayer(8 + 2, kUntouched);
     unpackFrame(packed, bayer, nullptr, {}, 4, 2, 64, 64, kPacking12, 1);
-    const std::vector<std::uint16_t> expected = {64,    128, 192, 256, 65472, 0, 0, 0,
-                                                 kUntouched, kUntouched};
+    const std::vector<std::uint16_t> expected = {64, 128, 192, 256, 65472, 0, 0, 0, kUntouched, kUntouched};
     EXPECT_EQ(expected, bayer);
 }
 
@@ -185,14 +192,16 @@ TEST(UnpackFrame, GroupLoopMatchesTheReferenceOnRandomFrames) {
     for (BlackFrame* blackInUse : {static_cast<BlackFrame*>(nullptr), &black}) {
         std::vector<std::uint16_t> fast(pixels, kUntouched), reference(pixels, 0x5555);
         unpackFrame(packed, fast, blackInUse, table, width, height, width, height, kPacking14, 1);
-        unpackFrameReference(packed, reference, blackInUse, table, width, height, width, height, kPacking14, 1);
+        unpackFrameReference(packed, reference, blackInUse, table, width, height, width, height, kPacking14,
+                             1);
         EXPECT_EQ(reference, fast);
     }
 
     BlackFrame fastSums = blackFrameOf(width, height, 0), referenceSums = fastSums;
     std::vector<std::uint16_t> unused(pixels);
     for (int frame = 0; frame < 3; ++frame) {
-        unpackFrame(packed, unused, &fastSums, table, width, height, width, height, kPacking14, kCalibrationPass);
+        unpackFrame(packed, unused, &fastSums, table, width, height, width, height, kPacking14,
+                    kCalibrationPass);
         unpackFrameReference(packed, unused, &referenceSums, table, width, height, width, height, kPacking14,
                              kCalibrationPass);
     }

@@ -63,8 +63,9 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
         std::vector<char*> pointers;
         for (const auto& word : command) pointers.push_back(const_cast<char*>(word.c_str()));
         pointers.push_back(nullptr);
-        // Keep file size limit signals from killing the child: a write then fails with EFBIG.
-        ::signal(SIGXFSZ, SIG_IGN);
+        // The program runs as a shell would start it: every signal at its
+        // default, so that it must cope with SIGXFSZ itself.
+        ::signal(SIGXFSZ, SIG_DFL);
         ::execv(pointers[0], pointers.data());
         ::_exit(127);
     }
@@ -90,6 +91,12 @@ ProgramResult runRaw2tvx(const std::vector<std::string>& arguments, const std::s
 
 ProgramResult runMkclip(const std::vector<std::string>& arguments, const std::string& workingDirectory) {
     std::vector<std::string> argv{MKCLIP_BIN};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return runProgram(argv, workingDirectory);
+}
+
+ProgramResult runDpxinfo(const std::vector<std::string>& arguments, const std::string& workingDirectory) {
+    std::vector<std::string> argv{DPXINFO_BIN};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return runProgram(argv, workingDirectory);
 }

@@ -22,5 +22,6 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::string
 // Runs the raw2tvx binary under test / the clip generator.
 ProgramResult runRaw2tvx(const std::vector<std::string>& arguments, const std::string& workingDirectory = "");
 ProgramResult runMkclip(const std::vector<std::string>& arguments, const std::string& workingDirectory = "");
+ProgramResult runDpxinfo(const std::vector<std::string>& arguments, const std::string& workingDirectory = "");
 
 }  // namespace testing_support

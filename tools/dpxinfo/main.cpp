@@ -1,0 +1,36 @@
+// dpxinfo: prints what the header of each DPX file says, one block of
+// "key: value" lines a file, so that a sequence can be checked after it was
+// written. Exit code 0 when every file is a readable, whole DPX file; 1
+// otherwise, with one line on standard error for each file that is not.
+#include <cstdio>
+#include <string>
+
+#include "dpx_summary.h"
+#include "files/dpx_file_reader.h"
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fputs("usage: dpxinfo FILE...\n", stderr);
+        return 1;
+    }
+    int status = 0;
+    bool firstBlock = true;
+    for (int index = 1; index < argc; ++index) {
+        const std::string name = argv[index];
+        CDPXFileReader reader;
+        std::string problem;
+        if (!reader.Open(name.c_str()))
+            problem = reader.FailureReason();
+        else
+            problem = findIncompleteness(reader);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "dpxinfo: %s: %s\n", name.c_str(), problem.c_str());
+            status = 1;
+            continue;
+        }
+        if (!firstBlock) std::fputs("\n", stdout);
+        firstBlock = false;
+        std::fputs(describeDpxFile(name, reader).c_str(), stdout);
+    }
+    return status;
+}
