@@ -9,6 +9,11 @@
 # with the range beside it.
 #
 #   bench/movie_end_to_end.sh [build dir]     FRAMES=120 ROUNDS=3 by default
+#
+# The files go under TMPDIR (/tmp). raw2tvx makes each movie durable before
+# it takes its final name, so on a disk its time includes waiting for the
+# disk to take the whole movie, which FFmpeg does not do; TMPDIR=/dev/shm
+# measures the conversion alone.
 set -euo pipefail
 build=$(cd "${1:-build/release}" && pwd)
 frames=${FRAMES:-120}
