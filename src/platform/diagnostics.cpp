@@ -15,7 +15,8 @@ namespace {
 
 std::mutex diagnosticsLock;
 
-std::string formatText(const char* format, std::va_list arguments) {
+// The callers' formats are checked where they are written (see the header).
+__attribute__((format(printf, 1, 0))) std::string formatText(const char* format, std::va_list arguments) {
     std::va_list counting;
     va_copy(counting, arguments);
     const int length = std::vsnprintf(nullptr, 0, format, counting);
