@@ -12,17 +12,28 @@ DemosaicParameters demosaicParameters(std::int32_t debayerType) {
     return {0, -1};
 }
 
-void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
-                    std::int32_t debayerType) {
-    const DemosaicParameters parameters = demosaicParameters(debayerType);
+namespace {
+
+// A demosaic job of the given kind from a Bayer frame into an RGB picture.
+PoolJob demosaicJob(std::int32_t kind, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
+                    const DemosaicParameters& parameters) {
     PoolJob job;
-    job.kind = kJobDemosaic;
+    job.kind = kind;
     job.source = bayer;
     job.destination = rgb;
     job.width = width;
     job.height = height;
     job.param1 = parameters.mode;
     job.param2 = parameters.level;
+    return job;
+}
+
+}  // namespace
+
+void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
+                    std::int32_t debayerType) {
+    const DemosaicParameters parameters = demosaicParameters(debayerType);
+    PoolJob job = demosaicJob(kJobDemosaic, bayer, rgb, width, height, parameters);
     runPoolJob(pool, job, demosaicItemCount(height));
     if (parameters.level >= 0) {
         job.kind = kJobVerticalFilter;
@@ -40,15 +51,7 @@ int bandRowsFor(int height, int workers) {
 
 void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, int bayerStride, std::uint16_t* rgb,
                       int width, int height, std::int32_t debayerType, bool toYuv422) {
-    const DemosaicParameters parameters = demosaicParameters(debayerType);
-    PoolJob job;
-    job.kind = kJobDemosaicBand;
-    job.source = bayer;
-    job.destination = rgb;
-    job.width = width;
-    job.height = height;
-    job.param1 = parameters.mode;
-    job.param2 = parameters.level;
+    PoolJob job = demosaicJob(kJobDemosaicBand, bayer, rgb, width, height, demosaicParameters(debayerType));
     job.sourceStride = bayerStride;
     job.bandRows = bandRowsFor(height, poolWorkerCount(pool));
     job.toYuv422 = toYuv422;

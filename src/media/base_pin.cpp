@@ -61,17 +61,23 @@ HRESULT CBasePin::tryMediaTypes(IPin* receivePin, IPin* typeSource, const MediaT
     return VFW_E_NO_ACCEPTABLE_TYPES;
 }
 
-HRESULT CBasePin::attemptConnection(IPin* receivePin, const MediaType& type) {
-    HRESULT hr = CheckConnect(receivePin);
+HRESULT CBasePin::checkCandidate(IPin* peer, const MediaType& type) {
+    const HRESULT hr = CheckConnect(peer);
     if (failed(hr)) {
         BreakConnect();
         return hr;
     }
-    hr = CheckMediaType(type);
-    if (hr != S_OK) {
+    const HRESULT typeResult = CheckMediaType(type);
+    if (typeResult != S_OK) {
         BreakConnect();
-        return refusalOf(hr);
+        return refusalOf(typeResult);
     }
+    return S_OK;
+}
+
+HRESULT CBasePin::attemptConnection(IPin* receivePin, const MediaType& type) {
+    HRESULT hr = checkCandidate(receivePin, type);
+    if (failed(hr)) return hr;
     connected_ = ComPtr<IPin>(receivePin);
     hr = SetMediaType(type);
     if (succeeded(hr)) {
@@ -91,16 +97,8 @@ HRESULT CBasePin::ReceiveConnection(IPin* connector, const MediaType& type) {
     AutoLock hold(lock_);
     if (connected_) return VFW_E_ALREADY_CONNECTED;
     if (!filter_->isStopped()) return VFW_E_NOT_STOPPED;
-    HRESULT hr = CheckConnect(connector);
-    if (failed(hr)) {
-        BreakConnect();
-        return hr;
-    }
-    hr = CheckMediaType(type);
-    if (hr != S_OK) {
-        BreakConnect();
-        return refusalOf(hr);
-    }
+    HRESULT hr = checkCandidate(connector, type);
+    if (failed(hr)) return hr;
     connected_ = ComPtr<IPin>(connector);
     hr = SetMediaType(type);
     if (succeeded(hr)) {

@@ -90,6 +90,9 @@ protected:
 private:
     HRESULT agreeMediaType(IPin* receivePin, const MediaType* pattern);
     HRESULT tryMediaTypes(IPin* receivePin, IPin* typeSource, const MediaType* pattern, HRESULT* failure);
+    // CheckConnect and CheckMediaType for a peer and a type; a refusal breaks
+    // the connection being made and is returned as a failure.
+    HRESULT checkCandidate(IPin* peer, const MediaType& type);
     HRESULT attemptConnection(IPin* receivePin, const MediaType& type);
     void forgetConnection();
 
