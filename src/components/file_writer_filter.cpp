@@ -34,10 +34,10 @@ CFileWriter::CFileWriter()
 
 HRESULT CFileWriter::Pause() {
     if (isStopped()) {
-        if (path_.empty()) return E_FAIL;
+        if (name_.path().empty()) return E_FAIL;
         std::lock_guard<std::mutex> lock(fileLock_);
         endOfStream_ = false;
-        failure_ = movieResultCode(file_.create(path_));
+        failure_ = movieResultCode(file_.create(name_.path()));
         if (failed(failure_)) return std::exchange(failure_, S_OK);
     }
     return CBaseFilter::Pause();
@@ -82,29 +82,19 @@ HRESULT CFileWriter::Stop() {
 }
 
 HRESULT CFileWriter::SetFileName(const std::string& path, const MediaType*) {
-    if (path.empty()) return E_INVALIDARG;
-    if (!isStopped()) return VFW_E_NOT_STOPPED;
-    path_ = path;
-    return S_OK;
+    return name_.setFileName(path, isStopped());
 }
 
 HRESULT CFileWriter::GetCurFile(std::string* path, MediaType* type) {
-    if (path == nullptr) return E_POINTER;
-    if (path_.empty()) return E_FAIL;
-    *path = path_;
-    if (type != nullptr) *type = MediaType{};
-    return S_OK;
+    return name_.getCurFile(path, type);
 }
 
 HRESULT CFileWriter::SetMode(std::uint32_t flags) {
-    mode_ = flags;
-    return S_OK;
+    return name_.setMode(flags);
 }
 
 HRESULT CFileWriter::GetMode(std::uint32_t* flags) {
-    if (flags == nullptr) return E_POINTER;
-    *flags = mode_;
-    return S_OK;
+    return name_.getMode(flags);
 }
 
 HRESULT CFileWriter::NonDelegatingQueryInterface(const Guid& iid, void** object) {

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "components/file_sink_name.h"
 #include "components/movie_file.h"
 #include "media/base_filter.h"
 #include "media/base_input_pin.h"
@@ -53,8 +54,7 @@ private:
     CritSec stateLock_;
     CritSec pinLock_;
     std::unique_ptr<CFileWriterInput> input_;
-    std::string path_;
-    std::uint32_t mode_ = 0;
+    FileSinkName name_;
     std::mutex fileLock_;
     MovieFile file_;
     bool endOfStream_ = false;

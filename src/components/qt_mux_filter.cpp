@@ -5,34 +5,24 @@
 CQtMux::CQtMux() : CMovieMux(CLSID_QtMux, MovieContainer::Mov) {}
 
 HRESULT CQtMux::SetFileName(const std::string& path, const MediaType*) {
-    if (path.empty()) return E_INVALIDARG;
-    if (!isStopped()) return VFW_E_NOT_STOPPED;
-    path_ = path;
-    return S_OK;
+    return name_.setFileName(path, isStopped());
 }
 
 HRESULT CQtMux::GetCurFile(std::string* path, MediaType* type) {
-    if (path == nullptr) return E_POINTER;
-    if (path_.empty()) return E_FAIL;
-    *path = path_;
-    if (type != nullptr) *type = MediaType{};
-    return S_OK;
+    return name_.getCurFile(path, type);
 }
 
 HRESULT CQtMux::SetMode(std::uint32_t flags) {
-    mode_ = flags;
-    return S_OK;
+    return name_.setMode(flags);
 }
 
 HRESULT CQtMux::GetMode(std::uint32_t* flags) {
-    if (flags == nullptr) return E_POINTER;
-    *flags = mode_;
-    return S_OK;
+    return name_.getMode(flags);
 }
 
 HRESULT CQtMux::openMovie() {
-    if (path_.empty()) return E_FAIL;
-    return movieResultCode(file_.create(path_));
+    if (name_.path().empty()) return E_FAIL;
+    return movieResultCode(file_.create(name_.path()));
 }
 
 HRESULT CQtMux::closeMovie(bool complete) {

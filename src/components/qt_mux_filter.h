@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "components/file_sink_name.h"
 #include "components/movie_file.h"
 #include "components/movie_mux_filter.h"
 #include "media/sink_interfaces.h"
@@ -28,7 +29,6 @@ protected:
     HRESULT closeMovie(bool complete) override;
 
 private:
-    std::string path_;
-    std::uint32_t mode_ = 0;
+    FileSinkName name_;
     MovieFile file_;
 };
