@@ -74,14 +74,13 @@ StepOutcome runPlainLoop(BatchRun& run) {
         if (read == FrameRead::Failed) return readFailed(run);
         if (calibration) {
             ++run.calibration.framesRead;
-            run.progress.frameDone();
         } else {
             cropInPlace(clip.buffers.bayer.data(), clip.crop);
             FramePicture bayer{&clip.buffers.bayer, clip.crop.cropWidth, clip.crop.cropHeight,
                                static_cast<std::size_t>(clip.crop.cropWidth) * 2};
             if (const StepOutcome outcome = run.sink->frame(pass, bayer)) return outcome;
-            run.progress.frameDone();
         }
+        run.progress.frameDone();
         const std::uint64_t nextCounter = counterAfterFrame(run);
         if (readsPrint && run.inputs.settings.skipFrames > 0)
             if (const StepOutcome outcome = run.sink->settle()) return outcome;
@@ -115,9 +114,9 @@ StepOutcome deliverPicture(BatchRun& run, bool bandsMade422) {
 
 // The frame loop of outputs that take a picture. While the pool makes the
 // picture of one frame, this thread skips to, reads and unpacks the next one
-// into the other Bayer buffer, as long as that prints nothing; a read that opens the
-// next file of the clip waits until the output has printed what it has for
-// the frames before, as it does in the plain loop.
+// into the other Bayer buffer, as long as that prints nothing; a read that
+// opens the next file of the clip waits until the output has printed what it
+// has for the frames before, as it does in the plain loop.
 StepOutcome runPictureLoop(BatchRun& run) {
     ClipState& clip = run.clip;
     PassState& pass = run.pass;
