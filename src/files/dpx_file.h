@@ -18,6 +18,10 @@ inline constexpr std::size_t kDpxFilmBytes = 256;
 inline constexpr std::size_t kDpxTelevisionBytes = 128;
 inline constexpr std::uint32_t kDpxGenericHeaderBytes = 1664;  // file + image information + orientation
 inline constexpr std::uint32_t kDpxIndustryHeaderBytes = 384;  // film + television
+// Image element descriptors, and the value of a 32-bit field left undefined.
+inline constexpr std::uint32_t kDpxDescriptorRgb = 50;
+inline constexpr std::uint32_t kDpxDescriptor422 = 100;
+inline constexpr std::uint32_t kDpxUndefined32 = 0xFFFFFFFFu;
 
 // The state both DPX file classes share: the open file, the header blocks as
 // they stand in the file, and the values taken from or put into them. Also the

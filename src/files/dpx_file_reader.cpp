@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr std::uint32_t kDescriptorRgb = 50;
-constexpr std::uint32_t kDescriptor422 = 100;
-
 std::string number(std::uint64_t value) {
     return std::to_string(value);
 }
@@ -177,9 +174,9 @@ bool CDPXFileReader::LoadFile(const char* narrowPath, CImageBuffer& image, std::
     BlockSource source(std::span<const std::uint8_t>(image.Data(), static_cast<std::size_t>(fileSize_)));
     if (!parse(source, ParseMode::Block)) return false;
     std::uint32_t formatCode = 0;
-    if (descriptor_ == kDescriptorRgb)
+    if (descriptor_ == kDpxDescriptorRgb)
         formatCode = kFormatDPX0;
-    else if (descriptor_ == kDescriptor422)
+    else if (descriptor_ == kDpxDescriptor422)
         formatCode = kFormatV210;
     else
         return fail("descriptor " + number(descriptor_) + ": only 50 (RGB) and 100 (4:2:2) can be loaded");

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr std::uint32_t kAllOnes = 0xFFFFFFFFu;
-constexpr std::uint32_t kDescriptorRgb = 50;
 constexpr std::uint32_t kBitSize = 10;
 constexpr std::uint32_t kPackingFilledWords = 1;
 constexpr std::uint32_t kBytesPerPixel = 4;
@@ -99,16 +97,16 @@ CDPXFileWriter::CDPXFileWriter(std::uint32_t width, std::uint32_t height, const 
     bitSize_ = kBitSize;
     packing_ = kPackingFilledWords;
     encoding_ = 0;
-    descriptor_ = kDescriptorRgb;
+    descriptor_ = kDpxDescriptorRgb;
     bytesPerPixel_ = kBytesPerPixel;
-    rowBytes_ = width <= kAllOnes / kBytesPerPixel ? width * kBytesPerPixel : 0;
+    rowBytes_ = width <= kDpxUndefined32 / kBytesPerPixel ? width * kBytesPerPixel : 0;
     dittoKey_ = 1;
     referenceLowCode_ = 0;
     referenceLowQuantity_ = 0.0f;
     referenceHighCode_ = kReferenceHighCode;
     referenceHighQuantity_ = 0.0f;
-    pixelAspectHorizontal_ = kAllOnes;
-    pixelAspectVertical_ = kAllOnes;
+    pixelAspectHorizontal_ = kDpxUndefined32;
+    pixelAspectVertical_ = kDpxUndefined32;
     bigEndian_ = true;
     if (templates != nullptr) templates_ = *templates;
     timeCode_ = parseTimeCode(timeCode);
@@ -128,7 +126,7 @@ bool CDPXFileWriter::Preallocate(std::uint64_t) {
 }
 
 std::uint32_t CDPXFileWriter::userDataBytes() const {
-    if (templates_.userData.data == nullptr || templates_.userData.size > kAllOnes) return 0;
+    if (templates_.userData.data == nullptr || templates_.userData.size > kDpxUndefined32) return 0;
     return static_cast<std::uint32_t>(templates_.userData.size);
 }
 
@@ -139,7 +137,7 @@ bool CDPXFileWriter::hasSecondElement() const {
 
 bool CDPXFileWriter::SetSecondElement(std::uint32_t width, std::uint32_t height, const void* data,
                                       std::size_t size, std::uint32_t formatCode) {
-    if (width > kLargestElement2Side || height > kLargestElement2Side || size > kAllOnes) return false;
+    if (width > kLargestElement2Side || height > kLargestElement2Side || size > kDpxUndefined32) return false;
     secondElement_.width = width;
     secondElement_.height = height;
     secondElement_.data = static_cast<const std::uint8_t*>(data);
@@ -179,7 +177,7 @@ void CDPXFileWriter::buildFileInformation(const std::filesystem::path& recordedN
     putBE32(block, kGenericSizeAt, kDpxGenericHeaderBytes);
     putBE32(block, kIndustrySizeAt, kDpxIndustryHeaderBytes);
     putBE32(block, kUserDataSizeAt, userDataSize);
-    putBE32(block, kEncryptionKeyAt, kAllOnes);
+    putBE32(block, kEncryptionKeyAt, kDpxUndefined32);
 }
 
 void CDPXFileWriter::buildImageInformation() {
@@ -273,7 +271,7 @@ bool CDPXFileWriter::Create(const std::filesystem::path& path, const std::filesy
     const std::uint32_t userDataSize = userDataBytes();
     imageDataOffset_ = kDpxGenericHeaderBytes + kDpxIndustryHeaderBytes + userDataSize;
     element1Offset_ = imageDataOffset_;
-    if (userDataSize > kAllOnes - kDpxGenericHeaderBytes - kDpxIndustryHeaderBytes ||
+    if (userDataSize > kDpxUndefined32 - kDpxGenericHeaderBytes - kDpxIndustryHeaderBytes ||
         TotalFileSize() > std::numeric_limits<std::uint32_t>::max()) {
         lastError_ = EFBIG;
         return false;

@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr std::uint32_t kAllOnes = 0xFFFFFFFFu;
-constexpr std::uint32_t kDescriptorRgb = 50;
-constexpr std::uint32_t kDescriptor422 = 100;
-
 // Where each header block starts in the file.
 constexpr std::uint64_t kImageInformationAt = 768;
 constexpr std::uint64_t kOrientationAt = 1408;
@@ -144,8 +140,8 @@ bool CDPXFileReader::parse(HeaderSource& source, ParseMode mode) {
     dittoKey_ = view.u32At(kDittoKeyField);
     const std::uint32_t genericBytes = view.u32At(kGenericSizeField);
     std::uint32_t industryBytes = view.u32At(kIndustrySizeField);
-    if (industryBytes == kAllOnes) industryBytes = 0;
-    const std::int64_t userData = genericBytes == kAllOnes
+    if (industryBytes == kDpxUndefined32) industryBytes = 0;
+    const std::int64_t userData = genericBytes == kDpxUndefined32
                                       ? std::int64_t{imageDataOffset_} - kStandardGenericBytes
                                       : std::int64_t{imageDataOffset_} - genericBytes - industryBytes;
 
@@ -203,11 +199,12 @@ bool CDPXFileReader::parseImageInformation(HeaderSource& source, ParseMode mode)
     bytesPerPixel_ = 4;
 
     std::uint64_t rowBytes = 0;
-    if (mode == ParseMode::Block || descriptor_ == kDescriptorRgb)
+    if (mode == ParseMode::Block || descriptor_ == kDpxDescriptorRgb)
         rowBytes = std::uint64_t{width_} * 4 + endOfLinePadding;
-    else if (descriptor_ == kDescriptor422)
+    else if (descriptor_ == kDpxDescriptor422)
         rowBytes = ((std::uint64_t{width_} * 16 + 5) / 6 + 3) & ~std::uint64_t{3};
-    if (rowBytes > kAllOnes) return fail("a row of " + number(width_) + " pixels does not fit 32 bits");
+    if (rowBytes > kDpxUndefined32)
+        return fail("a row of " + number(width_) + " pixels does not fit 32 bits");
     rowBytes_ = static_cast<std::uint32_t>(rowBytes);
 
     // Both products are below 2^32, so the sum stays below 2^64.
