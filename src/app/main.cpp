@@ -1,11 +1,11 @@
 #include <exception>
 #include <new>
 
-#include "app/batch_driver.h"
-#include "app/command_line.h"
-#include "app/conversion_settings.h"
-#include "app/exit_codes.h"
-#include "app/help_text.h"
+#include "app/run/batch_driver.h"
+#include "app/cli/command_line.h"
+#include "app/cli/conversion_settings.h"
+#include "app/report/exit_codes.h"
+#include "app/cli/help_text.h"
 #include "components/movie_components.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/diagnostics.h"

