@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,4 @@ struct ArgumentNotes {
     // switches that act through the tone table.
     std::vector<std::string> gradingArguments;
     std::string calibrationArgument;  // the -bc switch in force, as typed
-    // Warnings met clip after clip are given once per run.
-    std::set<std::string> clipWarningsGiven;
 };

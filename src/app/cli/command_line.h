@@ -1,24 +1,36 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
+#include "app/cli/argument_list.h"
 #include "app/cli/conversion_settings.h"
-#include "encode/metadata_tag_list.h"
 
-// The result of reading the command line: ok, or the message that explains
-// which switch value cannot be used (the caller prints it and ends with
-// exit_codes::kUsage).
-struct ParseOutcome {
-    bool ok = true;
-    std::string message;
+// The command line read once: every argument as typed and what it is, and
+// the settings they give, left to right, later arguments overwriting
+// earlier ones. Switches that match no row and arguments that name nothing
+// set nothing. Everything else the run needs of the arguments (the clips,
+// the tags, the warnings) is derived from `arguments`.
+struct CommandLine {
+    ArgumentList arguments;
+    ConversionSettings settings;
+    // Why the settings cannot be used (a log power or gamma no tone curve
+    // takes), naming the switch; empty when they can. The settings then hold
+    // what the arguments before that switch gave.
+    std::string failure;
+    // The arguments that took effect: all of them, or those before the one
+    // that failed.
+    std::size_t argumentsApplied = 0;
+
+    bool ok() const { return failure.empty(); }
 };
 
-// Resets settings to their defaults, then reads argv[0] to argv[argc - 1]
-// left to right; later arguments overwrite earlier ones. "-" arguments are
-// switches, "+" and ":" arguments metadata (appended to tags and echoed on
-// standard output); any other argument naming an .avi or .mov becomes the
-// movie output, one naming a .dpx the output path only. Unknown switches and
-// other arguments are ignored. Stops at the first log power or gamma the tone
-// curve cannot use.
-ParseOutcome parseCommandLine(int argc, const char* const* argv, ConversionSettings& settings,
-                              MetadataTagList& tags);
+CommandLine readCommandLine(int argc, const char* const* argv);
+
+// The arguments that name clips (or clip wildcards), left to right. The
+// program's own path is not among them, nor the -bc switch.
+std::vector<std::string> clipArgumentsOf(const ArgumentList& arguments);
+
+// The output arguments (.avi, .mov, .dpx), left to right.
+std::vector<std::string> outputArgumentsOf(const ArgumentList& arguments);

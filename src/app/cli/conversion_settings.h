@@ -8,9 +8,10 @@ enum class OutputFormat { Raw, Yuv422, Rgb444 };
 // Curve kinds of the tone table, as the encoder records them.
 enum CurveKind : std::int32_t { kCurveLog = 1, kCurveGamma = 2, kCurveCineon = 5 };
 
-// Every switch value of one run. Filled once from the command line; the
-// window, output size and frame rate are updated while clips are converted,
-// and every later clip sees the updated values.
+// Every switch value of one run, as the command line gives it. Filled once
+// and then only read: what clips decide for themselves and the clips after
+// them (the window, output size, frame rate and curve code) is kept in the
+// run's ClipSettings, which start from these values.
 struct ConversionSettings {
     OutputFormat outputFormat = OutputFormat::Raw;
     std::int32_t blackOverride = -1;  // -1: the clip's own black level
@@ -21,7 +22,7 @@ struct ConversionSettings {
     float curveParam = 113.0f;  // log power or gamma, one shared field
     std::int32_t cineonBlack = 95;
     std::int32_t cineonWhite = 685;
-    std::uint32_t curveCode = 0;  // descriptor of the curve in force, set at every table build
+    std::uint32_t curveCode = 0;  // descriptor of the curve; the run's is set at every table build
     std::int32_t debayerType = 2;
     bool debayerExplicit = false;
     bool frameRateFromClip = true;

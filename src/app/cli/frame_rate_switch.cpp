@@ -1,9 +1,6 @@
 #include "app/cli/frame_rate_switch.h"
 
 #include <cmath>
-#include <cstdint>
-
-#include "app/cli/number_text.h"
 
 namespace {
 
@@ -18,24 +15,30 @@ std::int32_t truncateToInt32(double value) {
 
 }  // namespace
 
-void applyFrameRateSwitch(const char* valueText, ConversionSettings& settings) {
-    readFloat(valueText, &settings.frameRate);
+SwitchFrameRate frameRateOfSwitch(float frameRate) {
     // Every test compares the single-precision rate widened to double with
     // double constants: 29.97f lies just below 29.97, so it stays 29969/1000.
-    const double rate = static_cast<double>(settings.frameRate);
-    settings.rateNumerator = truncateToInt32(rate * 1000.0);
-    settings.rateDenominator = 1000;
+    const double rate = static_cast<double>(frameRate);
+    SwitchFrameRate result{frameRate, truncateToInt32(rate * 1000.0), 1000};
     if (rate >= 23.975 && rate <= 23.98) {
-        settings.rateNumerator = 24000;
-        settings.rateDenominator = 1001;
+        result.numerator = 24000;
+        result.denominator = 1001;
     }
     if (rate >= 29.97 && rate <= 29.98) {
-        settings.rateNumerator = 30000;
-        settings.rateDenominator = 1001;
+        result.numerator = 30000;
+        result.denominator = 1001;
     }
     if (rate == std::trunc(rate)) {
-        settings.rateNumerator = truncateToInt32(rate);
-        settings.rateDenominator = 1;
+        result.numerator = truncateToInt32(rate);
+        result.denominator = 1;
     }
+    return result;
+}
+
+void applyFrameRateSwitch(float rate, ConversionSettings& settings) {
+    const SwitchFrameRate switched = frameRateOfSwitch(rate);
+    settings.frameRate = switched.frameRate;
+    settings.rateNumerator = switched.numerator;
+    settings.rateDenominator = switched.denominator;
     settings.frameRateFromClip = false;
 }

@@ -1,8 +1,21 @@
 #pragma once
 
+#include <cstdint>
+
 #include "app/cli/conversion_settings.h"
 
-// -fX: reads X as a float into frameRate (kept when nothing can be read),
-// derives the rational rate the encoder is given and turns off the clip's own
-// rate. valueText is the text after "-f".
-void applyFrameRateSwitch(const char* valueText, ConversionSettings& settings);
+// The rate a -f switch gives: the number as typed (single precision) and the
+// rational rate the encoder is given.
+struct SwitchFrameRate {
+    float frameRate = 24.0f;
+    std::int32_t numerator = 24000;
+    std::int32_t denominator = 1000;
+};
+
+// The rational rate of a -f value: r x 1000 / 1000, 24000/1001 from 23.975 to
+// 23.98, 30000/1001 from 29.97 to 29.98, and r/1 for a whole number.
+SwitchFrameRate frameRateOfSwitch(float rate);
+
+// -fX: X was read as a float (rate; frameRate keeps its value when nothing
+// could be read); sets the rational rate and turns off the clip's own rate.
+void applyFrameRateSwitch(float rate, ConversionSettings& settings);

@@ -4,73 +4,53 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/cli/number_text.h"
-#include "platform/diagnostics.h"
+#include "app/report/console.h"
+#include "encode/metadata_record_writer.h"
 
 namespace {
 
-constexpr std::size_t kRecordHeaderBytes = 8;
-
-std::size_t recordBytes(std::size_t valueBytes) {
-    return kRecordHeaderBytes + ((valueBytes + 3) & ~std::size_t{3});
-}
-
-bool fitsInList(const MetadataTagList& tags, std::size_t bytes) {
-    return bytes <= static_cast<std::size_t>(MetadataTagList::kCapacity - tags.used);
-}
-
-// Writes one record at the end of the list; the caller has checked that it fits.
-void appendRecord(MetadataTagList& tags, const char* tag, char type, std::string_view value) {
-    const std::size_t total = recordBytes(value.size());
-    std::uint8_t* record = tags.bytes.data() + tags.used;
-    for (int index = 0; index < 4; ++index) record[index] = static_cast<std::uint8_t>(tag[index]);
-    record[4] = static_cast<std::uint8_t>(value.size() & 0xFF);
-    record[5] = static_cast<std::uint8_t>((value.size() >> 8) & 0xFF);
-    record[6] = static_cast<std::uint8_t>((value.size() >> 16) & 0xFF);
-    record[7] = static_cast<std::uint8_t>(type);
-    std::size_t position = kRecordHeaderBytes;
-    for (char c : value) record[position++] = static_cast<std::uint8_t>(c);
-    while (position < total) record[position++] = 0;
-    tags.used += static_cast<std::int32_t>(total);
-}
+// Where the records of the arguments go, and where their echo lines.
+struct TagTarget {
+    MetadataTagList& tags;
+    Console& console;
+};
 
 void appendLittleEndian32(std::string& bytes, std::uint32_t word) {
     for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>((word >> shift) & 0xFF));
 }
 
-bool appendTagRecord(MetadataTagList& tags, const char* argument, char type, std::string_view value) {
-    if (!fitsInList(tags, recordBytes(value.size()))) {
-        platform::warn("%s: not added: the metadata list of %d bytes is full", argument,
-                       MetadataTagList::kCapacity);
-        return false;
-    }
-    appendRecord(tags, argument + 1, type, value);
-    return true;
+bool appendTagRecord(TagTarget& target, const char* argument, char type, std::string_view value) {
+    if (appendMetadataRecord(target.tags, std::string_view(argument + 1, 4), type, value)) return true;
+    target.console.warn("%s: not added: the metadata list of %d bytes is full", argument,
+                        MetadataTagList::kCapacity);
+    return false;
 }
 
-void addHexadecimalTag(const char* argument, const char* digits, MetadataTagList& tags) {
+void addHexadecimalTag(const char* argument, const char* digits, TagTarget& target) {
     const std::uint32_t value = readHexadecimal(digits);
     std::string bytes;
     appendLittleEndian32(bytes, value);
-    if (!appendTagRecord(tags, argument, 'H', bytes)) return;
-    std::printf("add %c%c%c%c = 0x%08x (hex)\n", argument[1], argument[2], argument[3], argument[4], value);
+    if (!appendTagRecord(target, argument, 'H', bytes)) return;
+    target.console.report("add %c%c%c%c = 0x%08x (hex)\n", argument[1], argument[2], argument[3], argument[4],
+                          value);
 }
 
-void addStringTag(const char* argument, const char* value, MetadataTagList& tags) {
-    if (!appendTagRecord(tags, argument, 'c', value)) return;
-    std::printf("add %c%c%c%c = %s (string)\n", argument[1], argument[2], argument[3], argument[4], value);
+void addStringTag(const char* argument, const char* value, TagTarget& target) {
+    if (!appendTagRecord(target, argument, 'c', value)) return;
+    target.console.report("add %c%c%c%c = %s (string)\n", argument[1], argument[2], argument[3], argument[4],
+                          value);
 }
 
 // Reads "%f,%f,..." value by value: a value that cannot be read or a missing
 // comma ends the reading, and the values not reached stay 0.
-void addFloatArrayTag(const char* argument, const char* value, int valueCount, MetadataTagList& tags) {
+void addFloatArrayTag(const char* argument, const char* value, int valueCount, TagTarget& target) {
     if (valueCount > kMaximumTagArrayValues) {
-        platform::warn("%s: %d values given, only the first %d are kept", argument, valueCount,
-                       kMaximumTagArrayValues);
+        target.console.warn("%s: %d values given, only the first %d are kept", argument, valueCount,
+                            kMaximumTagArrayValues);
         valueCount = kMaximumTagArrayValues;
     }
     std::array<float, kMaximumTagArrayValues> values{};
@@ -87,47 +67,46 @@ void addFloatArrayTag(const char* argument, const char* value, int valueCount, M
     std::string bytes;
     for (int index = 0; index < valueCount; ++index)
         appendLittleEndian32(bytes, std::bit_cast<std::uint32_t>(values[static_cast<std::size_t>(index)]));
-    if (!appendTagRecord(tags, argument, 'f', bytes)) return;
-    std::printf("add %c%c%c%c = ", argument[1], argument[2], argument[3], argument[4]);
+    if (!appendTagRecord(target, argument, 'f', bytes)) return;
+    target.console.report("add %c%c%c%c = ", argument[1], argument[2], argument[3], argument[4]);
     for (int index = 0; index < valueCount; ++index) {
-        if (index > 0) std::printf(",");
-        std::printf("%f", static_cast<double>(values[static_cast<std::size_t>(index)]));
+        if (index > 0) target.console.report(",");
+        target.console.report("%f", static_cast<double>(values[static_cast<std::size_t>(index)]));
     }
-    std::printf("\n");
+    target.console.report("\n");
 }
 
-void addFloatTag(const char* argument, const char* value, MetadataTagList& tags) {
+void addFloatTag(const char* argument, const char* value, TagTarget& target) {
     float number = 0.0f;
     readFloat(value, &number);
     std::string bytes;
     appendLittleEndian32(bytes, std::bit_cast<std::uint32_t>(number));
-    if (!appendTagRecord(tags, argument, 'f', bytes)) return;
-    std::printf("add %c%c%c%c = %f\n", argument[1], argument[2], argument[3], argument[4],
-                static_cast<double>(number));
+    if (!appendTagRecord(target, argument, 'f', bytes)) return;
+    target.console.report("add %c%c%c%c = %f\n", argument[1], argument[2], argument[3], argument[4],
+                          static_cast<double>(number));
 }
 
-void addIntegerTag(const char* argument, const char* value, MetadataTagList& tags) {
+void addIntegerTag(const char* argument, const char* value, TagTarget& target) {
     const std::int32_t number = readInteger(value);
     std::string bytes;
     appendLittleEndian32(bytes, static_cast<std::uint32_t>(number));
-    if (!appendTagRecord(tags, argument, 'L', bytes)) return;
-    std::printf("add %c%c%c%c = %d (int)\n", argument[1], argument[2], argument[3], argument[4], number);
+    if (!appendTagRecord(target, argument, 'L', bytes)) return;
+    target.console.report("add %c%c%c%c = %d (int)\n", argument[1], argument[2], argument[3], argument[4],
+                          number);
 }
 
-std::string_view cutFreeformText(std::string_view text, const char* what) {
+std::string_view cutFreeformText(Console& console, std::string_view text, const char* what) {
     if (text.size() <= static_cast<std::size_t>(kMaximumFreeformLength)) return text;
-    platform::warn("freeform %s of %zu characters cut to %d", what, text.size(), kMaximumFreeformLength);
+    console.warn("freeform %s of %zu characters cut to %d", what, text.size(), kMaximumFreeformLength);
     return text.substr(0, kMaximumFreeformLength);
 }
 
-}  // namespace
-
-void addTagArgument(const char* argument, MetadataTagList& tags) {
+void addTag(const char* argument, TagTarget& target) {
     const std::string_view text(argument);
     if (text.size() < 7 || text[5] != '=') return;
     const char* value = argument + 6;
     if (value[0] == '0' && value[1] == 'x') {
-        addHexadecimalTag(argument, value + 2, tags);
+        addHexadecimalTag(argument, value + 2, target);
         return;
     }
     bool isFloat = false;
@@ -140,32 +119,55 @@ void addTagArgument(const char* argument, MetadataTagList& tags) {
             isFloat = true;
             ++commas;
         } else if (c != '-' && (c < '0' || c > '9')) {
-            addStringTag(argument, value, tags);
+            addStringTag(argument, value, target);
             return;
         }
     }
     if (commas > 0)
-        addFloatArrayTag(argument, value, commas + 1, tags);
+        addFloatArrayTag(argument, value, commas + 1, target);
     else if (isFloat)
-        addFloatTag(argument, value, tags);
+        addFloatTag(argument, value, target);
     else
-        addIntegerTag(argument, value, tags);
+        addIntegerTag(argument, value, target);
 }
 
-void addFreeformArgument(const char* argument, MetadataTagList& tags) {
+void addFreeform(const char* argument, TagTarget& target) {
     const std::string_view text(argument);
     if (text.size() < 4) return;
     const std::size_t equals = text.find('=', 2);
     if (equals == std::string_view::npos) return;
-    const std::string_view name = cutFreeformText(text.substr(1, equals - 1), "name");
-    const std::string_view value = cutFreeformText(text.substr(equals + 1), "value");
-    if (!fitsInList(tags, recordBytes(name.size()) + recordBytes(value.size()))) {
-        platform::warn("%s: not added: the metadata list of %d bytes is full", argument,
-                       MetadataTagList::kCapacity);
+    const std::string_view name = cutFreeformText(target.console, text.substr(1, equals - 1), "name");
+    const std::string_view value = cutFreeformText(target.console, text.substr(equals + 1), "value");
+    MetadataTagList& tags = target.tags;
+    if (!metadataRecordsFit(tags, metadataRecordBytes(name.size()) + metadataRecordBytes(value.size()))) {
+        target.console.warn("%s: not added: the metadata list of %d bytes is full", argument,
+                            MetadataTagList::kCapacity);
         return;
     }
-    appendRecord(tags, "TAGN", 'c', name);
-    appendRecord(tags, "TAGV", 'c', value);
-    std::printf("add %.*s = %.*s (freeform)\n", static_cast<int>(name.size()), name.data(),
-                static_cast<int>(value.size()), value.data());
+    appendMetadataRecord(tags, "TAGN", 'c', name);
+    appendMetadataRecord(tags, "TAGV", 'c', value);
+    target.console.report("add %.*s = %.*s (freeform)\n", static_cast<int>(name.size()), name.data(),
+                          static_cast<int>(value.size()), value.data());
+}
+
+}  // namespace
+
+void addTagArgument(const char* argument, MetadataTagList& tags, Console& console) {
+    TagTarget target{tags, console};
+    addTag(argument, target);
+}
+
+void addFreeformArgument(const char* argument, MetadataTagList& tags, Console& console) {
+    TagTarget target{tags, console};
+    addFreeform(argument, target);
+}
+
+void addTagArguments(const ArgumentList& arguments, std::size_t count, MetadataTagList& tags,
+                     Console& console) {
+    TagTarget target{tags, console};
+    for (std::size_t index = 0; index < count && index < arguments.size(); ++index) {
+        const ParsedArgument& argument = arguments[index];
+        if (argument.kind == ArgumentKind::Tag) addTag(argument.text.c_str(), target);
+        if (argument.kind == ArgumentKind::Freeform) addFreeform(argument.text.c_str(), target);
+    }
 }

@@ -6,19 +6,6 @@
 
 namespace {
 
-void readWindowFields(const char* text, ConversionSettings& settings) {
-    std::int32_t* const fields[] = {&settings.windowLeft, &settings.windowTop, &settings.windowRight,
-                                    &settings.windowBottom};
-    const char separators[] = {'(', ',', ',', ','};
-    for (int index = 0; index < 4; ++index) {
-        if (*text != separators[index]) return;
-        ++text;
-        const int taken = readDecimal(text, fields[index]);
-        if (taken == 0) return;
-        text += taken;
-    }
-}
-
 // The edges are 32-bit values the user typed, so the sums wrap modulo 2^32
 // rather than overflow.
 std::int32_t wrappedSum(std::int32_t a, std::uint32_t b) {
@@ -31,8 +18,24 @@ std::uint32_t wrappedDifference(std::int32_t a, std::int32_t b) {
 
 }  // namespace
 
-void applySourceWindowSwitch(const char* text, ConversionSettings& settings) {
-    readWindowFields(text, settings);
+WindowText readWindowText(const char* text) {
+    WindowText window;
+    const char separators[] = {'(', ',', ',', ','};
+    for (; window.fields < 4; ++window.fields) {
+        if (*text != separators[window.fields]) break;
+        ++text;
+        const int taken = readDecimal(text, &window.values[static_cast<std::size_t>(window.fields)]);
+        if (taken == 0) break;
+        text += taken;
+    }
+    return window;
+}
+
+void applySourceWindowSwitch(const WindowText& window, ConversionSettings& settings) {
+    std::int32_t* const fields[] = {&settings.windowLeft, &settings.windowTop, &settings.windowRight,
+                                    &settings.windowBottom};
+    for (int index = 0; index < window.fields; ++index)
+        *fields[index] = window.values[static_cast<std::size_t>(index)];
     if (settings.windowBottom < 1) return;
 
     if (settings.windowLeft & 1) settings.windowLeft = wrappedSum(settings.windowLeft, 1);

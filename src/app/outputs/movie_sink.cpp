@@ -1,16 +1,15 @@
 #include "app/outputs/movie_sink.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
-#include "app/run/clip_paths.h"
 #include "app/report/exit_codes.h"
+#include "app/run/clip_paths.h"
+#include "app/run/clip_settings.h"
 #include "app/run/pass_state.h"
 #include "app/run/run_checks.h"
 #include "files/output_pattern.h"
 #include "media/result_codes.h"
-#include "platform/diagnostics.h"
 #include "platform/sleep.h"
 #include "raw/clip_color.h"
 
@@ -35,21 +34,23 @@ int writeErrno(HRESULT result) {
 
 }  // namespace
 
-MovieSink::MovieSink(const RunInputs& inputs, SinkPicture picture) : inputs_(inputs), picture_(picture) {}
+MovieSink::MovieSink(const RunInputs& inputs, const std::string& calibrationPath, SinkPicture picture,
+                     Console& console)
+    : inputs_(inputs), calibrationPath_(calibrationPath), picture_(picture), console_(console) {}
 
 StepOutcome MovieSink::startClip(const PassState& pass, const std::string& basePath,
                                  const std::string& baseName) {
     const std::string& output = inputs_.settings.outputPath;
-    const std::string name = pass.wildcardMode == 2
+    const std::string name = pass.wildcardMode == WildcardMode::InputAndOutput
                                  ? wildcardMovieName(output, baseName)
                                  : formatFrameName(output, static_cast<std::int64_t>(pass.frameCounter));
     if (name.empty() || failed(graph_.SetOutputFile(name))) {
-        std::printf("Could not build graph to make: %s\n", (basePath + ".RAW").c_str());
+        console_.report("Could not build graph to make: %s\n", (basePath + ".RAW").c_str());
         return RunStop{exit_codes::kMovieNameRefused, false};
     }
     if (outputIsAnInput(inputs_, graph_.outputPath())) {
-        platform::reportError("%s is one of the input clips' files: not writing over it",
-                              graph_.outputPath().c_str());
+        console_.error("%s is one of the input clips' files: not writing over it",
+                       graph_.outputPath().c_str());
         return RunStop{exit_codes::kUsage, true};
     }
     movieName_ = name;
@@ -59,20 +60,23 @@ StepOutcome MovieSink::startClip(const PassState& pass, const std::string& baseP
 StepOutcome MovieSink::prepareClip(const ClipState& clip) {
     // 4:2:2 pairs the pixels of a row.
     if (picture_ == SinkPicture::Yuv422 && clip.outputWidth % 2 != 0) {
-        platform::reportError("4:2:2 pictures need an even width, not %d: give -w an even value",
-                              clip.outputWidth);
+        console_.error("4:2:2 pictures need an even width, not %d: give -w an even value", clip.outputWidth);
         return RunStop{exit_codes::kUsage, true};
     }
     return std::nullopt;
 }
 
-StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip) {
+StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip,
+                                      const ClipSettings& clipSettings) {
+    rateNumerator_ = clipSettings.rateNumerator;
+    rateDenominator_ = clipSettings.rateDenominator;
+    curveCode_ = clipSettings.curveCode;
     ClipColorInfo color;
     const ClipColorResult result = deriveClipColor(clip.reader.trailer().cameraMatrix, color);
     if (!result.cameraMatrixUsable)
-        platform::warn(
-            "%s: the camera matrix cannot be used; the movie carries the identity matrix and unit "
-            "white balance",
+        console_.warn(
+            "%s: the camera matrix cannot be used; the movie carries the identity matrix and unit white "
+            "balance",
             clip.reader.trailerFilePath().c_str());
     graph_.SetClipColor(color.colorMatrix, color.whiteBalance);
     graph_.SetMetadataTags(&inputs_.tags);
@@ -82,10 +86,9 @@ StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip) {
 StepOutcome MovieSink::frame(const PassState& pass, FramePicture& picture) {
     const ConversionSettings& settings = inputs_.settings;
     if (encoderStartPending_ && picture.width >= 1) {
-        graph_.CreateVideoSource(picture.width, picture.height, settings.rateDenominator,
-                                 settings.rateNumerator, picture_ != SinkPicture::Yuv422,
-                                 picture_ == SinkPicture::Bayer,
-                                 static_cast<std::int32_t>(settings.curveCode),
+        graph_.CreateVideoSource(picture.width, picture.height, rateDenominator_, rateNumerator_,
+                                 picture_ != SinkPicture::Yuv422, picture_ == SinkPicture::Bayer,
+                                 static_cast<std::int32_t>(curveCode_),
                                  settings.debayerExplicit ? settings.debayerType : kNoDebayerChosen);
         graph_.SetQuality(settings.quality, 0);
         graph_.SetOptionFlagA(true);
@@ -95,20 +98,14 @@ StepOutcome MovieSink::frame(const PassState& pass, FramePicture& picture) {
     const HRESULT result =
         graph_.EncodeFrame(picture.buffer->data(), static_cast<std::int32_t>(picture.pitchBytes));
     if (result != S_OK) return encodingFailure(result);
-    if (settings.verbose)
-        std::printf("export frame %llu\n", static_cast<unsigned long long>(pass.frameCounter));
-    else
-        std::printf(".");
-    std::fflush(stdout);
+    console_.frameMark(pass.frameCounter);
     return std::nullopt;
 }
 
 StepOutcome MovieSink::encodingFailure(HRESULT result) const {
-    std::printf("%s", kEncodeFailedMessage);
-    std::fflush(stdout);
+    console_.report("%s", kEncodeFailedMessage);
     if (const int error = writeErrno(result)) {
-        platform::reportError("%s could not be written: %s", graph_.outputPath().c_str(),
-                              std::strerror(error));
+        console_.error("%s could not be written: %s", graph_.outputPath().c_str(), std::strerror(error));
         return RunStop{exit_codes::kOutputIncomplete, true};
     }
     platform::sleepMilliseconds(1000);
@@ -124,20 +121,18 @@ StepOutcome MovieSink::finishMovie() {
 
 void MovieSink::sayComponentMessages() {
     for (const std::string& message : graph_.TakeMessages())
-        platform::warn("%s: %s", graph_.outputPath().c_str(), message.c_str());
+        console_.warn("%s: %s", graph_.outputPath().c_str(), message.c_str());
 }
 
-StepOutcome MovieSink::endEntry(PassState& pass, const std::string& nextBasePath) {
+StepOutcome MovieSink::endEntry(const PassState&, const std::string& nextBasePath) {
     // Only an entry that delivered a frame has a movie to name: the
     // calibration clip passed over, or a clip whose in point lies past its
     // end, wrote none.
     const bool movieWritten = !encoderStartPending_;
     if (const StepOutcome outcome = finishMovie()) return outcome;
-    const std::string& calibrationPath = inputs_.settings.blackCalibrationPath;
-    if (movieWritten && !calibrationPath.empty() &&
-        !samePathIgnoringCase(calibrationPath, nextBasePath + ".RAW"))
-        std::printf("Finished: %s\n", movieName_.c_str());
-    pass.frameCounter = 0;
+    if (movieWritten && !calibrationPath_.empty() &&
+        !samePathIgnoringCase(calibrationPath_, nextBasePath + ".RAW"))
+        console_.report("Finished: %s\n", movieName_.c_str());
     encoderStartPending_ = true;
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/outputs/output_sink.h"
+#include "app/report/console.h"
 #include "app/run/run_inputs.h"
 #include "encode/encode_graph.h"
 
@@ -15,16 +16,18 @@ struct WorkerPool;
 // the sink goes, after the run's last line.
 class MovieSink : public OutputSink {
 public:
-    MovieSink(const RunInputs& inputs, SinkPicture picture);
+    // calibrationPath: the run's black calibration clip, as chosen.
+    MovieSink(const RunInputs& inputs, const std::string& calibrationPath, SinkPicture picture,
+              Console& console);
 
     SinkPicture picture() const override { return picture_; }
     StepOutcome startClip(const PassState& pass, const std::string& basePath,
                           const std::string& baseName) override;
     StepOutcome prepareClip(const ClipState& clip) override;
-    StepOutcome clipPositioned(const PassState& pass, const ClipState& clip) override;
+    StepOutcome clipPositioned(const PassState& pass, const ClipState& clip,
+                               const ClipSettings& clipSettings) override;
     StepOutcome frame(const PassState& pass, FramePicture& picture) override;
-    StepOutcome settle() override { return std::nullopt; }
-    StepOutcome endEntry(PassState& pass, const std::string& nextBasePath) override;
+    StepOutcome endEntry(const PassState& pass, const std::string& nextBasePath) override;
     StepOutcome endArgument() override;
     StepOutcome endRun(int exitCode) override;
 
@@ -36,7 +39,13 @@ private:
     void sayComponentMessages();
 
     const RunInputs& inputs_;
+    const std::string& calibrationPath_;
     SinkPicture picture_;
+    Console& console_;
+    // The clip's rate and curve, told the encoder with its first frame.
+    std::int32_t rateNumerator_ = 0;
+    std::int32_t rateDenominator_ = 1;
+    std::uint32_t curveCode_ = 0;
     CEncodeGraph graph_;
     bool encoderStartPending_ = true;
     std::string movieName_;  // the movie being written

@@ -16,6 +16,7 @@ using StepOutcome = std::optional<RunStop>;  // nullopt: the run goes on
 
 struct PassState;
 struct ClipState;
+struct ClipSettings;
 
 // The picture an output takes from every frame.
 enum class SinkPicture {
@@ -49,15 +50,17 @@ public:
                                   const std::string& baseName) = 0;
     // The clip is open, sized and has its buffers.
     virtual StepOutcome prepareClip(const ClipState& clip) = 0;
-    // The reader stands at the clip's first frame to convert.
-    virtual StepOutcome clipPositioned(const PassState& pass, const ClipState& clip) = 0;
+    // The reader stands at the clip's first frame to convert; the clip's
+    // settings are final.
+    virtual StepOutcome clipPositioned(const PassState& pass, const ClipState& clip,
+                                       const ClipSettings& clipSettings) = 0;
     // One converted frame, in the picture this output takes.
     virtual StepOutcome frame(const PassState& pass, FramePicture& picture) = 0;
-    // Finishes whatever this output still prints for the frames given so far,
-    // so that the driver's own lines come after it.
-    virtual StepOutcome settle() = 0;
+    // Waits for the frames given so far to be written, and says how a
+    // failure among them ends the run.
+    virtual StepOutcome settle() { return std::nullopt; }
     // A wildcard entry was converted and the entry at nextBasePath follows.
-    virtual StepOutcome endEntry(PassState& pass, const std::string& nextBasePath) = 0;
+    virtual StepOutcome endEntry(const PassState& pass, const std::string& nextBasePath) = 0;
     // Every clip of an argument is done.
     virtual StepOutcome endArgument() = 0;
     // The run ends; exitCode is how it ends so far.

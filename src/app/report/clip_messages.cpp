@@ -5,9 +5,9 @@
 #include <cctype>
 #include <string_view>
 
-#include "app/run/frame_buffers.h"
 #include "app/cli/source_window.h"
-#include "platform/diagnostics.h"
+#include "app/report/console.h"
+#include "app/run/frame_buffers.h"
 #include "platform/path.h"
 
 namespace {
@@ -18,11 +18,6 @@ constexpr int kWindowWidthStep = 16;
 constexpr std::int32_t kLensCapMargin = 200;
 
 using Window = std::array<std::int32_t, 4>;  // left, top, right, bottom
-
-// Gives a warning once per run: the clips of a wildcard run share most problems.
-bool firstTime(ArgumentNotes& notes, const std::string& key) {
-    return notes.clipWarningsGiven.insert(key).second;
-}
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
     if (text.size() < ending.size()) return false;
@@ -35,7 +30,7 @@ bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
 // The window the rules of the switch make of what was typed.
 Window adjustedWindow(const std::string& windowArgument) {
     ConversionSettings scratch;
-    applySourceWindowSwitch(windowArgument.c_str() + 1, scratch);
+    applySourceWindowSwitch(readWindowText(windowArgument.c_str() + 1), scratch);
     return {scratch.windowLeft, scratch.windowTop, scratch.windowRight, scratch.windowBottom};
 }
 
@@ -47,26 +42,25 @@ std::string joined(const std::vector<std::string>& parts, const char* separator)
 
 }  // namespace
 
-void explainOpenFailure(const ClipOpenFailure& failure) {
+void explainOpenFailure(Console& console, const ClipOpenFailure& failure) {
     const std::string reason = platform::errorText(failure.error);
     if (failure.lastSearched.empty()) {
-        platform::reportError("cannot open %s: %s; the run stops here", failure.path.c_str(), reason.c_str());
+        console.error("cannot open %s: %s; the run stops here", failure.path.c_str(), reason.c_str());
     } else if (endsWithIgnoringCase(failure.lastSearched, ".RAW")) {
-        platform::reportError(
-            "no RAW trailer at the end of %s, and %s cannot be opened: %s; the run stops here",
-            failure.lastSearched.c_str(), failure.path.c_str(), reason.c_str());
+        console.error("no RAW trailer at the end of %s, and %s cannot be opened: %s; the run stops here",
+                      failure.lastSearched.c_str(), failure.path.c_str(), reason.c_str());
     } else {
-        platform::reportError(
+        console.error(
             "no RAW trailer at the end of the clip's .RAW file or of its continuations up to %s, and %s "
             "cannot be opened: %s; the run stops here",
             failure.lastSearched.c_str(), failure.path.c_str(), reason.c_str());
     }
 }
 
-void reportEmptyWindow(const ArgumentNotes& notes, const ConversionSettings& settings, int frameWidth,
-                       int frameHeight, const std::string& message) {
+void reportEmptyWindow(Console& console, const ArgumentNotes& notes, const ClipSettings& settings,
+                       int frameWidth, int frameHeight, const std::string& message) {
     if (notes.windowArgument.empty()) {
-        platform::reportError("%s", message.c_str());
+        console.error("%s", message.c_str());
         return;
     }
     const std::int32_t left = settings.windowLeft;
@@ -86,11 +80,11 @@ void reportEmptyWindow(const ArgumentNotes& notes, const ConversionSettings& set
         why = "a window is at least " + std::to_string(kWindowWidthStep) + " wide, and only " +
               std::to_string(columns) + " columns of the frame lie right of x1 = " + std::to_string(left);
     }
-    platform::reportError("%s: the window leaves nothing of the %dx%d frame: %s",
-                          notes.windowArgument.c_str(), frameWidth, frameHeight, why.c_str());
+    console.error("%s: the window leaves nothing of the %dx%d frame: %s", notes.windowArgument.c_str(),
+                  frameWidth, frameHeight, why.c_str());
 }
 
-void warnAboutWindowUsed(ArgumentNotes& notes, const CropGeometry& crop) {
+void warnAboutWindowUsed(Console& console, const ArgumentNotes& notes, const CropGeometry& crop) {
     if (notes.windowArgument.empty()) return;
     const Window used = {crop.left, crop.top, crop.left + crop.cropWidth, crop.top + crop.cropHeight};
     const Window& typed = notes.windowTyped;
@@ -116,68 +110,69 @@ void warnAboutWindowUsed(ArgumentNotes& notes, const CropGeometry& crop) {
     char frame[32];
     std::snprintf(frame, sizeof frame, "%dx%d", crop.frameWidth, crop.frameHeight);
     const std::string key = notes.windowArgument + window + frame;
-    if (!firstTime(notes, key)) return;
-    platform::warn("%s: the picture is taken from the window %s of the %s frame: %s",
-                   notes.windowArgument.c_str(), window, frame, reason.c_str());
+    if (!console.firstTime(key)) return;
+    console.warn("%s: the picture is taken from the window %s of the %s frame: %s",
+                 notes.windowArgument.c_str(), window, frame, reason.c_str());
 }
 
-void warnAboutUngradedSamples(ArgumentNotes& notes, const RawClipTrailer& trailer,
+void warnAboutUngradedSamples(Console& console, const ArgumentNotes& notes, const RawClipTrailer& trailer,
                               const std::string& clipPath, bool calibrating, bool blackFrameGiven) {
     const bool storedSamples = storesPlainSamples(trailer);
     if (!storedSamples && trailer.packing != kPacking12) return;
     const char* samples = storedSamples ? "holds stored 16-bit samples" : "is a 12-bit clip";
     if (calibrating) {
-        platform::warn("%s: %s %s, whose frames add nothing to the black frame",
-                       notes.calibrationArgument.c_str(), clipPath.c_str(), samples);
+        console.warn("%s: %s %s, whose frames add nothing to the black frame",
+                     notes.calibrationArgument.c_str(), clipPath.c_str(), samples);
         return;
     }
     std::vector<std::string> switches = notes.gradingArguments;
     if (blackFrameGiven) switches.push_back(notes.calibrationArgument);
     if (switches.empty()) return;
     const std::string named = joined(switches, " ");
-    if (!firstTime(notes, named + '\n' + clipPath)) return;
-    platform::warn(
+    if (!console.firstTime(named + '\n' + clipPath)) return;
+    console.warn(
         "%s: not applied to %s, which %s: its samples go out without tone curve, levels or black frame",
         named.c_str(), clipPath.c_str(), samples);
 }
 
-void warnAboutInPointPastEnd(ArgumentNotes& notes, std::uint32_t inPoint, const std::string& clipPath) {
+void warnAboutInPointPastEnd(Console& console, const ArgumentNotes& notes, std::uint32_t inPoint,
+                             const std::string& clipPath) {
     const std::string& argument = notes.inPointArgument;
     if (inPoint > static_cast<std::uint32_t>(INT32_MAX))
-        platform::warn("%s: a negative in point reads as %u, past the end of %s: nothing of it is converted",
-                       argument.c_str(), inPoint, clipPath.c_str());
+        console.warn("%s: a negative in point reads as %u, past the end of %s: nothing of it is converted",
+                     argument.c_str(), inPoint, clipPath.c_str());
     else
-        platform::warn("%s: the in point lies past the last frame of %s: nothing of it is converted",
-                       argument.c_str(), clipPath.c_str());
+        console.warn("%s: the in point lies past the last frame of %s: nothing of it is converted",
+                     argument.c_str(), clipPath.c_str());
 }
 
-void warnAboutBlackCalibration(const ArgumentNotes& notes, const std::string& calibrationPath,
-                               const BlackCalibrationSummary& summary, std::int32_t blackLevel,
-                               bool patternWithoutDarkClip) {
+void warnAboutBlackCalibration(Console& console, const ArgumentNotes& notes,
+                               const std::string& calibrationPath, const BlackCalibrationSummary& summary,
+                               std::int32_t blackLevel, bool patternWithoutDarkClip) {
     const std::int64_t above = std::int64_t{summary.average} - blackLevel;
     const char* argument = notes.calibrationArgument.c_str();
     if (patternWithoutDarkClip) {
-        platform::warn(
+        console.warn(
             "%s: no clip matching %s looks recorded with the lens cap on, so the frames of all its matches "
             "were "
             "summed into the black frame: their average is %d, %lld above the black level %d",
             argument, calibrationPath.c_str(), summary.average, static_cast<long long>(above), blackLevel);
     } else if (above >= kLensCapMargin) {
-        platform::warn(
+        console.warn(
             "%s: %s does not look recorded with the lens cap on: its average is %d, %lld above its black "
             "level %d; it is used as the black frame all the same",
             argument, calibrationPath.c_str(), summary.average, static_cast<long long>(above), blackLevel);
     }
 }
 
-void reportPictureBeyondLimit(const char* what, int width, int height) {
+void reportPictureBeyondLimit(Console& console, const char* what, int width, int height) {
     const std::uint64_t bytes = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 6;
-    platform::reportError("a %dx%d %s needs %llu bytes, more than the %llu bytes a picture may take", width,
-                          height, what, static_cast<unsigned long long>(bytes),
-                          static_cast<unsigned long long>(kPictureByteLimit));
+    console.error("a %dx%d %s needs %llu bytes, more than the %llu bytes a picture may take", width, height,
+                  what, static_cast<unsigned long long>(bytes),
+                  static_cast<unsigned long long>(kPictureByteLimit));
 }
 
-void reportNoMemoryFor(const char* what, int width, int height, std::uint64_t bytes) {
-    platform::reportError("no memory for a %dx%d %s of %llu bytes", width, height, what,
-                          static_cast<unsigned long long>(bytes));
+void reportNoMemoryFor(Console& console, const char* what, int width, int height, std::uint64_t bytes) {
+    console.error("no memory for a %dx%d %s of %llu bytes", width, height, what,
+                  static_cast<unsigned long long>(bytes));
 }

@@ -4,46 +4,49 @@
 #include <string>
 
 #include "app/cli/argument_notes.h"
-#include "app/cli/conversion_settings.h"
-#include "app/run/crop_geometry.h"
+#include "app/run/clip_settings.h"
+#include "imaging/bayer_crop.h"
 #include "raw/black_calibration.h"
 #include "raw/clip_reader.h"
 #include "raw/clip_trailer.h"
+
+class Console;
 
 // The lines of our own about one clip, on standard error: the reason behind
 // a failure, and warnings quoting the arguments as typed. A warning given
 // for one clip is not repeated for the next.
 
 // The file the reader could not open, and why.
-void explainOpenFailure(const ClipOpenFailure& failure);
+void explainOpenFailure(Console& console, const ClipOpenFailure& failure);
 
 // A window that leaves nothing of the frame (the run then ends): the window
 // as typed, and why nothing is left. message is the crop's own account, for
 // a window that was not typed.
-void reportEmptyWindow(const ArgumentNotes& notes, const ConversionSettings& settings, int frameWidth,
-                       int frameHeight, const std::string& message);
+void reportEmptyWindow(Console& console, const ArgumentNotes& notes, const ClipSettings& settings,
+                       int frameWidth, int frameHeight, const std::string& message);
 
 // A typed window the picture is not taken from exactly as typed: the window
 // used and why it differs.
-void warnAboutWindowUsed(ArgumentNotes& notes, const CropGeometry& crop);
+void warnAboutWindowUsed(Console& console, const ArgumentNotes& notes, const CropGeometry& crop);
 
 // Samples the tone table never sees (12-bit or stored 16-bit): the grading
 // switches and the black frame do not apply to the clip, or, for the black
 // calibration clip, its frames add nothing to the black frame.
-void warnAboutUngradedSamples(ArgumentNotes& notes, const RawClipTrailer& trailer,
+void warnAboutUngradedSamples(Console& console, const ArgumentNotes& notes, const RawClipTrailer& trailer,
                               const std::string& clipPath, bool calibrating, bool blackFrameGiven);
 
 // An in point at or past the clip's end: nothing of the clip was converted.
-void warnAboutInPointPastEnd(ArgumentNotes& notes, std::uint32_t inPoint, const std::string& clipPath);
+void warnAboutInPointPastEnd(Console& console, const ArgumentNotes& notes, std::uint32_t inPoint,
+                             const std::string& clipPath);
 
 // A black calibration that cannot be a lens-cap recording: its average lies
 // far above its clip's black level, or a pattern had no dark clip and all of
 // its matches were summed.
-void warnAboutBlackCalibration(const ArgumentNotes& notes, const std::string& calibrationPath,
-                               const BlackCalibrationSummary& summary, std::int32_t blackLevel,
-                               bool patternWithoutDarkClip);
+void warnAboutBlackCalibration(Console& console, const ArgumentNotes& notes,
+                               const std::string& calibrationPath, const BlackCalibrationSummary& summary,
+                               std::int32_t blackLevel, bool patternWithoutDarkClip);
 
 // A picture beyond the size limit; what is "picture" or "output picture".
-void reportPictureBeyondLimit(const char* what, int width, int height);
+void reportPictureBeyondLimit(Console& console, const char* what, int width, int height);
 // A buffer the memory could not be had for; what is "frame", "picture" and so on.
-void reportNoMemoryFor(const char* what, int width, int height, std::uint64_t bytes);
+void reportNoMemoryFor(Console& console, const char* what, int width, int height, std::uint64_t bytes);

@@ -1,17 +1,16 @@
 #include "app/run/batch_driver.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "app/cli/argument_warnings.h"
+#include "app/cli/path_kind.h"
+#include "app/report/clip_messages.h"
+#include "app/report/exit_codes.h"
 #include "app/run/batch_run.h"
 #include "app/run/clip_conversion.h"
-#include "app/report/clip_messages.h"
 #include "app/run/clip_paths.h"
-#include "app/report/exit_codes.h"
 #include "app/run/output_choice.h"
-#include "app/cli/path_kind.h"
 #include "app/run/run_checks.h"
 #include "platform/directory.h"
 #include "platform/interrupt_cleanup.h"
@@ -36,9 +35,8 @@ int finishRun(BatchRun& run, RunStop stop) {
         run.clip.buffers.release();
         run.clip.reader.releasePackedBuffer();
         run.calibration.black = BlackFrame{};
-        std::printf("\ndone\n");
+        run.console.report("\ndone\n");
     }
-    std::fflush(stdout);
     return stop.exitCode;
 }
 
@@ -46,9 +44,9 @@ int finishRun(BatchRun& run, RunStop stop) {
 StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::string& baseName) {
     if (!run.pass.calibrating()) {
         if (const StepOutcome outcome = run.sink->startClip(run.pass, basePath, baseName)) return outcome;
-        const std::string& calibrationPath = run.inputs.settings.blackCalibrationPath;
+        const std::string& calibrationPath = run.calibration.path;
         // The calibration clip is never converted with the clips it calibrates.
-        if (run.pass.wildcardMode != 0 && !calibrationPath.empty() &&
+        if (run.pass.wildcardMode != WildcardMode::None && !calibrationPath.empty() &&
             samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
             return std::nullopt;
     }
@@ -60,34 +58,36 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
     const std::string rawPath = rebuildClipPath(argument);
     // A calibration path that begins with '-' is the -bc switch itself.
     if (rawPath[0] == '-') return std::nullopt;
-    run.pass.wildcardMode = 0;
+    run.pass.wildcardMode = WildcardMode::None;
     if (!containsWildcard(rawPath)) {
         const std::string basePath = clipBasePath(rawPath);
         return convertEntry(run, basePath, basePath.substr(platform::directoryPart(basePath).size()));
     }
 
-    run.pass.wildcardMode = 1;
+    run.pass.wildcardMode = WildcardMode::Input;
     // The calibration pass writes nothing, so only a conversion needs a pattern to name its outputs.
     if (!run.pass.calibrating()) {
         if (!containsWildcard(run.inputs.settings.outputPath)) {
-            std::printf("use wildcard on input and output paths\n");
-            std::printf("example:  raw2tvx E:\\DCIM\\*.RAW V:\\KXRAW\\*.AVI\n");
+            run.console.report("use wildcard on input and output paths\n");
+            run.console.report("example:  raw2tvx E:\\DCIM\\*.RAW V:\\KXRAW\\*.AVI\n");
             return RunStop{exit_codes::kWildcardOutput, false};
         }
-        run.pass.wildcardMode = 2;
+        run.pass.wildcardMode = WildcardMode::InputAndOutput;
     }
     const auto entries = platform::listMatchingFiles(rawPath);
     if (entries.empty()) {
-        std::fputs(kNoMatchMessage, stdout);
+        run.console.report("%s", kNoMatchMessage);
         return RunStop{exit_codes::kNoWildcardMatch, false};
     }
     const std::string directory = platform::directoryPart(rawPath);
     for (std::size_t index = 0; index < entries.size(); ++index) {
         if (index > 0) {
-            std::printf("\n");
+            run.console.report("\n");
             if (!run.pass.calibrating()) {
                 const std::string nextBasePath = directory + listedBaseName(entries[index].name);
                 if (const StepOutcome outcome = run.sink->endEntry(run.pass, nextBasePath)) return outcome;
+                // Every movie of a wildcard counts its frames from 0.
+                if (run.inputs.settings.movieOutput) run.pass.frameCounter = 0;
             }
         }
         const std::string baseName = listedBaseName(entries[index].name);
@@ -98,55 +98,71 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
 
 // The black calibration clip, chosen among a wildcard's matches when it has
 // one; noDarkClip tells that none of them was dark, so all are summed.
-StepOutcome chooseCalibrationClip(ConversionSettings& settings, bool& calibrate, bool& noDarkClip) {
+StepOutcome chooseCalibrationClip(BatchRun& run, bool& calibrate, bool& noDarkClip) {
     calibrate = false;
     noDarkClip = false;
-    if (settings.blackCalibrationPath.empty() || classifyPath(settings.blackCalibrationPath) != PathKind::Raw)
-        return std::nullopt;
-    if (containsWildcard(settings.blackCalibrationPath)) {
-        const DarkClipSearch search = findDarkClip(settings.blackCalibrationPath);
+    std::string& path = run.calibration.path;
+    if (path.empty() || classifyPath(path) != PathKind::Raw) return std::nullopt;
+    if (containsWildcard(path)) {
+        const DarkClipSearch search = findDarkClip(path);
         if (search.outcome == DarkClipOutcome::NoMatch) {
-            std::fputs(kNoMatchMessage, stdout);
+            run.console.report("%s", kNoMatchMessage);
             return RunStop{exit_codes::kNoWildcardMatch, false};
         }
-        if (search.outcome == DarkClipOutcome::Chosen) settings.blackCalibrationPath = search.path;
+        if (search.outcome == DarkClipOutcome::Chosen) {
+            run.console.report("using black calibration file %s\n", search.listedName.c_str());
+            path = search.path;
+        }
         noDarkClip = search.outcome == DarkClipOutcome::NoneQualifies;
     }
     calibrate = true;
     return std::nullopt;
 }
 
+// The calibration pass over the black calibration clip, and its summary.
+StepOutcome runCalibrationPass(BatchRun& run, bool noDarkClip) {
+    CalibrationState& calibration = run.calibration;
+    run.pass.pass = 0;
+    run.pass.passArgument = calibration.path;
+    if (const StepOutcome outcome = runPass(run, calibration.path)) return outcome;
+    const Result<BlackCalibrationSummary> finished =
+        finishBlackCalibration(calibration.black, calibration.width, calibration.height,
+                               calibration.framesRead, run.inputs.settings.blackCalibrationOffset);
+    if (!finished.ok()) {
+        run.console.warn("%s: no black frame is used", finished.status().message().c_str());
+        return std::nullopt;
+    }
+    const BlackCalibrationSummary& summary = finished.value();
+    run.console.report("Black Level Calibation: min = %d, max = %d, avg = %d\n", summary.minimum,
+                       summary.maximum, summary.average);
+    warnAboutBlackCalibration(run.console, run.inputs.notes, calibration.path, summary,
+                              run.clip.reader.trailer().blackLevel, noDarkClip);
+    return std::nullopt;
+}
+
 }  // namespace
 
-int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagList& tags) {
-    BatchRun run(settings, tags);
+int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Console& console) {
+    const ConversionSettings& settings = commandLine.settings;
+    BatchRun run(settings, tags, console);
     platform::installInterruptCleanup();
     const int processors = platform::processorCount();
     createPool(run.pool, processors);
 
-    collectClipArguments(argc, argv, run.inputs);
-    run.inputs.notes = warnAboutArguments(argc, argv, settings, run.inputs.clipArguments);
+    run.inputs.clipArguments = clipArgumentsOf(commandLine.arguments);
+    run.inputs.notes = argumentNotesOf(commandLine.arguments);
+    warnAboutArguments(commandLine, console);
     if (const StepOutcome outcome = chooseOutput(run)) return finishRun(run, *outcome);
     rememberInputClips(run.inputs);
-    if (settings.verbose) std::printf("found %d cpus\n", std::min(processors, 8));
+    if (settings.verbose) console.processorLine(std::min(processors, 8));
     run.pass.frameCounter = 0;
 
     bool calibrate = false;
     bool noDarkClip = false;
-    if (const StepOutcome outcome = chooseCalibrationClip(settings, calibrate, noDarkClip))
+    if (const StepOutcome outcome = chooseCalibrationClip(run, calibrate, noDarkClip))
         return finishRun(run, *outcome);
-    if (calibrate) {
-        run.pass.pass = 0;
-        run.pass.passArgument = settings.blackCalibrationPath;
-        if (const StepOutcome outcome = runPass(run, settings.blackCalibrationPath))
-            return finishRun(run, *outcome);
-        CalibrationState& calibration = run.calibration;
-        BlackCalibrationSummary summary;
-        if (finishBlackCalibration(calibration.black, calibration.width, calibration.height,
-                                   calibration.framesRead, settings.blackCalibrationOffset, &summary))
-            warnAboutBlackCalibration(run.inputs.notes, settings.blackCalibrationPath, summary,
-                                      run.clip.reader.trailer().blackLevel, noDarkClip);
-    }
+    if (calibrate)
+        if (const StepOutcome outcome = runCalibrationPass(run, noDarkClip)) return finishRun(run, *outcome);
 
     run.pass.frameCounter = 0;
     int passNumber = 0;

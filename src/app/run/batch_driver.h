@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/cli/conversion_settings.h"
+#include "app/cli/command_line.h"
+#include "app/report/console.h"
 #include "encode/metadata_tag_list.h"
 
-// Runs every pass of the conversion over the parsed command line and returns
+// Runs every pass of the conversion over the command line read and returns
 // the process exit code.
-int runBatch(int argc, char** argv, ConversionSettings& settings, MetadataTagList& tags);
+int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Console& console);

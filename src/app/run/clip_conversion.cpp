@@ -1,13 +1,11 @@
 #include "app/run/clip_conversion.h"
 
-#include <cstdio>
-
 #include "app/report/clip_messages.h"
 #include "app/report/exit_codes.h"
+#include "app/run/crop_geometry.h"
 #include "app/run/frame_loop.h"
 #include "app/run/run_checks.h"
 #include "imaging/demosaic.h"
-#include "platform/diagnostics.h"
 #include "platform/directory.h"
 #include "raw/clip_frame_rate.h"
 
@@ -15,28 +13,65 @@ namespace {
 
 const RunStop kClipUnusable{exit_codes::kClipUnusable, true};
 
-void takeClipFrameRate(ConversionSettings& settings, const RawClipTrailer& trailer) {
+void takeClipFrameRate(ClipSettings& settings, const RawClipTrailer& trailer) {
     const ClipFrameRate rate = clipFrameRate(trailer.frameRateMilli);
     settings.frameRate = rate.frameRate;
     settings.rateNumerator = rate.numerator;
     settings.rateDenominator = rate.denominator;
 }
 
+// The report's lines about a clip that cannot be opened, and how the run ends.
+RunStop refuseClip(BatchRun& run, const ClipOpenFailure& failure) {
+    Console& console = run.console;
+    const RawClipTrailer& trailer = run.clip.reader.trailer();
+    const char* name = run.pass.passArgument.c_str();
+    switch (failure.problem) {
+        case ClipOpenProblem::CannotOpen:
+            console.report("%s file could not be opened\n", name);
+            explainOpenFailure(console, failure);
+            return kClipUnusable;
+        case ClipOpenProblem::CannotSeek:
+            console.report("%s file could not be seeked\n", name);
+            return kClipUnusable;
+        case ClipOpenProblem::CannotReopen:
+            console.report("wha happen?");
+            return kClipUnusable;
+        case ClipOpenProblem::NoTrailer:
+            console.report("Not an RAW file\n");
+            break;
+        case ClipOpenProblem::WrongVersion:
+            console.report("version %d\n", trailer.version);
+            break;
+        case ClipOpenProblem::UnreadableTrailer: {
+            const TrailerProblem& problem = failure.trailerProblem;
+            console.report("%s: unreadable clip trailer, %s is %llu: %s\n", failure.path.c_str(),
+                           trailerFieldName(problem.field),
+                           static_cast<unsigned long long>(trailerFieldValue(trailer, problem.field)),
+                           problem.reason);
+            break;
+        }
+        case ClipOpenProblem::None:
+            break;
+    }
+    return RunStop{exit_codes::kNotRawClip, false};
+}
+
 // Crop and output size of a clip being converted, and the pictures they need.
 StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& trailer) {
-    ConversionSettings& settings = run.inputs.settings;
+    Console& console = run.console;
+    ClipSettings& settings = run.clipSettings;
     ClipState& clip = run.clip;
     if (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight) {
-        platform::reportError("a %dx%d frame is too small to demosaic: it needs at least %dx%d",
-                              trailer.width, trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
+        console.error("a %dx%d frame is too small to demosaic: it needs at least %dx%d", trailer.width,
+                      trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
     }
     std::string message;
     if (!computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message)) {
-        reportEmptyWindow(run.inputs.notes, settings, trailer.width, trailer.height, message);
+        reportEmptyWindow(console, run.inputs.notes, settings, trailer.width, trailer.height, message);
         return RunStop{exit_codes::kUsage, true};
     }
-    warnAboutWindowUsed(run.inputs.notes, clip.crop);
+    warnAboutWindowUsed(console, run.inputs.notes, clip.crop);
     if (settings.outputWidth < 1) settings.outputWidth = clip.crop.cropWidth;
     if (settings.outputHeight < 1) settings.outputHeight = clip.crop.cropHeight;
     // Bayer frames go out at the crop size: only pictures are resampled.
@@ -49,17 +84,16 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     const std::uint64_t outputBytes =
         static_cast<std::uint64_t>(clip.outputWidth) * static_cast<std::uint64_t>(clip.outputHeight) * 6;
     if (pictureBytes > kPictureByteLimit) {
-        reportPictureBeyondLimit("picture", clip.crop.cropWidth, clip.crop.cropHeight);
+        reportPictureBeyondLimit(console, "picture", clip.crop.cropWidth, clip.crop.cropHeight);
         return kClipUnusable;
     }
     if (outputBytes > kPictureByteLimit) {
-        reportPictureBeyondLimit("output picture", clip.outputWidth, clip.outputHeight);
+        reportPictureBeyondLimit(console, "output picture", clip.outputWidth, clip.outputHeight);
         return kClipUnusable;
     }
     if (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight) {
-        platform::reportError("a %dx%d picture is too small to demosaic: it needs at least %dx%d",
-                              clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth,
-                              kMinDemosaicHeight);
+        console.error("a %dx%d picture is too small to demosaic: it needs at least %dx%d",
+                      clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
     }
     // A clip of another size may follow one that was resampled: only a clip
@@ -71,27 +105,27 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
 
     // The next frame is read into a second Bayer frame while the pool works on this one.
     if (!clip.buffers.bayerAhead.allocate(clip.buffers.bayer.size())) {
-        std::printf("out of memory 1\n");
-        reportNoMemoryFor("frame", trailer.width, trailer.height,
+        console.report("out of memory 1\n");
+        reportNoMemoryFor(console, "frame", trailer.width, trailer.height,
                           static_cast<std::uint64_t>(clip.buffers.bayer.size()) * 2);
         return kClipUnusable;
     }
 
     if (!clip.buffers.rgb.allocate(static_cast<std::size_t>(pictureBytes / 2))) {
-        std::printf("out of memory 2\n");
-        reportNoMemoryFor("picture", clip.crop.cropWidth, clip.crop.cropHeight, pictureBytes);
+        console.report("out of memory 2\n");
+        reportNoMemoryFor(console, "picture", clip.crop.cropWidth, clip.crop.cropHeight, pictureBytes);
         return kClipUnusable;
     }
     if (clip.resampling()) {
         if (!clip.buffers.output.allocate(static_cast<std::size_t>(outputBytes / 2))) {
-            std::printf("out of memory 3\n");
-            reportNoMemoryFor("output picture", clip.outputWidth, clip.outputHeight, outputBytes);
+            console.report("out of memory 3\n");
+            reportNoMemoryFor(console, "output picture", clip.outputWidth, clip.outputHeight, outputBytes);
             return kClipUnusable;
         }
         if (!clip.resampler.configure(clip.crop.cropWidth, clip.crop.cropHeight, clip.outputWidth,
                                       clip.outputHeight)) {
-            platform::reportError("could not resample %dx%d pictures to %dx%d", clip.crop.cropWidth,
-                                  clip.crop.cropHeight, clip.outputWidth, clip.outputHeight);
+            console.error("could not resample %dx%d pictures to %dx%d", clip.crop.cropWidth,
+                          clip.crop.cropHeight, clip.outputWidth, clip.outputHeight);
             return kClipUnusable;
         }
     }
@@ -104,11 +138,11 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     const BlackFrame& black = run.calibration.black;
     bool blackFrameInUse = !black.values.empty();
     if (blackFrameInUse && !blackFrameFits(black, trailer.width, trailer.height)) {
-        platform::warn("%s: the black calibration is %dx%d but the clip is %dx%d; converting without it",
-                       clipPath.c_str(), black.width, black.height, trailer.width, trailer.height);
+        run.console.warn("%s: the black calibration is %dx%d but the clip is %dx%d; converting without it",
+                         clipPath.c_str(), black.width, black.height, trailer.width, trailer.height);
         blackFrameInUse = false;
     }
-    ConversionSettings& settings = run.inputs.settings;
+    const ConversionSettings& settings = run.inputs.settings;
     CurveSettings curve;
     curve.kind = settings.curveKind;
     curve.param = settings.curveParam;
@@ -116,9 +150,30 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     curve.cineonWhite = settings.cineonWhite;
     curve.blackOverride = settings.blackOverride;
     curve.whiteOverride = settings.whiteOverride;
-    settings.curveCode = buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse,
-                                        run.clip.toneTable.data());
+    run.clipSettings.curveCode = buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel,
+                                                blackFrameInUse, run.clip.toneTable.data());
     run.clip.blackFrameInUse = blackFrameInUse;
+}
+
+// The clip's frames: "no memory" lines for the Bayer frame and, in the
+// calibration pass, the black frame.
+StepOutcome prepareFrames(BatchRun& run, const RawClipTrailer& trailer) {
+    ClipState& clip = run.clip;
+    const std::uint64_t samples = std::uint64_t{trailer.width} * trailer.height;
+    if (!clip.buffers.bayer.allocate(static_cast<std::size_t>(samples))) {
+        run.console.report("out of memory 1\n");
+        reportNoMemoryFor(run.console, "frame", trailer.width, trailer.height, samples * 2);
+        return kClipUnusable;
+    }
+    if (!run.pass.calibrating()) return std::nullopt;
+    if (!prepareBlackFrame(run.calibration.black, trailer.width, trailer.height)) {
+        run.console.report("out of memory 1\n");
+        reportNoMemoryFor(run.console, "black frame", trailer.width, trailer.height, samples * 4);
+        return kClipUnusable;
+    }
+    run.calibration.width = trailer.width;
+    run.calibration.height = trailer.height;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -126,63 +181,54 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
 StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
     ClipState& clip = run.clip;
     PassState& pass = run.pass;
+    Console& console = run.console;
     pass.stop = false;
     const bool calibration = pass.calibrating();
-    const ClipOpenOutcome opened = clip.reader.open(basePath, pass.passArgument);
-    if (opened == ClipOpenOutcome::NotRawClip) return RunStop{exit_codes::kNotRawClip, false};
-    if (opened == ClipOpenOutcome::EndRun) {
-        if (!clip.reader.openFailure().path.empty()) explainOpenFailure(clip.reader.openFailure());
-        return kClipUnusable;
-    }
+    clip.readEvents.clear();
+    if (!clip.reader.open(basePath).ok()) return refuseClip(run, clip.reader.openFailure());
+    const RawClipTrailer& trailer = clip.reader.trailer();
+    console.report("%s\n", clip.reader.trailerFilePath().c_str());
+    console.report("%dx%d %d frames %d.%03d fps\n", static_cast<int>(trailer.width),
+                   static_cast<int>(trailer.height), static_cast<int>(trailer.frameCount),
+                   static_cast<int>(trailer.frameRateMilli / 1000),
+                   static_cast<int>(trailer.frameRateMilli % 1000));
     rememberClipFiles(run.inputs, basePath);
 
-    const RawClipTrailer& trailer = clip.reader.trailer();
     const std::string clipPath = clipFilePath(basePath, -1);
-    warnAboutUngradedSamples(run.inputs.notes, trailer, clipPath, calibration,
+    warnAboutUngradedSamples(console, run.inputs.notes, trailer, clipPath, calibration,
                              !run.calibration.black.values.empty());
-    if (run.inputs.settings.frameRateFromClip) takeClipFrameRate(run.inputs.settings, trailer);
+    if (run.inputs.settings.frameRateFromClip) takeClipFrameRate(run.clipSettings, trailer);
 
     // Crop and buffers; the calibration pass sums whole frames.
     clip.crop = CropGeometry{trailer.width, trailer.height, 0, 0, trailer.width, trailer.height};
-    const std::uint64_t samples = std::uint64_t{trailer.width} * trailer.height;
-    if (!clip.buffers.bayer.allocate(static_cast<std::size_t>(samples))) {
-        std::printf("out of memory 1\n");
-        reportNoMemoryFor("frame", trailer.width, trailer.height, samples * 2);
-        return kClipUnusable;
-    }
-    if (calibration) {
-        if (!prepareBlackFrame(run.calibration.black, trailer.width, trailer.height)) {
-            std::printf("out of memory 1\n");
-            reportNoMemoryFor("black frame", trailer.width, trailer.height, samples * 4);
-            return kClipUnusable;
-        }
-        run.calibration.width = trailer.width;
-        run.calibration.height = trailer.height;
-    } else {
+    if (const StepOutcome outcome = prepareFrames(run, trailer)) return outcome;
+    if (!calibration) {
         if (const StepOutcome outcome = prepareConversionBuffers(run, trailer)) return outcome;
         prepareToneTable(run, trailer, clipPath);
     }
 
-    if (clip.reader.positionAtFirstFrame(pass.passArgument) != ClipOpenOutcome::Ready) return kClipUnusable;
+    if (!clip.reader.positionAtFirstFrame().ok()) return refuseClip(run, clip.reader.openFailure());
     if (!calibration) {
         for (std::uint32_t skipped = 0; skipped < run.inputs.settings.inPoint; ++skipped)
             if (!clip.reader.skipFrame()) break;
-        if (const StepOutcome outcome = run.sink->clipPositioned(pass, clip)) return outcome;
+        clip.readEvents.show(console);
+        if (const StepOutcome outcome = run.sink->clipPositioned(pass, clip, run.clipSettings))
+            return outcome;
     }
 
     const ConversionSettings& settings = run.inputs.settings;
     const std::uint64_t framesBefore = pass.frameCounter;
-    run.progress.startClip(clipPath.substr(platform::directoryPart(clipPath).size()),
-                           framesToConvert(trailer.frameCount, calibration ? 0 : settings.inPoint,
-                                           settings.skipFrames, settings.inPoint, settings.outPoint,
-                                           pass.frameCounter));
+    console.startClipProgress(
+        clipPath.substr(platform::directoryPart(clipPath).size()),
+        framesToConvert(trailer.frameCount, calibration ? 0 : settings.inPoint, settings.skipFrames,
+                        settings.inPoint, settings.outPoint, pass.frameCounter));
     StepOutcome outcome = runFrameLoop(run);
     const std::uint32_t inPoint = settings.inPoint;
     if (!calibration && !outcome && pass.frameCounter == framesBefore && inPoint > 0)
-        warnAboutInPointPastEnd(run.inputs.notes, inPoint, clipPath);
+        warnAboutInPointPastEnd(console, run.inputs.notes, inPoint, clipPath);
     if (!calibration)
         if (const StepOutcome lastWrite = run.sink->settle(); !outcome) outcome = lastWrite;
-    run.progress.endClip();
+    console.endClipProgress();
     clip.reader.close();
     return outcome;
 }

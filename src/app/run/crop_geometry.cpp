@@ -2,18 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-bool windowIsSet(const ConversionSettings& settings) {
+bool windowIsSet(const ClipSettings& settings) {
     return settings.windowLeft >= 0 && settings.windowTop >= 0 && settings.windowRight > 0 &&
            settings.windowBottom > 0;
 }
 
 }  // namespace
 
-bool computeCropGeometry(ConversionSettings& settings, int frameWidth, int frameHeight, CropGeometry& crop,
+bool computeCropGeometry(ClipSettings& settings, int frameWidth, int frameHeight, CropGeometry& crop,
                          std::string* message) {
     crop = CropGeometry{};
     crop.frameWidth = frameWidth;
@@ -57,20 +56,4 @@ bool computeCropGeometry(ConversionSettings& settings, int frameWidth, int frame
     crop.cropWidth = cropWidth;
     crop.cropHeight = cropHeight;
     return true;
-}
-
-void cropInPlace(std::uint16_t* bayer, const CropGeometry& crop) {
-    const std::size_t frameWidth = static_cast<std::size_t>(crop.frameWidth);
-    const std::size_t cropWidth = static_cast<std::size_t>(crop.cropWidth);
-    if (crop.frameWidth != crop.cropWidth) {
-        for (int row = 0; row < crop.cropHeight; ++row) {
-            const std::uint16_t* source =
-                bayer + (static_cast<std::size_t>(crop.top) + static_cast<std::size_t>(row)) * frameWidth +
-                static_cast<std::size_t>(crop.left);
-            std::memmove(bayer + static_cast<std::size_t>(row) * cropWidth, source, cropWidth * 2);
-        }
-    } else if (crop.frameHeight != crop.cropHeight) {
-        std::memmove(bayer, bayer + static_cast<std::size_t>(crop.top) * frameWidth,
-                     cropWidth * static_cast<std::size_t>(crop.cropHeight) * 2);
-    }
 }

@@ -3,9 +3,8 @@
 #include <span>
 #include <utility>
 
-#include "app/run/demosaic_jobs.h"
 #include "app/report/exit_codes.h"
-#include "platform/diagnostics.h"
+#include "imaging/demosaic_jobs.h"
 #include "raw/unpack.h"
 
 namespace {
@@ -22,20 +21,32 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
     const RawClipTrailer& trailer = clip.reader.trailer();
     const std::span<std::uint16_t> bayer(bayerBuffer.data(), bayerBuffer.size());
     const FrameReadOutcome read = clip.reader.readFrame(bayer);
-    if (read == FrameReadOutcome::ClipEnded) return FrameRead::Ended;
-    if (read == FrameReadOutcome::ReadFailed) return FrameRead::Failed;
-    if (read == FrameReadOutcome::PackedFrame)
-        unpackFrame(clip.reader.packedFrame(), bayer, black, clip.toneTable, trailer.width, trailer.height,
-                    trailer.width, trailer.height, trailer.packing, run.pass.pass);
+    switch (read) {
+        case FrameReadOutcome::ClipEnded:
+            return FrameRead::Ended;
+        case FrameReadOutcome::NoMemory:
+            // The clip ends here, as if it had no more frames.
+            run.console.report("out of memory 1\n");
+            return FrameRead::Ended;
+        case FrameReadOutcome::ReadFailed:
+            return FrameRead::Failed;
+        case FrameReadOutcome::PackedFrame:
+            unpackFrame(clip.reader.packedFrame(), bayer, black, clip.toneTable, trailer.width,
+                        trailer.height, trailer.width, trailer.height, trailer.packing, run.pass.pass);
+            break;
+        case FrameReadOutcome::StoredSamples:
+            break;
+    }
     return FrameRead::Read;
 }
 
 // A read that failed ends the clip: the frames before stay whole, so the
 // output finishes them before the message names the frames that were lost.
+// A frame that could not be written ends the run first.
 StepOutcome readFailed(BatchRun& run) {
     if (!run.pass.calibrating())
         if (const StepOutcome outcome = run.sink->settle()) return outcome;
-    platform::reportError("%s", run.clip.reader.failureMessage().c_str());
+    run.console.readingError("%s", run.clip.reader.failureMessage().c_str());
     return kClipUnusable;
 }
 
@@ -63,13 +74,9 @@ StepOutcome runPlainLoop(BatchRun& run) {
     PassState& pass = run.pass;
     const bool calibration = pass.calibrating();
     BlackFrame* black = calibration || clip.blackFrameInUse ? &run.calibration.black : nullptr;
-    // Reading across the files of a clip prints their names: the output
-    // prints what it has for the frames before first.
-    const bool readsPrint = clip.reader.isMultiFile() && !calibration;
     while (!pass.stop) {
-        if (readsPrint)
-            if (const StepOutcome outcome = run.sink->settle()) return outcome;
         const FrameRead read = readFrame(run, clip.buffers.bayer, black);
+        clip.readEvents.show(run.console);
         if (read == FrameRead::Ended) break;
         if (read == FrameRead::Failed) return readFailed(run);
         if (calibration) {
@@ -80,11 +87,10 @@ StepOutcome runPlainLoop(BatchRun& run) {
                                static_cast<std::size_t>(clip.crop.cropWidth) * 2};
             if (const StepOutcome outcome = run.sink->frame(pass, bayer)) return outcome;
         }
-        run.progress.frameDone();
+        run.console.frameDone();
         const std::uint64_t nextCounter = counterAfterFrame(run);
-        if (readsPrint && run.inputs.settings.skipFrames > 0)
-            if (const StepOutcome outcome = run.sink->settle()) return outcome;
         skipOnReader(run);
+        clip.readEvents.show(run.console);
         pass.frameCounter = nextCounter;
         if (reachesOutPoint(run, pass.frameCounter)) pass.stop = true;
     }
@@ -99,8 +105,8 @@ StepOutcome deliverPicture(BatchRun& run, bool bandsMade422) {
     SampleBuffer* picture = &clip.buffers.rgb;
     if (clip.resampling()) {
         if (!clip.resampler.resample(clip.buffers.rgb.data(), clip.buffers.output.data())) {
-            platform::reportError("could not resample the %dx%d picture to %dx%d", crop.cropWidth,
-                                  crop.cropHeight, clip.outputWidth, clip.outputHeight);
+            run.console.error("could not resample the %dx%d picture to %dx%d", crop.cropWidth,
+                              crop.cropHeight, clip.outputWidth, clip.outputHeight);
             return kClipUnusable;
         }
         picture = &clip.buffers.output;
@@ -114,23 +120,19 @@ StepOutcome deliverPicture(BatchRun& run, bool bandsMade422) {
 
 // The frame loop of outputs that take a picture. While the pool makes the
 // picture of one frame, this thread skips to, reads and unpacks the next one
-// into the other Bayer buffer, as long as that prints nothing; a read that
-// opens the next file of the clip waits until the output has printed what it
-// has for the frames before, as it does in the plain loop.
+// into the other Bayer buffer; what the reader tells on the way is shown
+// once the frame before it is delivered.
 StepOutcome runPictureLoop(BatchRun& run) {
     ClipState& clip = run.clip;
     PassState& pass = run.pass;
     BlackFrame* black = clip.blackFrameInUse ? &run.calibration.black : nullptr;
-    const bool readsPrint = clip.reader.isMultiFile();
     // Without resampling the 4:2:2 conversion is done by the bands too, while their rows are in cache.
     const bool bandsMake422 = run.sink->picture() == SinkPicture::Yuv422 && !clip.resampling();
-    const std::uint64_t readsAfterFrame = counterAfterFrame(run) - pass.frameCounter;
 
     SampleBuffer* current = &clip.buffers.bayer;
     SampleBuffer* next = &clip.buffers.bayerAhead;
-    if (readsPrint)
-        if (const StepOutcome outcome = run.sink->settle()) return outcome;
     const FrameRead first = readFrame(run, *current, black);
+    clip.readEvents.show(run.console);
     if (first == FrameRead::Ended) return std::nullopt;
     if (first == FrameRead::Failed) return readFailed(run);
     // The bands read the crop where it lies in the frame: no pass moves it.
@@ -143,28 +145,14 @@ StepOutcome runPictureLoop(BatchRun& run) {
         const bool lastFrame = reachesOutPoint(run, nextCounter);
         startBandsOnPool(run.pool, current->data() + cropOrigin, crop.frameWidth, clip.buffers.rgb.data(),
                          crop.cropWidth, crop.cropHeight, run.inputs.settings.debayerType, bandsMake422);
-        // The skips after the last frame are made too: they may print.
-        const bool readAhead = clip.reader.framesInCurrentFile(readsAfterFrame - (lastFrame ? 1 : 0));
-        FrameRead nextRead = FrameRead::Ended;
-        if (readAhead) {
-            skipOnReader(run);
-            if (!lastFrame) nextRead = readFrame(run, *next, black);
-        }
+        // The skips after the last frame are made too: they may go on into the next file.
+        skipOnReader(run);
+        const FrameRead nextRead = lastFrame ? FrameRead::Ended : readFrame(run, *next, black);
         waitForPool(run.pool);
         if (const StepOutcome outcome = deliverPicture(run, bandsMake422)) return outcome;
-        run.progress.frameDone();
+        run.console.frameDone();
         pass.frameCounter = nextCounter;
-
-        if (!readAhead) {
-            if (readsPrint && run.inputs.settings.skipFrames > 0)
-                if (const StepOutcome outcome = run.sink->settle()) return outcome;
-            skipOnReader(run);
-            if (!lastFrame) {
-                if (readsPrint)
-                    if (const StepOutcome outcome = run.sink->settle()) return outcome;
-                nextRead = readFrame(run, *next, black);
-            }
-        }
+        clip.readEvents.show(run.console);
         if (lastFrame) {
             pass.stop = true;
             return std::nullopt;

@@ -2,12 +2,13 @@
 
 #include <memory>
 
-#include "app/run/clip_paths.h"
 #include "app/outputs/dpx_sink.h"
-#include "app/report/exit_codes.h"
 #include "app/outputs/movie_sink.h"
+#include "app/outputs/null_sink.h"
+#include "app/report/exit_codes.h"
+#include "app/run/clip_paths.h"
+#include "files/dpx_sequence_exporter.h"
 #include "files/output_pattern.h"
-#include "platform/diagnostics.h"
 
 namespace {
 
@@ -38,8 +39,9 @@ bool moviesWouldShareOneName(const RunInputs& inputs) {
 
 StepOutcome chooseOutput(BatchRun& run) {
     const ConversionSettings& settings = run.inputs.settings;
+    Console& console = run.console;
     if (settings.outputPath.empty()) {
-        platform::reportError("no output given: name the .avi, .mov or .dpx file to write");
+        console.error("no output given: name the .avi, .mov or .dpx file to write");
         return RunStop{exit_codes::kUsage, false};
     }
     // A wildcard movie name is the clip's name in place of the '*', taken
@@ -47,20 +49,25 @@ StepOutcome chooseOutput(BatchRun& run) {
     const bool wildcardMovies = settings.movieOutput && containsWildcard(settings.outputPath);
     std::string message;
     if (!wildcardMovies && !validateOutputPattern(settings.outputPath, &message)) {
-        platform::reportError("%s", message.c_str());
+        console.error("%s", message.c_str());
         return RunStop{exit_codes::kUsage, false};
     }
     if (!settings.movieOutput) {
-        run.sink = std::make_unique<DpxSink>(run.inputs);
+        // "null" is decided on the output argument as typed, not on a clip's name.
+        if (DPXSequenceExporter(settings.outputPath).ExportsFrames())
+            run.sink = std::make_unique<DpxSink>(run.inputs, console);
+        else
+            run.sink = std::make_unique<NullSink>();
         return std::nullopt;
     }
     if (moviesWouldShareOneName(run.inputs)) {
-        platform::reportError(
+        console.error(
             "every clip would be written to the one movie %s, each replacing the last: put %%d in the name "
             "(numbered by frame) or use a wildcard input with * in the name",
             settings.outputPath.c_str());
         return RunStop{exit_codes::kUsage, false};
     }
-    run.sink = std::make_unique<MovieSink>(run.inputs, moviePicture(settings.outputFormat));
+    run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path,
+                                           moviePicture(settings.outputFormat), console);
     return std::nullopt;
 }

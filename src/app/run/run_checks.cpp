@@ -2,21 +2,10 @@
 
 #include <algorithm>
 
-#include "app/run/clip_paths.h"
 #include "app/cli/path_kind.h"
+#include "app/run/clip_paths.h"
 #include "platform/directory.h"
 #include "raw/clip_reader.h"
-
-void collectClipArguments(int argc, const char* const* argv, RunInputs& inputs) {
-    inputs.clipArguments.clear();
-    for (int index = 1; index < argc; ++index) {
-        const std::string argument = argv[index];
-        if (classifyPath(argument) != PathKind::Raw) continue;
-        // The -bc switch ends in .RAW too; it is not a clip to convert.
-        if (rebuildClipPath(argument)[0] == '-') continue;
-        inputs.clipArguments.push_back(argument);
-    }
-}
 
 void rememberClipFiles(RunInputs& inputs, const std::string& basePath) {
     // Index -1 is the .RAW file; continuations stop at the first one missing.

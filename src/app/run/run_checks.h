@@ -4,10 +4,6 @@
 
 #include "app/run/run_inputs.h"
 
-// Collects the clip arguments of the command line, left to right: every
-// argument that names a .RAW or .R00 file, or a wildcard of them.
-void collectClipArguments(int argc, const char* const* argv, RunInputs& inputs);
-
 // Records the identities of a clip's files (its .RAW and continuation files)
 // so that no output replaces them.
 void rememberClipFiles(RunInputs& inputs, const std::string& basePath);

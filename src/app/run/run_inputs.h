@@ -11,11 +11,10 @@
 // What a run starts from and keeps: the parsed switches and tags, the clip
 // arguments in the order given, and the files of every clip it may read.
 struct RunInputs {
-    RunInputs(ConversionSettings& runSettings, const MetadataTagList& runTags)
+    RunInputs(const ConversionSettings& runSettings, const MetadataTagList& runTags)
         : settings(runSettings), tags(runTags) {}
 
-    // The window, output size and frame rate are updated by every clip.
-    ConversionSettings& settings;
+    const ConversionSettings& settings;
     const MetadataTagList& tags;
     // Arguments that name clips (or clip wildcards), left to right; the
     // -bc switch is not among them.

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/cli/command_line.h"
-#include "encode/metadata_tag_list.h"
+#include "app/report/console.h"
 
 namespace {
 
@@ -18,19 +18,17 @@ struct Checked {
     std::string other;                  // anything else written to standard error
 };
 
-// Parses the arguments as the program does, then looks at them again.
-Checked check(const std::vector<std::string>& arguments, std::vector<std::string> clips = {"A001.RAW"}) {
+// Reads the arguments as the program does, then warns about them.
+Checked check(const std::vector<std::string>& arguments) {
     std::vector<const char*> argv{"raw2tvx"};
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    ConversionSettings settings;
-    MetadataTagList tags;
-    testing::internal::CaptureStdout();
-    parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings, tags);
-    testing::internal::GetCapturedStdout();
+    const CommandLine commandLine = readCommandLine(static_cast<int>(argv.size()), argv.data());
 
     Checked checked;
+    Console console(false);
     testing::internal::CaptureStderr();
-    checked.notes = warnAboutArguments(static_cast<int>(argv.size()), argv.data(), settings, clips);
+    warnAboutArguments(commandLine, console);
+    checked.notes = argumentNotesOf(commandLine.arguments);
     const std::string printed = testing::internal::GetCapturedStderr();
     const std::string prefix = "raw2tvx: warning: ";
     std::size_t start = 0;
@@ -165,7 +163,7 @@ TEST(ArgumentWarnings, ArgumentsThatNameNothingOutputsAndCalibration) {
     EXPECT_EQ(
         (Lines{"-bc: no clip after -bc, so there is no black calibration (write the clip right after it, as "
                "-bcCAP.RAW); CAP.RAW is converted as an input instead"}),
-        check({"-bc", "CAP.RAW", "out.dpx"}, {"CAP.RAW"}).warnings);
+        check({"-bc", "CAP.RAW", "out.dpx"}).warnings);
     EXPECT_EQ(
         (Lines{"-bc: no clip after -bc, so there is no black calibration (write the clip right after it, as "
                "-bcCAP.RAW)"}),
@@ -173,12 +171,12 @@ TEST(ArgumentWarnings, ArgumentsThatNameNothingOutputsAndCalibration) {
     EXPECT_EQ((Lines{"-bcCAP: CAP is not a .RAW or .R00 clip, so there is no black calibration"}),
               check({"A001.RAW", "out.dpx", "-bcCAP"}).warnings);
     EXPECT_EQ((Lines{"no clip given, so nothing is converted: name the .RAW (or .R00) clips to convert"}),
-              check({"out.dpx", "-g2.2"}, {}).warnings);
+              check({"out.dpx", "-g2.2"}).warnings);
     EXPECT_EQ(
         (Lines{
             "*_%d.dpx: the output holds a '*' but the clip argument A001.RAW does not, so the '*' stays in "
             "the names written"}),
-        check({"A001.RAW", "B*.RAW", "*_%d.dpx"}, {"A001.RAW", "B*.RAW"}).warnings);
+        check({"A001.RAW", "B*.RAW", "*_%d.dpx"}).warnings);
 }
 
 // What the checks made clip by clip need: the arguments as typed.

@@ -6,13 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/metadata_tags.h"
+#include "app/report/console.h"
+
 namespace {
 
+struct Outcome {
+    bool ok = true;
+    std::string message;
+};
+
 struct Parsed {
-    ParseOutcome outcome;
+    Outcome outcome;
     ConversionSettings settings;
     MetadataTagList tags;
-    std::string printed;
+    std::string printed;  // the echo of the tags
 };
 
 // argv[0] is the program path, as the process receives it.
@@ -21,12 +29,12 @@ Parsed parse(std::vector<std::string> arguments, const std::string& programPath 
     std::vector<const char*> argv;
     for (const auto& argument : arguments) argv.push_back(argument.c_str());
     Parsed parsed;
-    // The parser must reset to defaults whatever the record held before.
-    parsed.settings.quality = 77;
-    parsed.settings.outputPath = "stale.avi";
+    const CommandLine line = readCommandLine(static_cast<int>(argv.size()), argv.data());
+    parsed.outcome = {line.ok(), line.failure};
+    parsed.settings = line.settings;
     testing::internal::CaptureStdout();
-    parsed.outcome =
-        parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings, parsed.tags);
+    Console console(false);
+    addTagArguments(line.arguments, line.argumentsApplied, parsed.tags, console);
     parsed.printed = testing::internal::GetCapturedStdout();
     return parsed;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/report/console.h"
+
 namespace {
 
 struct Added {
@@ -17,13 +19,14 @@ struct Added {
 
 Added add(const std::vector<std::string>& arguments) {
     Added added;
+    Console console(false);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     for (const auto& argument : arguments) {
         if (argument[0] == '+')
-            addTagArgument(argument.c_str(), added.tags);
+            addTagArgument(argument.c_str(), added.tags, console);
         else
-            addFreeformArgument(argument.c_str(), added.tags);
+            addFreeformArgument(argument.c_str(), added.tags, console);
     }
     added.warned = testing::internal::GetCapturedStderr();
     added.printed = testing::internal::GetCapturedStdout();
@@ -211,10 +214,11 @@ TEST(MetadataList, ARecordThatDoesNotFitIsNotAdded) {
     arguments.push_back("+LOOK=" + std::string(120, 'y'));
     Added full = add(arguments);
     ASSERT_EQ(16640, full.tags.used);
+    Console console(false);
 
     testing::internal::CaptureStderr();
-    addTagArgument("+TIMB=24", full.tags);
-    addFreeformArgument(":a=b", full.tags);
+    addTagArgument("+TIMB=24", full.tags, console);
+    addFreeformArgument(":a=b", full.tags, console);
     const std::string warned = testing::internal::GetCapturedStderr();
     EXPECT_EQ(16640, full.tags.used);
     EXPECT_EQ(
@@ -231,9 +235,9 @@ TEST(MetadataList, ARecordThatDoesNotFitIsNotAdded) {
     const std::string tooLong = "+LOOK=" + std::string(17, 'z');
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    addFreeformArgument(":abcde=fghij", nearlyFull.tags);
-    addTagArgument(tooLong.c_str(), nearlyFull.tags);
-    addTagArgument("+TIMB=24", nearlyFull.tags);
+    addFreeformArgument(":abcde=fghij", nearlyFull.tags, console);
+    addTagArgument(tooLong.c_str(), nearlyFull.tags, console);
+    addTagArgument("+TIMB=24", nearlyFull.tags, console);
     const std::string nearlyWarned = testing::internal::GetCapturedStderr();
     const std::string nearlyPrinted = testing::internal::GetCapturedStdout();
     EXPECT_EQ(16616 + 12, nearlyFull.tags.used);

@@ -7,17 +7,19 @@
 #include <vector>
 
 #include "app/cli/metadata_tags.h"
+#include "app/report/console.h"
 
 namespace {
 
 MetadataTagList tagList(const std::vector<std::string>& arguments) {
     MetadataTagList tags;
+    Console console(false);
     testing::internal::CaptureStdout();  // the echo lines
     for (const std::string& argument : arguments) {
         if (argument[0] == '+')
-            addTagArgument(argument.c_str(), tags);
+            addTagArgument(argument.c_str(), tags, console);
         else
-            addFreeformArgument(argument.c_str(), tags);
+            addFreeformArgument(argument.c_str(), tags, console);
     }
     testing::internal::GetCapturedStdout();
     return tags;

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/run/batch_driver.h"
 #include "app/cli/command_line.h"
 #include "app/cli/conversion_settings.h"
+#include "app/cli/metadata_tags.h"
+#include "app/report/console.h"
+#include "app/run/batch_driver.h"
 #include "components/movie_components.h"
 #include "e2e/e2e_clips.h"
 #include "e2e/movie_decode.h"
@@ -44,13 +46,15 @@ RunOutcome runInProcess(std::vector<std::string> arguments) {
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
     const int argc = static_cast<int>(arguments.size());
-    ConversionSettings settings;
+    const CommandLine commandLine = readCommandLine(argc, argv.data());
     MetadataTagList tags;
     testing::internal::CaptureStdout();
     const auto start = std::chrono::steady_clock::now();
     RunOutcome outcome;
-    if (parseCommandLine(argc, argv.data(), settings, tags).ok)
-        outcome.exitCode = runBatch(argc, argv.data(), settings, tags);
+    Console console(commandLine.settings.verbose);
+    addTagArguments(commandLine.arguments, commandLine.argumentsApplied, tags, console);
+    if (commandLine.ok())
+        outcome.exitCode = runBatch(commandLine, tags, console);
     else
         outcome.exitCode = 2;
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

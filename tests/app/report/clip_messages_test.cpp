@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <string>
 
+#include "app/report/console.h"
+
 namespace {
 
 // The window switch as typed, noted the way the argument check notes it.
@@ -20,24 +22,27 @@ CropGeometry crop(int frameWidth, int frameHeight, int left, int top, int width,
     return CropGeometry{frameWidth, frameHeight, left, top, width, height};
 }
 
-std::string warningsOf(ArgumentNotes& notes, const CropGeometry& geometry) {
+// One console for the test: what it said once it does not say again.
+std::string warningsOf(Console& console, const ArgumentNotes& notes, const CropGeometry& geometry) {
     testing::internal::CaptureStderr();
-    warnAboutWindowUsed(notes, geometry);
+    warnAboutWindowUsed(console, notes, geometry);
     return testing::internal::GetCapturedStderr();
 }
 
 }  // namespace
 
 TEST(ClipMessages, AWindowUsedAsTypedSaysNothing) {
+    Console console(false);
     ArgumentNotes notes = windowNotes("-(32,16,96,48)", true, {32, 16, 96, 48});
-    EXPECT_EQ("", warningsOf(notes, crop(1920, 1080, 32, 16, 64, 32)));
+    EXPECT_EQ("", warningsOf(console, notes, crop(1920, 1080, 32, 16, 64, 32)));
     ArgumentNotes none;
-    EXPECT_EQ("", warningsOf(none, crop(1928, 1080, 0, 0, 1920, 1080)));
+    EXPECT_EQ("", warningsOf(console, none, crop(1928, 1080, 0, 0, 1920, 1080)));
 }
 
 // The window used is the crop's rectangle in the frame; the reasons follow
 // from comparing it with the window typed and the window the rules make.
 TEST(ClipMessages, AWindowTheRulesChangeSaysTheWindowUsedAndWhy) {
+    Console console(false);
     ArgumentNotes odd = windowNotes("-(101,51,300,200)", true, {101, 51, 300, 200});
     // 102 + 208 = 310; the height 148 stays.
     EXPECT_EQ(
@@ -45,34 +50,35 @@ TEST(ClipMessages, AWindowTheRulesChangeSaysTheWindowUsedAndWhy) {
         "1920x1080 frame: a window starts on an even column and row, and is a multiple of 16 wide and an "
         "even "
         "number of rows high\n",
-        warningsOf(odd, crop(1920, 1080, 102, 52, 208, 148)));
+        warningsOf(console, odd, crop(1920, 1080, 102, 52, 208, 148)));
     // The same problem in the next clip of the run is not said again.
-    EXPECT_EQ("", warningsOf(odd, crop(1920, 1080, 102, 52, 208, 148)));
+    EXPECT_EQ("", warningsOf(console, odd, crop(1920, 1080, 102, 52, 208, 148)));
 
     ArgumentNotes wide = windowNotes("-(0,0,4000,3000)", true, {0, 0, 4000, 3000});
     // 4000 is a multiple of 16 and 3000 even: only the frame cuts it.
     EXPECT_EQ(
         "raw2tvx: warning: -(0,0,4000,3000): the picture is taken from the window (0,0,1920,1080) of the "
         "1928x1080 frame: only the part inside the frame is used, a multiple of 16 wide\n",
-        warningsOf(wide, crop(1928, 1080, 0, 0, 1920, 1080)));
+        warningsOf(console, wide, crop(1928, 1080, 0, 0, 1920, 1080)));
 
     ArgumentNotes partial = windowNotes("-(0,0,100)", false, {0, 0, 100, 0});
     EXPECT_EQ(
         "raw2tvx: warning: -(0,0,100): the picture is taken from the window (0,0,64,32) of the 64x32 frame: "
         "it "
         "is not four integers x1,y1,x2,y2\n",
-        warningsOf(partial, crop(64, 32, 0, 0, 64, 32)));
+        warningsOf(console, partial, crop(64, 32, 0, 0, 64, 32)));
 
     ArgumentNotes backwards = windowNotes("-(10,10,0,0)", true, {10, 10, 0, 0});
     EXPECT_EQ(
         "raw2tvx: warning: -(10,10,0,0): the picture is taken from the window (0,0,64,32) of the 64x32 "
         "frame: it "
         "does not end right of and below where it starts\n",
-        warningsOf(backwards, crop(64, 32, 0, 0, 64, 32)));
+        warningsOf(console, backwards, crop(64, 32, 0, 0, 64, 32)));
 }
 
 TEST(ClipMessages, AWindowThatLeavesNothingQuotesTheWindowAsTyped) {
-    ConversionSettings settings;
+    Console console(false);
+    ClipSettings settings;
     // -(1910,0,1920,1080) as the switch leaves it: 10 wide rounded up to 16.
     settings.windowLeft = 1910;
     settings.windowTop = 0;
@@ -80,19 +86,20 @@ TEST(ClipMessages, AWindowThatLeavesNothingQuotesTheWindowAsTyped) {
     settings.windowBottom = 1080;
     const ArgumentNotes notes = windowNotes("-(1910,0,1920,1080)", true, {1910, 0, 1920, 1080});
     testing::internal::CaptureStderr();
-    reportEmptyWindow(notes, settings, 1920, 1080, "unused");
+    reportEmptyWindow(console, notes, settings, 1920, 1080, "unused");
     settings.windowLeft = 1920;
     settings.windowRight = 1936;
-    reportEmptyWindow(windowNotes("-(1920,0,1930,1080)", true, {1920, 0, 1930, 1080}), settings, 1920, 1080,
-                      "unused");
+    reportEmptyWindow(console, windowNotes("-(1920,0,1930,1080)", true, {1920, 0, 1930, 1080}), settings,
+                      1920, 1080, "unused");
     settings.windowLeft = 0;
     settings.windowRight = 16;
     settings.windowTop = 1080;
     settings.windowBottom = 1082;
-    reportEmptyWindow(windowNotes("-(0,1080,16,1082)", true, {0, 1080, 16, 1082}), settings, 1920, 1080,
-                      "unused");
+    reportEmptyWindow(console, windowNotes("-(0,1080,16,1082)", true, {0, 1080, 16, 1082}), settings, 1920,
+                      1080, "unused");
     // Without a typed window the crop's own account is given.
-    reportEmptyWindow(ArgumentNotes{}, settings, 1920, 1080, "window (0,1080,16,1082) leaves nothing");
+    reportEmptyWindow(console, ArgumentNotes{}, settings, 1920, 1080,
+                      "window (0,1080,16,1082) leaves nothing");
     EXPECT_EQ(
         "raw2tvx: -(1910,0,1920,1080): the window leaves nothing of the 1920x1080 frame: a window is at "
         "least 16 "
@@ -108,10 +115,13 @@ TEST(ClipMessages, AWindowThatLeavesNothingQuotesTheWindowAsTyped) {
 }
 
 TEST(ClipMessages, OpenFailuresNameTheFileAndTheReason) {
+    Console console(false);
     testing::internal::CaptureStderr();
-    explainOpenFailure(ClipOpenFailure{"M001.RAW", ENOENT, ""});
-    explainOpenFailure(ClipOpenFailure{"M001.R00", ENOENT, "M001.RAW"});
-    explainOpenFailure(ClipOpenFailure{"M001.R03", EACCES, "M001.R02"});
+    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.RAW", ENOENT, "", {}});
+    explainOpenFailure(console,
+                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R00", ENOENT, "M001.RAW", {}});
+    explainOpenFailure(console,
+                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R03", EACCES, "M001.R02", {}});
     EXPECT_EQ(
         "raw2tvx: cannot open M001.RAW: No such file or directory; the run stops here\n"
         "raw2tvx: no RAW trailer at the end of M001.RAW, and M001.R00 cannot be opened: No such file or "
@@ -137,14 +147,15 @@ TEST(ClipMessages, SamplesWithoutToneTableNameTheSwitchesThatDoNotApply) {
     ArgumentNotes notes;
     notes.gradingArguments = {"-g2.2", "-bl100"};
     notes.calibrationArgument = "-bcCAP.RAW";
+    Console console(false);
     testing::internal::CaptureStderr();
-    warnAboutUngradedSamples(notes, packed, "A.RAW", false, true);
-    warnAboutUngradedSamples(notes, twelve, "T.RAW", false, true);
-    warnAboutUngradedSamples(notes, twelve, "T.RAW", false, true);
-    warnAboutUngradedSamples(notes, stored, "S.RAW", false, false);
-    warnAboutUngradedSamples(notes, twelve, "CAP.RAW", true, false);
+    warnAboutUngradedSamples(console, notes, packed, "A.RAW", false, true);
+    warnAboutUngradedSamples(console, notes, twelve, "T.RAW", false, true);
+    warnAboutUngradedSamples(console, notes, twelve, "T.RAW", false, true);
+    warnAboutUngradedSamples(console, notes, stored, "S.RAW", false, false);
+    warnAboutUngradedSamples(console, notes, twelve, "CAP.RAW", true, false);
     ArgumentNotes ungraded;
-    warnAboutUngradedSamples(ungraded, twelve, "T.RAW", false, false);
+    warnAboutUngradedSamples(console, ungraded, twelve, "T.RAW", false, false);
     EXPECT_EQ(
         "raw2tvx: warning: -g2.2 -bl100 -bcCAP.RAW: not applied to T.RAW, which is a 12-bit clip: its "
         "samples go "
@@ -160,10 +171,11 @@ TEST(ClipMessages, SamplesWithoutToneTableNameTheSwitchesThatDoNotApply) {
 TEST(ClipMessages, ACalibrationFarAboveItsBlackLevelIsNamed) {
     ArgumentNotes notes;
     notes.calibrationArgument = "-bcX.RAW";
+    Console console(false);
     testing::internal::CaptureStderr();
-    warnAboutBlackCalibration(notes, "X.RAW", BlackCalibrationSummary{500, 530, 711}, 512, false);
-    warnAboutBlackCalibration(notes, "X.RAW", BlackCalibrationSummary{500, 9000, 712}, 512, false);
-    warnAboutBlackCalibration(notes, "cal/*.RAW", BlackCalibrationSummary{0, 9000, 600}, 512, true);
+    warnAboutBlackCalibration(console, notes, "X.RAW", BlackCalibrationSummary{500, 530, 711}, 512, false);
+    warnAboutBlackCalibration(console, notes, "X.RAW", BlackCalibrationSummary{500, 9000, 712}, 512, false);
+    warnAboutBlackCalibration(console, notes, "cal/*.RAW", BlackCalibrationSummary{0, 9000, 600}, 512, true);
     EXPECT_EQ(
         "raw2tvx: warning: -bcX.RAW: X.RAW does not look recorded with the lens cap on: its average is 712, "
         "200 "

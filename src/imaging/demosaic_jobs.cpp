@@ -1,4 +1,4 @@
-#include "app/run/demosaic_jobs.h"
+#include "imaging/demosaic_jobs.h"
 
 #include <algorithm>
 
