@@ -4,7 +4,6 @@
 #include <cassert>
 #include <cstddef>
 
-#include "platform/console.h"
 
 namespace {
 
@@ -109,7 +108,8 @@ int nextWorkItem(WorkerPool& pool, int* item, [[maybe_unused]] int workerIndex) 
     return kPoolOk;
 }
 
-int destroyPool(WorkerPool& pool) {
+int destroyPool(WorkerPool& pool, int* failedWaits) {
+    if (failedWaits != nullptr) *failedWaits = 0;
     std::int32_t count = 0;
     {
         const std::lock_guard<std::mutex> lock(pool.poolLock);
@@ -120,7 +120,7 @@ int destroyPool(WorkerPool& pool) {
         }
     }
     for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
-        if (!pool.threads[k].join()) platform::writeDebugString("ThreadWait");
+        if (!pool.threads[k].join() && failedWaits != nullptr) ++*failedWaits;
     }
     const std::lock_guard<std::mutex> lock(pool.poolLock);
     for (std::size_t k = 0; k < static_cast<std::size_t>(kMaxPoolWorkers); ++k) {

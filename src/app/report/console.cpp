@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/console.h"
 #include "platform/diagnostics.h"
 
 namespace {
@@ -99,6 +100,11 @@ void Console::frameMark(std::uint64_t frameCounter) {
         report("export frame %llu\n", static_cast<unsigned long long>(frameCounter));
     else
         report(".");
+}
+
+void Console::debugLine(const char* text) {
+    showPending();
+    platform::writeDebugString(text);
 }
 
 void Console::processorLine(int processors) {

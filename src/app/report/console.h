@@ -57,6 +57,9 @@ public:
     // of a wildcard share most problems, and each is told once a run.
     bool firstTime(const std::string& warningKey) { return warningsGiven_.insert(warningKey).second; }
 
+    // A line for a developer watching the process, on standard error.
+    void debugLine(const char* text);
+
     // The progress mark of one frame delivered: "." or, with -v,
     // "export frame <counter>".
     void frameMark(std::uint64_t frameCounter);

@@ -31,7 +31,9 @@ int finishRun(BatchRun& run, RunStop stop) {
             last && stop.exitCode == exit_codes::kSuccess)
             stop = *last;
     if (stop.endOfRunSteps) {
-        destroyPool(run.pool);
+        int failedWaits = 0;
+        destroyPool(run.pool, &failedWaits);
+        for (int wait = 0; wait < failedWaits; ++wait) run.console.debugLine("ThreadWait");
         run.clip.buffers.release();
         run.clip.reader.releasePackedBuffer();
         run.calibration.black = BlackFrame{};
