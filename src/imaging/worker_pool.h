@@ -12,8 +12,8 @@ inline constexpr int kMaxPoolWorkers = 32;
 
 // Results of the pool calls.
 inline constexpr int kPoolOk = 0;
-inline constexpr int kPoolNoPlace = 3;   // nextWorkItem was given nowhere to put the item
-inline constexpr int kPoolNoItem = 7;    // every item of the job has been handed out
+inline constexpr int kPoolNoPlace = 3;  // nextWorkItem was given nowhere to put the item
+inline constexpr int kPoolNoItem = 7;   // every item of the job has been handed out
 
 // Worker commands.
 inline constexpr std::int32_t kCommandNone = 0;

@@ -6,23 +6,6 @@
 #include "platform/console.h"
 #include "platform/diagnostics.h"
 
-namespace {
-
-// The callers' formats are checked where they are written.
-__attribute__((format(printf, 1, 0))) std::string formatText(const char* format, std::va_list arguments) {
-    std::va_list counting;
-    va_copy(counting, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, counting);
-    va_end(counting);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, arguments);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
-}  // namespace
-
 Console::Console(bool verbose) : verbose_(verbose), progress_(makeProgressLine(verbose)) {}
 
 bool Console::showPending() {
@@ -43,7 +26,7 @@ void Console::writeReport(const std::string& text) {
 }
 
 void Console::write(Line line, const char* format, std::va_list arguments) {
-    const std::string text = formatText(format, arguments);
+    const std::string text = platform::formatText(format, arguments);
     showPending();
     const bool reading = line == Line::Reading || line == Line::ReadingError;
     if (reading && outputFailed_) return;
