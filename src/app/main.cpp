@@ -11,6 +11,7 @@
 #include "encode/metadata_tag_list.h"
 #include "platform/diagnostics.h"
 #include "platform/process.h"
+#include "platform/processors.h"
 
 int main(int argc, char** argv) {
     platform::ignoreFileSizeLimitSignal();
@@ -27,6 +28,8 @@ int main(int argc, char** argv) {
             console.error("%s", commandLine.failure.c_str());
             return exit_codes::kUsage;
         }
+        // The worker pool and the encoders size their threads by it.
+        if (commandLine.options.threads > 0) platform::limitProcessors(commandLine.options.threads);
         registerMovieComponents();
         return runBatch(commandLine, tags, console);
     } catch (const std::bad_alloc&) {

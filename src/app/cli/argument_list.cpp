@@ -6,11 +6,30 @@
 
 namespace {
 
+// "A/B" with two whole numbers of 1 or more and nothing else.
+bool readFraction(const char* valueText, NumberText& number) {
+    std::int32_t numerator = 0;
+    std::int32_t denominator = 0;
+    if (valueText[0] < '0' || valueText[0] > '9') return false;
+    const int numeratorDigits = readDecimal(valueText, &numerator);
+    const char* slash = valueText + numeratorDigits;
+    if (*slash != '/' || slash[1] < '0' || slash[1] > '9') return false;
+    const int denominatorDigits = readDecimal(slash + 1, &denominator);
+    if (slash[1 + denominatorDigits] != '\0' || numerator < 1 || denominator < 1) return false;
+    number.fraction = true;
+    number.numerator = numerator;
+    number.denominator = denominator;
+    number.taken = static_cast<int>(slash + 1 + denominatorDigits - valueText);
+    number.real = static_cast<float>(static_cast<double>(numerator) / denominator);
+    return true;
+}
+
 NumberText readNumberText(const SwitchSpec& option, const char* valueText) {
     NumberText number;
+    if (option.value == SwitchValue::Rate && readFraction(valueText, number)) return number;
     if (option.value == SwitchValue::Integer) {
         number.taken = readDecimal(valueText, &number.integer);
-    } else if (option.value == SwitchValue::Float) {
+    } else if (option.value == SwitchValue::Float || option.value == SwitchValue::Rate) {
         number.taken = readFloat(valueText, &number.real);
     } else {
         return number;
@@ -25,6 +44,11 @@ ParsedArgument parseArgument(int index, const char* text) {
     argument.text = text;
     switch (text[0]) {
         case '-':
+            if (text[1] == '-') {
+                argument.kind = ArgumentKind::LongOption;
+                argument.longOption = findLongOption(text + 2);
+                break;
+            }
             argument.option = findSwitch(text);
             if (argument.option == nullptr) {
                 argument.kind = ArgumentKind::UnknownSwitch;

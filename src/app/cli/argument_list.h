@@ -5,11 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "app/cli/long_options.h"
 #include "app/cli/path_kind.h"
 #include "app/cli/source_window.h"
 #include "app/cli/switch_table.h"
 
 enum class ArgumentKind {
+    LongOption,     // "--name" or "--name=value"
     Switch,         // '-' and a row of the switch table
     UnknownSwitch,  // '-' and no row: it does nothing
     Tag,            // '+'
@@ -26,6 +28,10 @@ struct NumberText {
     bool textAfter = false;
     std::int32_t integer = 0;  // integers: 0 when none was read, as atol gives
     float real = 0.0f;         // floats: valid when taken > 0
+    // Rates given as two whole numbers A/B (both at least 1): exactly A/B.
+    bool fraction = false;
+    std::int32_t numerator = 0;
+    std::int32_t denominator = 0;
 
     bool clean() const { return taken > 0 && !textAfter; }
 };
@@ -35,10 +41,11 @@ struct ParsedArgument {
     int index = 0;  // its place in argv
     std::string text;
     ArgumentKind kind = ArgumentKind::Ignored;
-    PathKind pathKind = PathKind::Other;  // for paths
-    const SwitchSpec* option = nullptr;   // for switches
-    NumberText number;                    // for integer and float switches
-    WindowText window;                    // for the window switch
+    PathKind pathKind = PathKind::Other;         // for paths
+    const SwitchSpec* option = nullptr;          // for switches
+    const LongOptionSpec* longOption = nullptr;  // for long options: null when the name is unknown
+    NumberText number;                           // for integer and float switches
+    WindowText window;                           // for the window switch
 
     bool is(SwitchId id) const { return option != nullptr && option->id == id; }
     // The text after the letters that select the switch.

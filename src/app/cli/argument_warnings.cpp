@@ -33,6 +33,7 @@ bool isTimeCodeTag(std::string_view argument) {
 struct SwitchScan {
     Console& console;
     bool dpxRun = false;       // the output is a DPX sequence: movie-only switches do nothing
+    bool rawMovies = false;    // the output is RAW movies: picture-only switches do nothing
     bool timeCodeTag = false;  // a +TIMC tag is given: a DPX sequence's time codes count at the frame rate
     double curveParam = 113.0;
     double frameRate = 24.0;
@@ -83,6 +84,10 @@ void checkSwitch(SwitchScan& scan, const ParsedArgument& argument) {
         console.warn("%s: %s", argument.text.c_str(), option.notForDpx);
         return;
     }
+    if (scan.rawMovies && option.notForRawMovie != nullptr) {
+        console.warn("%s: %s", argument.text.c_str(), option.notForRawMovie);
+        return;
+    }
     switch (option.value) {
         case SwitchValue::None:
             if (option.readAs != nullptr && !argument.valueText().empty())
@@ -92,7 +97,8 @@ void checkSwitch(SwitchScan& scan, const ParsedArgument& argument) {
         case SwitchValue::Integer:
             checkNumber(console, argument, argument.number.integer);
             break;
-        case SwitchValue::Float: {
+        case SwitchValue::Float:
+        case SwitchValue::Rate: {
             // -l and -g share the curve parameter: a value that cannot be read keeps the one before it.
             double& inForce = option.id == SwitchId::FrameRate ? scan.frameRate : scan.curveParam;
             if (argument.number.taken > 0) inForce = argument.number.real;
@@ -201,6 +207,7 @@ void warnAboutArguments(const CommandLine& line, Console& console) {
     const ConversionSettings& settings = line.settings;
     SwitchScan scan{console};
     scan.dpxRun = !settings.outputPath.empty() && !settings.movieOutput;
+    scan.rawMovies = settings.movieOutput && settings.outputFormat == OutputFormat::Raw;
     for (const ParsedArgument& argument : line.arguments)
         if (argument.index > 0 && argument.kind == ArgumentKind::Tag &&
             argument.text.rfind("+TIMC=", 0) == 0 && isTag(argument.text))
@@ -219,6 +226,7 @@ void warnAboutArguments(const CommandLine& line, Console& console) {
             case ArgumentKind::Ignored:
                 warnIgnoredArgument(console, argument.text);
                 break;
+            case ArgumentKind::LongOption:
             case ArgumentKind::Output:
             case ArgumentKind::Clip:
                 break;
@@ -230,8 +238,6 @@ void warnAboutArguments(const CommandLine& line, Console& console) {
     warnAboutFramePoints(console, line.arguments, settings);
     warnAboutCineonPoints(console, line.arguments, settings);
     const std::vector<std::string> clips = clipArgumentsOf(line.arguments);
-    if (clips.empty())
-        console.warn("no clip given, so nothing is converted: name the .RAW (or .R00) clips to convert");
     if (containsWildcard(settings.outputPath)) {
         for (const std::string& clip : clips)
             if (!containsWildcard(clip))

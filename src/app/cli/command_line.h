@@ -6,6 +6,7 @@
 
 #include "app/cli/argument_list.h"
 #include "app/cli/conversion_settings.h"
+#include "app/cli/run_options.h"
 
 // The command line read once: every argument as typed and what it is, and
 // the settings they give, left to right, later arguments overwriting
@@ -15,8 +16,10 @@
 struct CommandLine {
     ArgumentList arguments;
     ConversionSettings settings;
+    RunOptions options;
     // Why the settings cannot be used (a log power or gamma no tone curve
-    // takes), naming the switch; empty when they can. The settings then hold
+    // takes, an unknown long option or one whose value cannot be used),
+    // naming the argument; empty when they can. The settings then hold
     // what the arguments before that switch gave.
     std::string failure;
     // The arguments that took effect: all of them, or those before the one

@@ -1,6 +1,9 @@
 #include "app/cli/frame_rate_switch.h"
 
 #include <cmath>
+#include <optional>
+
+#include "raw/clip_frame_rate.h"
 
 namespace {
 
@@ -16,7 +19,12 @@ std::int32_t truncateToInt32(double value) {
 }  // namespace
 
 SwitchFrameRate frameRateOfSwitch(float frameRate) {
-    // Every test compares the single-precision rate widened to double with
+    // The rate as typed, to thousandths: 29.97f is 29.969999..., which is 29970.
+    const double thousandths = std::round(static_cast<double>(frameRate) * 1000.0);
+    if (std::isfinite(thousandths) && std::fabs(thousandths) < 1e12)
+        if (const std::optional<ClipFrameRate> ntsc = ntscFrameRate(static_cast<std::int64_t>(thousandths)))
+            return SwitchFrameRate{frameRate, ntsc->numerator, ntsc->denominator};
+    // Every other rate compares the single-precision rate widened to double with
     // double constants: 29.97f lies just below 29.97, so it stays 29969/1000.
     const double rate = static_cast<double>(frameRate);
     SwitchFrameRate result{frameRate, truncateToInt32(rate * 1000.0), 1000};
@@ -35,8 +43,7 @@ SwitchFrameRate frameRateOfSwitch(float frameRate) {
     return result;
 }
 
-void applyFrameRateSwitch(float rate, ConversionSettings& settings) {
-    const SwitchFrameRate switched = frameRateOfSwitch(rate);
+void applyFrameRateSwitch(const SwitchFrameRate& switched, ConversionSettings& settings) {
     settings.frameRate = switched.frameRate;
     settings.rateNumerator = switched.numerator;
     settings.rateDenominator = switched.denominator;

@@ -12,10 +12,11 @@ struct SwitchFrameRate {
     std::int32_t denominator = 1000;
 };
 
-// The rational rate of a -f value: r x 1000 / 1000, 24000/1001 from 23.975 to
-// 23.98, 30000/1001 from 29.97 to 29.98, and r/1 for a whole number.
+// The rational rate of a -f decimal: an NTSC rate (23.976, 23.98, 29.97,
+// 47.95, 47.952, 59.94, 119.88) N x 1000/1001 exactly; otherwise r x 1000 /
+// 1000, 24000/1001 from 23.975 to 23.98, 30000/1001 from 29.97 to 29.98, and
+// r/1 for a whole number.
 SwitchFrameRate frameRateOfSwitch(float rate);
 
-// -fX: X was read as a float (rate; frameRate keeps its value when nothing
-// could be read); sets the rational rate and turns off the clip's own rate.
-void applyFrameRateSwitch(float rate, ConversionSettings& settings);
+// -fX: sets the rate the switch gives and turns off the clip's own rate.
+void applyFrameRateSwitch(const SwitchFrameRate& rate, ConversionSettings& settings);

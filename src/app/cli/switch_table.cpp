@@ -13,6 +13,9 @@ constexpr std::int32_t kLevelMaximum = 65535;  // the levels' range in the help 
 constexpr std::int32_t kQualityMinimum = 1;
 constexpr std::int32_t kQualityMaximum = 5;
 constexpr std::int32_t kDebayerMaximum = 4;
+constexpr const char* kBayerKeepsItsSize =
+    "a RAW movie keeps the size of the crop; -w and -h size the pictures of -422 and -444 movies and DPX "
+    "files";
 
 std::string numberText(float value) {
     char text[64];
@@ -69,31 +72,32 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          settings.outputFormat = OutputFormat::Yuv422;
          return true;
      },
-     nullptr, nullptr, "4:2:2 pictures are for movies; DPX files are always RGB", false, nullptr},
+     nullptr, nullptr, "4:2:2 pictures are for movies; DPX files are always RGB", nullptr, false, nullptr},
     {SwitchId::Rgb444, "44", false, SwitchValue::None,
      [](const ParsedArgument&, ConversionSettings& settings, std::string*) {
          settings.outputFormat = OutputFormat::Rgb444;
          return true;
      },
-     nullptr, nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, nullptr, nullptr, false, nullptr},
     {SwitchId::Yuv, "y", false, SwitchValue::None,
      [](const ParsedArgument&, ConversionSettings& settings, std::string*) {
          settings.outputFormat = OutputFormat::Yuv422;
          return true;
      },
-     nullptr, nullptr, "4:2:2 pictures are for movies; DPX files are always RGB", false, nullptr},
+     nullptr, nullptr, "4:2:2 pictures are for movies; DPX files are always RGB", nullptr, false, nullptr},
     {SwitchId::BlackLevel, "bl", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.blackOverride = argument.number.integer;
          return true;
      },
-     [](double value) { return describeLevel("black", value); }, levelOutsideRange, nullptr, true, nullptr},
+     [](double value) { return describeLevel("black", value); }, levelOutsideRange, nullptr, nullptr, true,
+     nullptr},
     {SwitchId::Calibration, "bc", false, SwitchValue::Text,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.blackCalibrationPath = std::string(argument.valueText());
          return true;
      },
-     nullptr, nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, nullptr, nullptr, false, nullptr},
     {SwitchId::CalibrationOffset, "bo", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.blackCalibrationOffset = argument.number.integer;
@@ -103,7 +107,7 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          const auto value = static_cast<std::int32_t>(number);
          return "black calibration offset " + std::to_string(value);
      },
-     nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, nullptr, false, nullptr},
     {SwitchId::CineonBlack, "cb", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.curveKind = kCurveCineon;
@@ -114,7 +118,7 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          const auto value = static_cast<std::int32_t>(number);
          return "Cineon black " + std::to_string(value);
      },
-     nullptr, nullptr, true, nullptr},
+     nullptr, nullptr, nullptr, true, nullptr},
     {SwitchId::CineonWhite, "cw", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.curveKind = kCurveCineon;
@@ -125,13 +129,13 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          const auto value = static_cast<std::int32_t>(number);
          return "Cineon white " + std::to_string(value);
      },
-     nullptr, nullptr, true, nullptr},
+     nullptr, nullptr, nullptr, true, nullptr},
     {SwitchId::Cineon, "c", false, SwitchValue::None,
      [](const ParsedArgument&, ConversionSettings& settings, std::string*) {
          settings.curveKind = kCurveCineon;
          return true;
      },
-     nullptr, nullptr, nullptr, true, "-c (the Cineon curve)"},
+     nullptr, nullptr, nullptr, nullptr, true, "-c (the Cineon curve)"},
     {SwitchId::Debayer, "d", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.debayerType = argument.number.integer;
@@ -149,11 +153,16 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          return "debayer type " + std::to_string(value) + " is outside 1 to " +
                 std::to_string(kDebayerMaximum) + "; the plain demosaic (as -d0) is used";
      },
-     nullptr, false, nullptr},
-    {SwitchId::FrameRate, "f", false, SwitchValue::Float,
+     nullptr, nullptr, false, nullptr},
+    {SwitchId::FrameRate, "f", false, SwitchValue::Rate,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
-         applyFrameRateSwitch(argument.number.taken > 0 ? argument.number.real : settings.frameRate,
-                              settings);
+         const NumberText& number = argument.number;
+         if (number.fraction)
+             applyFrameRateSwitch(SwitchFrameRate{number.real, number.numerator, number.denominator},
+                                  settings);
+         else
+             applyFrameRateSwitch(frameRateOfSwitch(number.taken > 0 ? number.real : settings.frameRate),
+                                  settings);
          return true;
      },
      describeFrameRate,
@@ -161,13 +170,13 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          return value > 0 ? std::string()
                           : "a frame rate must be above 0; " + describeFrameRate(value) + " is used as given";
      },
-     "the frame rate is for movies; a DPX sequence does not use it", false, nullptr},
+     "the frame rate is for movies; a DPX sequence does not use it", nullptr, false, nullptr},
     {SwitchId::Gamma, "g", false, SwitchValue::Float,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string* failure) {
          return setCurve(argument, settings, failure, kCurveGamma);
      },
-     [](double value) { return "gamma " + numberText(static_cast<float>(value)); }, nullptr, nullptr, true,
-     nullptr},
+     [](double value) { return "gamma " + numberText(static_cast<float>(value)); }, nullptr, nullptr, nullptr,
+     true, nullptr},
     {SwitchId::Height, "h", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.outputHeight = argument.number.integer;
@@ -177,7 +186,7 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          const auto value = static_cast<std::int32_t>(number);
          return value < 1 ? std::string("the crop height") : "output height " + std::to_string(value);
      },
-     nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, kBayerKeepsItsSize, false, nullptr},
     {SwitchId::InPoint, "i", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.inPoint = static_cast<std::uint32_t>(argument.number.integer);
@@ -187,13 +196,13 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          const auto value = static_cast<std::int32_t>(number);
          return "in point " + std::to_string(static_cast<std::uint32_t>(value));
      },
-     nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, nullptr, false, nullptr},
     {SwitchId::Log, "l", false, SwitchValue::Float,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string* failure) {
          return setCurve(argument, settings, failure, kCurveLog);
      },
      [](double value) { return "log power " + numberText(static_cast<float>(value)); }, nullptr, nullptr,
-     true, nullptr},
+     nullptr, true, nullptr},
     {SwitchId::OutPoint, "o", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.outPoint = static_cast<std::uint32_t>(argument.number.integer);
@@ -205,7 +214,7 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          return value == 0 ? std::string("out point 0 (one frame of each clip)")
                            : "out point " + std::to_string(value);
      },
-     nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, nullptr, false, nullptr},
     {SwitchId::Quality, "q", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.quality = argument.number.integer;
@@ -221,7 +230,7 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          return "quality " + std::to_string(value) + " is outside " + std::to_string(kQualityMinimum) +
                 " to " + std::to_string(kQualityMaximum) + "; it is passed to the encoder as given";
      },
-     "the quality is for movies; a DPX sequence does not use it", false, nullptr},
+     "the quality is for movies; a DPX sequence does not use it", nullptr, false, nullptr},
     {SwitchId::Skip, "s", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.skipFrames = argument.number.integer;
@@ -236,13 +245,14 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          const auto value = static_cast<std::int32_t>(number);
          return value < 0 ? std::string("a negative count skips nothing") : std::string();
      },
-     nullptr, false, nullptr},
+     nullptr, nullptr, false, nullptr},
     {SwitchId::WhiteLevel, "wl", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.whiteOverride = argument.number.integer;
          return true;
      },
-     [](double value) { return describeLevel("white", value); }, levelOutsideRange, nullptr, true, nullptr},
+     [](double value) { return describeLevel("white", value); }, levelOutsideRange, nullptr, nullptr, true,
+     nullptr},
     {SwitchId::Width, "w", false, SwitchValue::Integer,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          settings.outputWidth = argument.number.integer;
@@ -252,19 +262,19 @@ const std::array<SwitchSpec, 22> kSwitches = {{
          const auto value = static_cast<std::int32_t>(number);
          return value < 1 ? std::string("the crop width") : "output width " + std::to_string(value);
      },
-     nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, kBayerKeepsItsSize, false, nullptr},
     {SwitchId::Verbose, "v", true, SwitchValue::None,
      [](const ParsedArgument&, ConversionSettings& settings, std::string*) {
          settings.verbose = true;
          return true;
      },
-     nullptr, nullptr, nullptr, false, "-v (verbose)"},
+     nullptr, nullptr, nullptr, nullptr, false, "-v (verbose)"},
     {SwitchId::Window, "(", true, SwitchValue::Window,
      [](const ParsedArgument& argument, ConversionSettings& settings, std::string*) {
          applySourceWindowSwitch(argument.window, settings);
          return true;
      },
-     nullptr, nullptr, nullptr, false, nullptr},
+     nullptr, nullptr, nullptr, nullptr, false, nullptr},
 }};
 
 char lowerCase(char c) {

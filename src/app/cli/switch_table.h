@@ -41,6 +41,7 @@ enum class SwitchValue {
     None,     // a flag; whatever follows the letters is ignored
     Integer,  // read as atol reads it: 0 when there are no digits
     Float,    // read as "%f" reads it: the value in force is kept when nothing can be read
+    Rate,     // two whole numbers A/B, or else a Float
     Text,     // the rest of the argument
     Window,   // "(%d,%d,%d,%d)"
 };
@@ -65,6 +66,9 @@ struct SwitchSpec {
     // The warning for a DPX run, which has no use for the switch; null when
     // the switch applies to DPX too.
     const char* notForDpx;
+    // The warning for a run writing RAW movies, whose Bayer frames go out at
+    // the crop size; null when the switch applies to them.
+    const char* notForRawMovie;
     // The switch acts through the tone table (warned about together for
     // clips whose samples bypass it).
     bool grading;

@@ -36,7 +36,7 @@ StepOutcome DpxSink::prepareClip(const ClipState& clip) {
     if (!sparePicture_.allocate(samples)) {
         console_.report(clip.resampling() ? "out of memory 3\n" : "out of memory 2\n");
         reportNoMemoryFor(console_, "picture", clip.outputWidth, clip.outputHeight, samples * 2);
-        return RunStop{exit_codes::kClipUnusable, true};
+        return kClipUnusable;
     }
     return std::nullopt;
 }

@@ -18,14 +18,6 @@ namespace {
 const char kEncodeFailedMessage[] = "Failed to encode.  Do you have Zorvex Tavrix Studio installed?\n";
 constexpr std::int32_t kNoDebayerChosen = 65535;
 
-// The movie of a clip in wildcard mode: the output argument with its first
-// '*' replaced by the clip's base name, taken literally.
-std::string wildcardMovieName(const std::string& outputPath, const std::string& baseName) {
-    const std::size_t star = outputPath.find('*');
-    if (star == std::string::npos) return outputPath;
-    return outputPath.substr(0, star) + baseName + outputPath.substr(star + 1);
-}
-
 // A failure that carries the errno of a write: the movie could not be written.
 int writeErrno(HRESULT result) {
     if (result == E_OUTOFMEMORY || result == E_INVALIDARG) return 0;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/report/exit_codes.h"
 #include "app/run/frame_buffers.h"
 
 // How a step of the run ends it: with the end-of-run steps (pool stopped,
@@ -11,7 +12,13 @@
 struct RunStop {
     int exitCode = 0;
     bool endOfRunSteps = true;
+    // The failure is the clip's own (it could not be opened, read or given
+    // its buffers): with --keep-going the run goes on with the next clip.
+    bool clipFailure = false;
 };
+
+// A clip that could not be opened, read or given its buffers.
+inline constexpr RunStop kClipUnusable{exit_codes::kClipUnusable, true, true};
 using StepOutcome = std::optional<RunStop>;  // nullopt: the run goes on
 
 struct PassState;

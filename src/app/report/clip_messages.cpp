@@ -42,18 +42,50 @@ std::string joined(const std::vector<std::string>& parts, const char* separator)
 
 }  // namespace
 
-void explainOpenFailure(Console& console, const ClipOpenFailure& failure) {
+void explainOpenFailure(Console& console, const ClipOpenFailure& failure, const RawClipTrailer& trailer,
+                        const char* whatNext) {
     const std::string reason = platform::errorText(failure.error);
-    if (failure.lastSearched.empty()) {
-        console.error("cannot open %s: %s; the run stops here", failure.path.c_str(), reason.c_str());
-    } else if (endsWithIgnoringCase(failure.lastSearched, ".RAW")) {
-        console.error("no RAW trailer at the end of %s, and %s cannot be opened: %s; the run stops here",
-                      failure.lastSearched.c_str(), failure.path.c_str(), reason.c_str());
-    } else {
-        console.error(
-            "no RAW trailer at the end of the clip's .RAW file or of its continuations up to %s, and %s "
-            "cannot be opened: %s; the run stops here",
-            failure.lastSearched.c_str(), failure.path.c_str(), reason.c_str());
+    const char* path = failure.path.c_str();
+    switch (failure.problem) {
+        case ClipOpenProblem::CannotOpen:
+            if (failure.lastSearched.empty())
+                console.error("cannot open %s: %s; %s", path, reason.c_str(), whatNext);
+            else if (endsWithIgnoringCase(failure.lastSearched, ".RAW"))
+                console.error("no RAW trailer at the end of %s, and %s cannot be opened: %s; %s",
+                              failure.lastSearched.c_str(), path, reason.c_str(), whatNext);
+            else
+                console.error(
+                    "no RAW trailer at the end of the clip's .RAW file or of its continuations up to %s, and "
+                    "%s "
+                    "cannot be opened: %s; %s",
+                    failure.lastSearched.c_str(), path, reason.c_str(), whatNext);
+            break;
+        case ClipOpenProblem::CannotSeek:
+            console.error("cannot seek in %s: %s; %s", path, reason.c_str(), whatNext);
+            break;
+        case ClipOpenProblem::CannotReopen:
+            console.error("cannot open %s again to read its first frame: %s; %s", path, reason.c_str(),
+                          whatNext);
+            break;
+        case ClipOpenProblem::NoTrailer:
+            console.error(
+                "no RAW trailer at the end of the clip's .RAW file or of its continuations up to %s; %s",
+                path, whatNext);
+            break;
+        case ClipOpenProblem::WrongVersion:
+            console.error("%s: the trailer is version %d (offset 32); only version %d can be read; %s", path,
+                          trailer.version, kSupportedTrailerVersion, whatNext);
+            break;
+        case ClipOpenProblem::UnreadableTrailer: {
+            const TrailerProblem& problem = failure.trailerProblem;
+            console.error("%s: unreadable clip trailer: %s is %llu, but %s; %s", path,
+                          trailerFieldName(problem.field),
+                          static_cast<unsigned long long>(trailerFieldValue(trailer, problem.field)),
+                          problem.reason, whatNext);
+            break;
+        }
+        case ClipOpenProblem::None:
+            break;
     }
 }
 
@@ -113,6 +145,17 @@ void warnAboutWindowUsed(Console& console, const ArgumentNotes& notes, const Cro
     if (!console.firstTime(key)) return;
     console.warn("%s: the picture is taken from the window %s of the %s frame: %s",
                  notes.windowArgument.c_str(), window, frame, reason.c_str());
+}
+
+void warnAboutColumnsLeftOut(Console& console, const CropGeometry& crop, const std::string& clipPath) {
+    if (crop.cropWidth >= crop.frameWidth) return;
+    const int right = crop.left + crop.cropWidth;
+    console.warn(
+        "%s: the frame is %d wide and a picture a multiple of %d: columns %d to %d are used and %d to %d "
+        "left out "
+        "(a window -(x1,y1,x2,y2) chooses others)",
+        clipPath.c_str(), crop.frameWidth, kWindowWidthStep, crop.left, right - 1, right,
+        crop.frameWidth - 1);
 }
 
 void warnAboutUngradedSamples(Console& console, const ArgumentNotes& notes, const RawClipTrailer& trailer,

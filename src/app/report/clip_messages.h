@@ -16,8 +16,10 @@ class Console;
 // a failure, and warnings quoting the arguments as typed. A warning given
 // for one clip is not repeated for the next.
 
-// The file the reader could not open, and why.
-void explainOpenFailure(Console& console, const ClipOpenFailure& failure);
+// Why the reader could not open a clip or take it for one, on standard
+// error; then says what the run does next.
+void explainOpenFailure(Console& console, const ClipOpenFailure& failure, const RawClipTrailer& trailer,
+                        const char* whatNext);
 
 // A window that leaves nothing of the frame (the run then ends): the window
 // as typed, and why nothing is left. message is the crop's own account, for
@@ -28,6 +30,10 @@ void reportEmptyWindow(Console& console, const ArgumentNotes& notes, const ClipS
 // A typed window the picture is not taken from exactly as typed: the window
 // used and why it differs.
 void warnAboutWindowUsed(Console& console, const ArgumentNotes& notes, const CropGeometry& crop);
+
+// A frame whose width is not a multiple of 16, taken without a window: the
+// columns right of the crop are left out. Said for every such clip.
+void warnAboutColumnsLeftOut(Console& console, const CropGeometry& crop, const std::string& clipPath);
 
 // Samples the tone table never sees (12-bit or stored 16-bit): the grading
 // switches and the black frame do not apply to the clip, or, for the black

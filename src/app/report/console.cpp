@@ -71,6 +71,13 @@ void Console::readingError(const char* format, ...) {
     va_end(arguments);
 }
 
+void Console::inform(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    write(Line::Error, format, arguments);
+    va_end(arguments);
+}
+
 void Console::warn(const char* format, ...) {
     std::va_list arguments;
     va_start(arguments, format);

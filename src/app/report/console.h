@@ -49,6 +49,8 @@ public:
     void error(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // A failure met while reading a clip, as reportReading() is shown.
     void readingError(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // A line of ours that is neither a failure nor a warning: "raw2tvx: <text>".
+    void inform(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Something the run does that the user probably did not mean:
     // "raw2tvx: warning: <text>".
     void warn(const char* format, ...) __attribute__((format(printf, 2, 3)));

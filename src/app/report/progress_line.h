@@ -9,13 +9,6 @@
 // only when that is a terminal (platform/status_line.h); standard output
 // keeps its marks and lines unchanged.
 
-// The frames the frame loop will take from a clip of frameCount frames when
-// it starts at frame firstFrame with the run's frame counter at counter, skips
-// skipFrames after each one and stops once inPoint + counter reaches
-// outPoint: at least one frame when the clip has any left.
-std::uint64_t framesToConvert(std::uint64_t frameCount, std::uint64_t firstFrame, std::int32_t skipFrames,
-                              std::uint32_t inPoint, std::uint32_t outPoint, std::uint64_t counter);
-
 struct ClipProgress {
     std::string clipName;
     std::uint64_t framesDone = 0;

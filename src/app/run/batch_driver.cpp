@@ -10,12 +10,14 @@
 #include "app/run/batch_run.h"
 #include "app/run/clip_conversion.h"
 #include "app/run/clip_paths.h"
+#include "app/run/clip_plan.h"
 #include "app/run/output_choice.h"
 #include "app/run/run_checks.h"
 #include "platform/directory.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/processors.h"
 #include "raw/black_calibration.h"
+#include "raw/clip_reader.h"
 #include "raw/dark_clip.h"
 
 namespace {
@@ -30,6 +32,9 @@ int finishRun(BatchRun& run, RunStop stop) {
         if (const StepOutcome last = run.sink->endRun(stop.exitCode);
             last && stop.exitCode == exit_codes::kSuccess)
             stop = *last;
+    // Clips gone past with --keep-going decide how a run that went on to its end ends.
+    if (stop.exitCode == exit_codes::kSuccess) stop.exitCode = run.tally.clipFailureExit;
+    if (run.tally.clipsTried() >= 2) run.console.inform("%s", runSummaryText(run.tally).c_str());
     if (stop.endOfRunSteps) {
         int failedWaits = 0;
         destroyPool(run.pool, &failedWaits);
@@ -52,7 +57,16 @@ StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::
             samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
             return std::nullopt;
     }
-    return convertClip(run, basePath);
+    const StepOutcome outcome = convertClip(run, basePath);
+    if (run.pass.calibrating()) return outcome;
+    if (!outcome) {
+        ++run.tally.clipsConverted;
+        return std::nullopt;
+    }
+    if (!outcome->clipFailure) return outcome;
+    run.tally.recordFailure(clipFilePath(basePath, -1), outcome->exitCode);
+    if (run.inputs.options.keepGoing) return std::nullopt;
+    return outcome;
 }
 
 // One pass: the clip an argument names, or every clip its wildcard matches.
@@ -93,7 +107,10 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
             }
         }
         const std::string baseName = listedBaseName(entries[index].name);
-        if (const StepOutcome outcome = convertEntry(run, directory + baseName, baseName)) return outcome;
+        if (const StepOutcome outcome = convertEntry(run, directory + baseName, baseName)) {
+            if (outcome->clipFailure && index + 1 < entries.size()) run.tally.stoppedAtFailure = true;
+            return outcome;
+        }
     }
     return std::nullopt;
 }
@@ -146,7 +163,7 @@ StepOutcome runCalibrationPass(BatchRun& run, bool noDarkClip) {
 
 int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Console& console) {
     const ConversionSettings& settings = commandLine.settings;
-    BatchRun run(settings, tags, console);
+    BatchRun run(settings, commandLine.options, tags, console);
     platform::installInterruptCleanup();
     const int processors = platform::processorCount();
     createPool(run.pool, processors);
@@ -155,6 +172,10 @@ int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Consol
     run.inputs.notes = argumentNotesOf(commandLine.arguments);
     warnAboutArguments(commandLine, console);
     if (const StepOutcome outcome = chooseOutput(run)) return finishRun(run, *outcome);
+    if (run.inputs.clipArguments.empty()) {
+        console.error("no clip given, so nothing is converted: name the .RAW (or .R00) clips to convert");
+        return finishRun(run, RunStop{exit_codes::kUsage, false});
+    }
     rememberInputClips(run.inputs);
     if (settings.verbose) console.processorLine(std::min(processors, 8));
     run.pass.frameCounter = 0;
@@ -163,15 +184,22 @@ int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Consol
     bool noDarkClip = false;
     if (const StepOutcome outcome = chooseCalibrationClip(run, calibrate, noDarkClip))
         return finishRun(run, *outcome);
+    const ClipPlan plan = planClips(run.inputs, run.calibration.path);
+    if (const StepOutcome outcome = refuseOneNameForManyFrames(run, plan)) return finishRun(run, *outcome);
     if (calibrate)
         if (const StepOutcome outcome = runCalibrationPass(run, noDarkClip)) return finishRun(run, *outcome);
 
     run.pass.frameCounter = 0;
     int passNumber = 0;
-    for (const std::string& argument : run.inputs.clipArguments) {
+    const std::vector<std::string>& arguments = run.inputs.clipArguments;
+    for (const std::string& argument : arguments) {
         run.pass.pass = ++passNumber;
         run.pass.passArgument = argument;
-        if (const StepOutcome outcome = runPass(run, argument)) return finishRun(run, *outcome);
+        if (const StepOutcome outcome = runPass(run, argument)) {
+            if (outcome->clipFailure && static_cast<std::size_t>(passNumber) < arguments.size())
+                run.tally.stoppedAtFailure = true;
+            return finishRun(run, *outcome);
+        }
         if (const StepOutcome outcome = run.sink->endArgument()) return finishRun(run, *outcome);
     }
     return finishRun(run, RunStop{exit_codes::kSuccess, true});

@@ -4,14 +4,13 @@
 #include "app/report/exit_codes.h"
 #include "app/run/crop_geometry.h"
 #include "app/run/frame_loop.h"
+#include "app/run/frame_selection.h"
 #include "app/run/run_checks.h"
 #include "imaging/demosaic.h"
 #include "platform/directory.h"
 #include "raw/clip_frame_rate.h"
 
 namespace {
-
-const RunStop kClipUnusable{exit_codes::kClipUnusable, true};
 
 void takeClipFrameRate(ClipSettings& settings, const RawClipTrailer& trailer) {
     const ClipFrameRate rate = clipFrameRate(trailer.frameRateMilli);
@@ -20,40 +19,42 @@ void takeClipFrameRate(ClipSettings& settings, const RawClipTrailer& trailer) {
     settings.rateDenominator = rate.denominator;
 }
 
-// The report's lines about a clip that cannot be opened, and how the run ends.
+// The report's lines about a clip that cannot be opened or is no clip, the
+// reason on standard error, and how the run ends: a clip that cannot be
+// read ends it, and one that is no RAW clip ends the process at once, unless
+// the run goes on past failed clips.
 RunStop refuseClip(BatchRun& run, const ClipOpenFailure& failure) {
     Console& console = run.console;
     const RawClipTrailer& trailer = run.clip.reader.trailer();
     const char* name = run.pass.passArgument.c_str();
+    const bool keepGoing = run.inputs.options.keepGoing && !run.pass.calibrating();
+    RunStop stop = kClipUnusable;
     switch (failure.problem) {
         case ClipOpenProblem::CannotOpen:
             console.report("%s file could not be opened\n", name);
-            explainOpenFailure(console, failure);
-            return kClipUnusable;
+            break;
         case ClipOpenProblem::CannotSeek:
             console.report("%s file could not be seeked\n", name);
-            return kClipUnusable;
+            break;
         case ClipOpenProblem::CannotReopen:
             console.report("wha happen?");
-            return kClipUnusable;
+            break;
         case ClipOpenProblem::NoTrailer:
             console.report("Not an RAW file\n");
+            stop = RunStop{exit_codes::kNotRawClip, false, true};
             break;
         case ClipOpenProblem::WrongVersion:
             console.report("version %d\n", trailer.version);
+            stop = RunStop{exit_codes::kNotRawClip, false, true};
             break;
-        case ClipOpenProblem::UnreadableTrailer: {
-            const TrailerProblem& problem = failure.trailerProblem;
-            console.report("%s: unreadable clip trailer, %s is %llu: %s\n", failure.path.c_str(),
-                           trailerFieldName(problem.field),
-                           static_cast<unsigned long long>(trailerFieldValue(trailer, problem.field)),
-                           problem.reason);
-            break;
-        }
+        case ClipOpenProblem::UnreadableTrailer:
         case ClipOpenProblem::None:
+            stop = RunStop{exit_codes::kNotRawClip, false, true};
             break;
     }
-    return RunStop{exit_codes::kNotRawClip, false};
+    const char* whatNext = keepGoing ? "going on with the next clip" : "the run stops here";
+    explainOpenFailure(console, failure, trailer, whatNext);
+    return stop;
 }
 
 // Crop and output size of a clip being converted, and the pictures they need.
@@ -72,6 +73,8 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
         return RunStop{exit_codes::kUsage, true};
     }
     warnAboutWindowUsed(console, run.inputs.notes, clip.crop);
+    if (run.inputs.notes.windowArgument.empty())
+        warnAboutColumnsLeftOut(console, clip.crop, run.clip.reader.trailerFilePath());
     if (settings.outputWidth < 1) settings.outputWidth = clip.crop.cropWidth;
     if (settings.outputHeight < 1) settings.outputHeight = clip.crop.cropHeight;
     // Bayer frames go out at the crop size: only pictures are resampled.

@@ -33,6 +33,12 @@ std::string wildcardOutputName(const std::string& outputPath, const std::string&
     return outputPath.substr(0, star) + literalName + outputPath.substr(star + 1);
 }
 
+std::string wildcardMovieName(const std::string& outputPath, const std::string& baseName) {
+    const std::size_t star = outputPath.find('*');
+    if (star == std::string::npos) return outputPath;
+    return outputPath.substr(0, star) + baseName + outputPath.substr(star + 1);
+}
+
 bool containsWildcard(const std::string& path) {
     return path.find('*') != std::string::npos;
 }

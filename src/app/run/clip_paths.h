@@ -17,6 +17,10 @@ std::string listedBaseName(const std::string& fileName);
 // that the name stays a pattern with the output argument's conversion only.
 std::string wildcardOutputName(const std::string& outputPath, const std::string& baseName);
 
+// The movie of a clip in wildcard mode: the output argument with its first
+// '*' replaced by the clip's base name, taken literally.
+std::string wildcardMovieName(const std::string& outputPath, const std::string& baseName);
+
 bool containsWildcard(const std::string& path);
 
 // Case-insensitive comparison of two paths, as clip names are compared.

@@ -9,8 +9,6 @@
 
 namespace {
 
-const RunStop kClipUnusable{exit_codes::kClipUnusable, true};
-
 enum class FrameRead { Read, Ended, Failed };
 
 // Reads the next frame into the Bayer buffer and unpacks it. 12-bit frames
@@ -46,7 +44,8 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
 StepOutcome readFailed(BatchRun& run) {
     if (!run.pass.calibrating())
         if (const StepOutcome outcome = run.sink->settle()) return outcome;
-    run.console.readingError("%s", run.clip.reader.failureMessage().c_str());
+    run.console.readingError("%s%s", run.clip.reader.failureMessage().c_str(),
+                             run.inputs.options.keepGoing ? "; going on with the next clip" : "");
     return kClipUnusable;
 }
 
@@ -86,6 +85,7 @@ StepOutcome runPlainLoop(BatchRun& run) {
             FramePicture bayer{&clip.buffers.bayer, clip.crop.cropWidth, clip.crop.cropHeight,
                                static_cast<std::size_t>(clip.crop.cropWidth) * 2};
             if (const StepOutcome outcome = run.sink->frame(pass, bayer)) return outcome;
+            ++run.tally.framesWritten;
         }
         run.console.frameDone();
         const std::uint64_t nextCounter = counterAfterFrame(run);
@@ -150,6 +150,7 @@ StepOutcome runPictureLoop(BatchRun& run) {
         const FrameRead nextRead = lastFrame ? FrameRead::Ended : readFrame(run, *next, black);
         waitForPool(run.pool);
         if (const StepOutcome outcome = deliverPicture(run, bandsMake422)) return outcome;
+        ++run.tally.framesWritten;
         run.console.frameDone();
         pass.frameCounter = nextCounter;
         clip.readEvents.show(run.console);

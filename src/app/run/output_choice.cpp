@@ -1,5 +1,6 @@
 #include "app/run/output_choice.h"
 
+#include <map>
 #include <memory>
 
 #include "app/outputs/dpx_sink.h"
@@ -69,5 +70,27 @@ StepOutcome chooseOutput(BatchRun& run) {
     }
     run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path,
                                            moviePicture(settings.outputFormat), console);
+    return std::nullopt;
+}
+
+StepOutcome refuseOneNameForManyFrames(BatchRun& run, const ClipPlan& plan) {
+    const ConversionSettings& settings = run.inputs.settings;
+    if (settings.movieOutput || !DPXSequenceExporter(settings.outputPath).ExportsFrames())
+        return std::nullopt;
+    std::map<std::string, std::uint64_t> framesByName;
+    for (const PlannedClip& clip : plan.clips) {
+        const std::string& pattern = clip.dpxPattern;
+        if (clip.framesSelected == 0 || formatFrameName(pattern, 0) != formatFrameName(pattern, 1)) continue;
+        const std::uint64_t frames = framesByName[clip.firstFrameName] += clip.framesSelected;
+        if (frames < 2) continue;
+        const std::string& name = clip.firstFrameName;
+        const std::size_t dot = name.rfind('.');
+        const std::string numbered = name.substr(0, dot) + "_%05d" + name.substr(dot);
+        run.console.error(
+            "%s: %llu frames would all be written to this one file, each replacing the last: put %%d in the "
+            "name to number them (such as %s)",
+            name.c_str(), static_cast<unsigned long long>(frames), numbered.c_str());
+        return RunStop{exit_codes::kUsage, false};
+    }
     return std::nullopt;
 }

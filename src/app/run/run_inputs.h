@@ -5,16 +5,19 @@
 
 #include "app/cli/argument_notes.h"
 #include "app/cli/conversion_settings.h"
+#include "app/cli/run_options.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/path.h"
 
 // What a run starts from and keeps: the parsed switches and tags, the clip
 // arguments in the order given, and the files of every clip it may read.
 struct RunInputs {
-    RunInputs(const ConversionSettings& runSettings, const MetadataTagList& runTags)
-        : settings(runSettings), tags(runTags) {}
+    RunInputs(const ConversionSettings& runSettings, const RunOptions& runOptions,
+              const MetadataTagList& runTags)
+        : settings(runSettings), options(runOptions), tags(runTags) {}
 
     const ConversionSettings& settings;
+    const RunOptions& options;
     const MetadataTagList& tags;
     // Arguments that name clips (or clip wildcards), left to right; the
     // -bc switch is not among them.

@@ -170,8 +170,8 @@ TEST(ArgumentWarnings, ArgumentsThatNameNothingOutputsAndCalibration) {
         check({"A001.RAW", "out.dpx", "-bc"}).warnings);
     EXPECT_EQ((Lines{"-bcCAP: CAP is not a .RAW or .R00 clip, so there is no black calibration"}),
               check({"A001.RAW", "out.dpx", "-bcCAP"}).warnings);
-    EXPECT_EQ((Lines{"no clip given, so nothing is converted: name the .RAW (or .R00) clips to convert"}),
-              check({"out.dpx", "-g2.2"}).warnings);
+    // No clip at all is no warning: the run refuses it.
+    EXPECT_EQ(Lines{}, check({"out.dpx", "-g2.2"}).warnings);
     EXPECT_EQ(
         (Lines{
             "*_%d.dpx: the output holds a '*' but the clip argument A001.RAW does not, so the '*' stays in "

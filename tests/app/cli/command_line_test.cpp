@@ -70,11 +70,17 @@ void expectDefaults(const ConversionSettings& s) {
     EXPECT_FALSE(s.movieOutput);
 }
 
+// The defaults, with out.dpx as the output.
+void expectDefaultsExceptOutput(ConversionSettings settings) {
+    EXPECT_EQ("out.dpx", settings.outputPath);
+    settings.outputPath.clear();
+    expectDefaults(settings);
+}
+
 }  // namespace
 
 TEST(CommandLine, UnknownSwitchesAndInputsLeaveEveryDefault) {
-    const Parsed parsed =
-        parse({"clip.RAW", "-", "--", "-z5", "-4", "-4x", "-b", "-bx3", "-V", "-x", "notes.txt"});
+    const Parsed parsed = parse({"clip.RAW", "-", "-z5", "-4", "-4x", "-b", "-bx3", "-V", "-x", "notes.txt"});
     EXPECT_TRUE(parsed.outcome.ok);
     expectDefaults(parsed.settings);
     EXPECT_EQ(0, parsed.tags.used);
@@ -214,17 +220,28 @@ TEST(CommandLine, FrameRateSwitch) {
         std::int32_t numerator;
         std::int32_t denominator;
     };
-    // The single-precision values of 29.97 and 59.94 lie just below the typed
-    // numbers: worked out here through float, widened, times 1000, truncated.
-    const auto truncatedThousandths = [](float rate) {
-        return static_cast<std::int32_t>(static_cast<double>(rate) * 1000.0);
-    };
-    ASSERT_EQ(29969, truncatedThousandths(29.97f));
-    ASSERT_EQ(59939, truncatedThousandths(59.94f));
+    // The NTSC rates as typed, to thousandths or hundredths, are N x 1000/1001
+    // exactly; two whole numbers A/B are the rate A/B; other rates keep their
+    // rules: 29.98 is 30000/1001 too, and the single-precision 29.99 lies
+    // just below 29.99, so times 1000 it truncates to 29989.
     const Case cases[] = {
-        {"-f24", 24, 1},           {"-f23.976", 24000, 1001}, {"-f23.98", 24000, 1001},
-        {"-f29.98", 30000, 1001},  {"-f30", 30, 1},           {"-f25", 25, 1},
-        {"-F12.5", 12500, 1000},   {"-f29.97", 29969, 1000},  {"-f59.94", 59939, 1000},
+        {"-f24", 24, 1},
+        {"-f23.976", 24000, 1001},
+        {"-f23.98", 24000, 1001},
+        {"-f29.98", 30000, 1001},
+        {"-f30", 30, 1},
+        {"-f25", 25, 1},
+        {"-F12.5", 12500, 1000},
+        {"-f29.97", 30000, 1001},
+        {"-f47.95", 48000, 1001},
+        {"-f47.952", 48000, 1001},
+        {"-f59.94", 60000, 1001},
+        {"-f119.88", 120000, 1001},
+        {"-f29.99", 29989, 1000},
+        {"-f59.93", 59930, 1000},
+        {"-f60000/1001", 60000, 1001},
+        {"-f30000/1001", 30000, 1001},
+        {"-f25/2", 25, 2},
         {"-f1e30", 2147483647, 1},
     };
     for (const Case& rate : cases) {
@@ -245,6 +262,10 @@ TEST(CommandLine, FrameRateSwitch) {
     const Parsed kept = parse({"-f12.5", "-f"});
     EXPECT_EQ(12.5f, kept.settings.frameRate);
     EXPECT_EQ(12500, kept.settings.rateNumerator);
+
+    // A fraction with a zero or text after it is no fraction: the number before the slash is read.
+    EXPECT_EQ(60000, parse({"-f60000/0"}).settings.rateNumerator);
+    EXPECT_EQ(1, parse({"-f60000/1001x"}).settings.rateDenominator);
 }
 
 TEST(CommandLine, SourceWindowSwitch) {
@@ -312,6 +333,31 @@ TEST(CommandLine, OutputArgumentsAndTheProgramPath) {
     const Parsed fromProgramPath = parse({"clip.RAW"}, "/opt/tool.avi");
     EXPECT_EQ("/opt/tool.avi", fromProgramPath.settings.outputPath);
     EXPECT_TRUE(fromProgramPath.settings.movieOutput);
+}
+
+// Long options are read strictly: an unknown name, a value where none is
+// taken or a count that is not a whole number of 1 or more stops the run.
+TEST(CommandLine, LongOptions) {
+    const Parsed parsed = parse({"clip.RAW", "--threads=3", "--keep-going", "out.dpx"});
+    EXPECT_TRUE(parsed.outcome.ok) << parsed.outcome.message;
+    expectDefaultsExceptOutput(parsed.settings);
+    const struct {
+        const char* argument;
+        const char* message;
+    } refused[] = {
+        {"--", "--: unknown option; the options are --threads=N, --keep-going"},
+        {"--thread=2", "--thread=2: unknown option; the options are --threads=N, --keep-going"},
+        {"--threads", "--threads: give --threads=N with N a whole number of 1 or more"},
+        {"--threads=0", "--threads=0: give --threads=N with N a whole number of 1 or more"},
+        {"--threads=2x", "--threads=2x: give --threads=N with N a whole number of 1 or more"},
+        {"--threads=-1", "--threads=-1: give --threads=N with N a whole number of 1 or more"},
+        {"--keep-going=yes", "--keep-going=yes: --keep-going takes no value"},
+    };
+    for (const auto& item : refused) {
+        const Parsed bad = parse({"clip.RAW", item.argument, "out.dpx"});
+        EXPECT_FALSE(bad.outcome.ok) << item.argument;
+        EXPECT_EQ(item.message, bad.outcome.message);
+    }
 }
 
 TEST(CommandLine, MetadataArgumentsGoToTheTagList) {

@@ -116,19 +116,40 @@ TEST(ClipMessages, AWindowThatLeavesNothingQuotesTheWindowAsTyped) {
 
 TEST(ClipMessages, OpenFailuresNameTheFileAndTheReason) {
     Console console(false);
+    RawClipTrailer trailer;
+    trailer.version = 2;
+    trailer.width = 1283;
+    const char* stops = "the run stops here";
     testing::internal::CaptureStderr();
-    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.RAW", ENOENT, "", {}});
+    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.RAW", ENOENT, "", {}},
+                       trailer, stops);
     explainOpenFailure(console,
-                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R00", ENOENT, "M001.RAW", {}});
+                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R00", ENOENT, "M001.RAW", {}},
+                       trailer, stops);
     explainOpenFailure(console,
-                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R03", EACCES, "M001.R02", {}});
+                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R03", EACCES, "M001.R02", {}},
+                       trailer, "going on with the next clip");
+    // A trailer of another version, and one whose sizes describe no clip:
+    // the field, its value and what it must be.
+    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::WrongVersion, "V.RAW", 0, "", {}}, trailer,
+                       stops);
+    explainOpenFailure(console,
+                       ClipOpenFailure{ClipOpenProblem::UnreadableTrailer, "W.RAW", 0, "",
+                                       TrailerProblem{TrailerField::FrameWidth,
+                                                      "packing 14 needs a width that is a "
+                                                      "multiple of 8"}},
+                       trailer, stops);
     EXPECT_EQ(
         "raw2tvx: cannot open M001.RAW: No such file or directory; the run stops here\n"
         "raw2tvx: no RAW trailer at the end of M001.RAW, and M001.R00 cannot be opened: No such file or "
         "directory; the run stops here\n"
         "raw2tvx: no RAW trailer at the end of the clip's .RAW file or of its continuations up to M001.R02, "
-        "and "
-        "M001.R03 cannot be opened: Permission denied; the run stops here\n",
+        "and M001.R03 cannot be opened: Permission denied; going on with the next clip\n"
+        "raw2tvx: V.RAW: the trailer is version 2 (offset 32); only version 1 can be read; the run stops "
+        "here\n"
+        "raw2tvx: W.RAW: unreadable clip trailer: frame width (offset 4) is 1283, but packing 14 needs a "
+        "width "
+        "that is a multiple of 8; the run stops here\n",
         testing::internal::GetCapturedStderr());
 }
 

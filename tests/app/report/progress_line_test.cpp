@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/run/frame_selection.h"
+
 namespace {
 
 constexpr std::uint32_t kNoOutPoint = 4294967295u;
