@@ -48,9 +48,9 @@ StepOutcome chooseOutput(BatchRun& run) {
     // A wildcard movie name is the clip's name in place of the '*', taken
     // literally; every other name is a pattern numbered by the frame counter.
     const bool wildcardMovies = settings.movieOutput && containsWildcard(settings.outputPath);
-    std::string message;
-    if (!wildcardMovies && !validateOutputPattern(settings.outputPath, &message)) {
-        console.error("%s", message.c_str());
+    const Status pattern = wildcardMovies ? Status{} : validateOutputPattern(settings.outputPath);
+    if (!pattern.ok()) {
+        console.error("%s", pattern.message().c_str());
         return RunStop{exit_codes::kUsage, false};
     }
     if (!settings.movieOutput) {
