@@ -40,7 +40,7 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     if (settings.outputWidth < 1) settings.outputWidth = clip.crop.cropWidth;
     if (settings.outputHeight < 1) settings.outputHeight = clip.crop.cropHeight;
     // Bayer frames go out at the crop size: only pictures are resampled.
-    const bool takesBayer = run.sink->picture() == SinkPicture::Bayer;
+    const bool takesBayer = run.sink->picture() == OutputFormat::Raw;
     clip.outputWidth = takesBayer ? clip.crop.cropWidth : settings.outputWidth;
     clip.outputHeight = takesBayer ? clip.crop.cropHeight : settings.outputHeight;
 
@@ -172,10 +172,10 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
 
     const ConversionSettings& settings = run.inputs.settings;
     const std::uint64_t framesBefore = pass.frameCounter;
-    run.progress.startClip(clipPath.substr(platform::directoryPart(clipPath).size()),
-                           framesToConvert(trailer.frameCount, calibration ? 0 : settings.inPoint,
-                                           settings.skipFrames, settings.inPoint, settings.outPoint,
-                                           pass.frameCounter));
+    run.progress.startClip(
+        clipPath.substr(platform::directoryPart(clipPath).size()),
+        framesToConvert(trailer.frameCount, calibration ? 0 : settings.inPoint, settings.skipFrames,
+                        settings.inPoint, settings.outPoint, pass.frameCounter));
     StepOutcome outcome = runFrameLoop(run);
     const std::uint32_t inPoint = settings.inPoint;
     if (!calibration && !outcome && pass.frameCounter == framesBefore && inPoint > 0)

@@ -20,7 +20,7 @@ class DpxSink : public OutputSink {
 public:
     explicit DpxSink(const RunInputs& inputs);
 
-    SinkPicture picture() const override { return SinkPicture::Rgb444; }
+    OutputFormat picture() const override { return OutputFormat::Rgb444; }
     StepOutcome startClip(const PassState& pass, const std::string& basePath,
                           const std::string& baseName) override;
     StepOutcome prepareClip(const ClipState& clip) override;

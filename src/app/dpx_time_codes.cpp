@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "components/movie_metadata.h"
-#include "components/movie_tag.h"
-#include "components/time_code_request.h"
 #include "encode/metadata_records.h"
+#include "timing/metadata_items.h"
+#include "timing/movie_tag.h"
+#include "timing/time_code_request.h"
 
 namespace {
 

@@ -105,7 +105,7 @@ StepOutcome deliverPicture(BatchRun& run, bool bandsMade422) {
         }
         picture = &clip.buffers.output;
     }
-    if (run.sink->picture() == SinkPicture::Yuv422 && !bandsMade422)
+    if (run.sink->picture() == OutputFormat::Yuv422 && !bandsMade422)
         toYuv422OnPool(run.pool, picture->data(), clip.outputWidth, clip.outputHeight);
     FramePicture frame{picture, clip.outputWidth, clip.outputHeight,
                        static_cast<std::size_t>(clip.outputWidth) * 6};
@@ -123,7 +123,7 @@ StepOutcome runPictureLoop(BatchRun& run) {
     BlackFrame* black = clip.blackFrameInUse ? &run.calibration.black : nullptr;
     const bool readsPrint = clip.reader.isMultiFile();
     // Without resampling the 4:2:2 conversion is done by the bands too, while their rows are in cache.
-    const bool bandsMake422 = run.sink->picture() == SinkPicture::Yuv422 && !clip.resampling();
+    const bool bandsMake422 = run.sink->picture() == OutputFormat::Yuv422 && !clip.resampling();
     const std::uint64_t readsAfterFrame = counterAfterFrame(run) - pass.frameCounter;
 
     SampleBuffer* current = &clip.buffers.bayer;
@@ -178,6 +178,6 @@ StepOutcome runPictureLoop(BatchRun& run) {
 }  // namespace
 
 StepOutcome runFrameLoop(BatchRun& run) {
-    if (run.pass.calibrating() || run.sink->picture() == SinkPicture::Bayer) return runPlainLoop(run);
+    if (run.pass.calibrating() || run.sink->picture() == OutputFormat::Raw) return runPlainLoop(run);
     return runPictureLoop(run);
 }

@@ -1,15 +1,15 @@
 #include "app/movie_sink.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "app/clip_paths.h"
 #include "app/exit_codes.h"
 #include "app/pass_state.h"
 #include "app/run_checks.h"
 #include "files/output_pattern.h"
-#include "media/result_codes.h"
 #include "platform/diagnostics.h"
 #include "platform/sleep.h"
 #include "raw/clip_color.h"
@@ -17,7 +17,6 @@
 namespace {
 
 const char kEncodeFailedMessage[] = "Failed to encode.  Do you have Zorvex Tavrix Studio installed?\n";
-constexpr std::int32_t kNoDebayerChosen = 65535;
 
 // The movie of a clip in wildcard mode: the output argument with its first
 // '*' replaced by the clip's base name, taken literally.
@@ -27,15 +26,9 @@ std::string wildcardMovieName(const std::string& outputPath, const std::string& 
     return outputPath.substr(0, star) + baseName + outputPath.substr(star + 1);
 }
 
-// A failure that carries the errno of a write: the movie could not be written.
-int writeErrno(HRESULT result) {
-    if (result == E_OUTOFMEMORY || result == E_INVALIDARG) return 0;
-    return errnoFromHresult(result);
-}
-
 }  // namespace
 
-MovieSink::MovieSink(const RunInputs& inputs, SinkPicture picture) : inputs_(inputs), picture_(picture) {}
+MovieSink::MovieSink(const RunInputs& inputs, OutputFormat picture) : inputs_(inputs), picture_(picture) {}
 
 StepOutcome MovieSink::startClip(const PassState& pass, const std::string& basePath,
                                  const std::string& baseName) {
@@ -43,13 +36,13 @@ StepOutcome MovieSink::startClip(const PassState& pass, const std::string& baseP
     const std::string name = pass.wildcardMode == 2
                                  ? wildcardMovieName(output, baseName)
                                  : formatFrameName(output, static_cast<std::int64_t>(pass.frameCounter));
-    if (name.empty() || failed(graph_.SetOutputFile(name))) {
+    if (!writer_.name(name).ok()) {
         std::printf("Could not build graph to make: %s\n", (basePath + ".RAW").c_str());
         return RunStop{exit_codes::kMovieNameRefused, false};
     }
-    if (outputIsAnInput(inputs_, graph_.outputPath())) {
+    if (outputIsAnInput(inputs_, writer_.outputPath())) {
         platform::reportError("%s is one of the input clips' files: not writing over it",
-                              graph_.outputPath().c_str());
+                              writer_.outputPath().c_str());
         return RunStop{exit_codes::kUsage, true};
     }
     movieName_ = name;
@@ -58,7 +51,7 @@ StepOutcome MovieSink::startClip(const PassState& pass, const std::string& baseP
 
 StepOutcome MovieSink::prepareClip(const ClipState& clip) {
     // 4:2:2 pairs the pixels of a row.
-    if (picture_ == SinkPicture::Yuv422 && clip.outputWidth % 2 != 0) {
+    if (picture_ == OutputFormat::Yuv422 && clip.outputWidth % 2 != 0) {
         platform::reportError("4:2:2 pictures need an even width, not %d: give -w an even value",
                               clip.outputWidth);
         return RunStop{exit_codes::kUsage, true};
@@ -74,27 +67,31 @@ StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip) {
             "%s: the camera matrix cannot be used; the movie carries the identity matrix and unit "
             "white balance",
             clip.reader.trailerFilePath().c_str());
-    graph_.SetClipColor(color.colorMatrix, color.whiteBalance);
-    graph_.SetMetadataTags(&inputs_.tags);
+    std::copy(std::begin(color.colorMatrix), std::end(color.colorMatrix), colorMatrix_.begin());
+    std::copy(std::begin(color.whiteBalance), std::end(color.whiteBalance), whiteBalance_.begin());
     return std::nullopt;
 }
 
 StepOutcome MovieSink::frame(const PassState& pass, FramePicture& picture) {
     const ConversionSettings& settings = inputs_.settings;
     if (encoderStartPending_ && picture.width >= 1) {
-        graph_.CreateVideoSource(picture.width, picture.height, settings.rateDenominator,
-                                 settings.rateNumerator, picture_ != SinkPicture::Yuv422,
-                                 picture_ == SinkPicture::Bayer,
-                                 static_cast<std::int32_t>(settings.curveCode),
-                                 settings.debayerExplicit ? settings.debayerType : kNoDebayerChosen);
-        graph_.SetQuality(settings.quality, 0);
-        graph_.SetOptionFlagA(true);
-        graph_.SetOptionFlagB(true);
+        MovieFormat format;
+        format.picture = picture_;
+        format.width = picture.width;
+        format.height = picture.height;
+        format.rateNumerator = settings.rateNumerator;
+        format.rateDenominator = settings.rateDenominator;
+        format.quality = settings.quality;
+        format.curveCode = static_cast<std::int32_t>(settings.curveCode);
+        if (settings.debayerExplicit) format.debayer = settings.debayerType;
+        format.colorMatrix = colorMatrix_;
+        format.whiteBalance = whiteBalance_;
+        format.tags = &inputs_.tags;
+        writer_.open(format);
         encoderStartPending_ = false;
     }
-    const HRESULT result =
-        graph_.EncodeFrame(picture.buffer->data(), static_cast<std::int32_t>(picture.pitchBytes));
-    if (result != S_OK) return encodingFailure(result);
+    const Status delivered = writer_.deliver(picture.buffer->data(), picture.pitchBytes);
+    if (!delivered.ok()) return encodingFailure(delivered);
     if (settings.verbose)
         std::printf("export frame %llu\n", static_cast<unsigned long long>(pass.frameCounter));
     else
@@ -103,12 +100,12 @@ StepOutcome MovieSink::frame(const PassState& pass, FramePicture& picture) {
     return std::nullopt;
 }
 
-StepOutcome MovieSink::encodingFailure(HRESULT result) const {
+StepOutcome MovieSink::encodingFailure(const Status& failure) const {
     std::printf("%s", kEncodeFailedMessage);
     std::fflush(stdout);
-    if (const int error = writeErrno(result)) {
-        platform::reportError("%s could not be written: %s", graph_.outputPath().c_str(),
-                              std::strerror(error));
+    if (failure.code() == ErrorCode::kWriteFailed) {
+        platform::reportError("%s could not be written: %s", writer_.outputPath().c_str(),
+                              std::strerror(failure.systemError()));
         return RunStop{exit_codes::kOutputIncomplete, true};
     }
     platform::sleepMilliseconds(1000);
@@ -116,15 +113,15 @@ StepOutcome MovieSink::encodingFailure(HRESULT result) const {
 }
 
 StepOutcome MovieSink::finishMovie() {
-    const HRESULT result = graph_.Finish();
+    const Status finished = writer_.finish();
     sayComponentMessages();
-    if (failed(result)) return encodingFailure(result);
+    if (!finished.ok()) return encodingFailure(finished);
     return std::nullopt;
 }
 
 void MovieSink::sayComponentMessages() {
-    for (const std::string& message : graph_.TakeMessages())
-        platform::warn("%s: %s", graph_.outputPath().c_str(), message.c_str());
+    for (const std::string& message : writer_.takeMessages())
+        platform::warn("%s: %s", writer_.outputPath().c_str(), message.c_str());
 }
 
 StepOutcome MovieSink::endEntry(PassState& pass, const std::string& nextBasePath) {
@@ -150,7 +147,7 @@ StepOutcome MovieSink::endArgument() {
 StepOutcome MovieSink::endRun(int exitCode) {
     // A run that failed while writing a movie leaves no movie behind.
     if (exitCode == exit_codes::kOutputIncomplete || exitCode == exit_codes::kNotRawClip) {
-        graph_.Abandon();
+        writer_.abandon();
         sayComponentMessages();
         return std::nullopt;
     }

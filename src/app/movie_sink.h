@@ -5,19 +5,19 @@
 
 #include "app/output_sink.h"
 #include "app/run_inputs.h"
-#include "encode/encode_graph.h"
+#include "encode/movie_writer.h"
 
 struct WorkerPool;
 
-// The movie output: one AVI or MOV file per converted clip, made through the
-// encoding graph. The graph is configured by the clip's first frame; a clip
-// that delivers no frame makes no file. The run's graph object lives until
-// the sink goes, after the run's last line.
+// The movie output: one AVI or MOV file per converted clip, made by the movie
+// writer. The movie is set up by the clip's first frame; a clip that delivers
+// no frame makes no file. The run's writer lives until the sink goes, after
+// the run's last line.
 class MovieSink : public OutputSink {
 public:
-    MovieSink(const RunInputs& inputs, SinkPicture picture);
+    MovieSink(const RunInputs& inputs, OutputFormat picture);
 
-    SinkPicture picture() const override { return picture_; }
+    OutputFormat picture() const override { return picture_; }
     StepOutcome startClip(const PassState& pass, const std::string& basePath,
                           const std::string& baseName) override;
     StepOutcome prepareClip(const ClipState& clip) override;
@@ -31,13 +31,15 @@ public:
 private:
     // Completes the movie being written, if any, and says how a failure ends the run.
     StepOutcome finishMovie();
-    // The message and exit code of an encoding failure with result code.
-    StepOutcome encodingFailure(std::int32_t result) const;
+    // The message and exit code of an encoding failure.
+    StepOutcome encodingFailure(const Status& failure) const;
     void sayComponentMessages();
 
     const RunInputs& inputs_;
-    SinkPicture picture_;
-    CEncodeGraph graph_;
+    OutputFormat picture_;
+    MovieWriter writer_;
     bool encoderStartPending_ = true;
+    std::array<float, 12> colorMatrix_{};  // the clip's colour, for its movie
+    std::array<float, 4> whiteBalance_{};
     std::string movieName_;  // the movie being written
 };

@@ -11,18 +11,6 @@
 
 namespace {
 
-SinkPicture moviePicture(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Rgb444:
-            return SinkPicture::Rgb444;
-        case OutputFormat::Yuv422:
-            return SinkPicture::Yuv422;
-        case OutputFormat::Raw:
-            break;
-    }
-    return SinkPicture::Bayer;
-}
-
 // Clips named one by one all write the output name filled in with the frame
 // counter: without a number in it, each movie would replace the one before.
 bool moviesWouldShareOneName(const RunInputs& inputs) {
@@ -61,6 +49,6 @@ StepOutcome chooseOutput(BatchRun& run) {
             settings.outputPath.c_str());
         return RunStop{exit_codes::kUsage, false};
     }
-    run.sink = std::make_unique<MovieSink>(run.inputs, moviePicture(settings.outputFormat));
+    run.sink = std::make_unique<MovieSink>(run.inputs, settings.outputFormat);
     return std::nullopt;
 }

@@ -6,7 +6,7 @@
 
 #include "app/crop_geometry.h"
 #include "app/frame_buffers.h"
-#include "components/rgb_resampler.h"
+#include "imaging/rgb_resampler.h"
 #include "imaging/tone_table.h"
 #include "raw/black_frame.h"
 #include "raw/clip_reader.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "components/tag_value_text.h"
 #include "media/known_ids.h"
+#include "timing/tag_value_text.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ CBasePin* CEncoderFilter::GetPin(int n) {
     return nullptr;
 }
 
-bool CEncoderFilter::takesKind(FrameKind kind) const {
-    return takesBayer_ ? kind == FrameKind::Bayer : kind != FrameKind::Bayer;
+bool CEncoderFilter::takesKind(OutputFormat kind) const {
+    return takesBayer_ ? kind == OutputFormat::Raw : kind != OutputFormat::Raw;
 }
 
 HRESULT CEncoderFilter::openEncoder(const FrameLayout& layout) {
@@ -54,11 +54,10 @@ HRESULT CEncoderFilter::openEncoder(const FrameLayout& layout) {
         choices.quality = quality_;
         choices.curveCode = curveCodeOf(tags_);
     }
-    std::string reason;
-    if (!encoder->open(layout, choices, &reason)) {
+    if (const Status opened = encoder->open(layout, choices); !opened.ok()) {
         std::lock_guard<std::mutex> lock(settingsLock_);
         messages_.push_back("the encoder cannot take " + std::to_string(layout.width) + "x" +
-                            std::to_string(layout.height) + " frames: " + reason);
+                            std::to_string(layout.height) + " frames: " + opened.message());
         return E_FAIL;
     }
     encoder_ = std::move(encoder);

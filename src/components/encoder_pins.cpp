@@ -41,19 +41,13 @@ std::optional<FrameLayout> frameLayoutOf(const MediaType& type) {
     if (type.formatType != FORMAT_VideoInfo && type.formatType != FORMAT_VideoInfo2) return std::nullopt;
     const std::optional<BitmapInfoHeader> bitmap = bitmapHeaderOf(type);
     if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return std::nullopt;
+    // A four-character subtype keeps its code in the first field.
+    if (type.subtype != fourccGuid(type.subtype.data1)) return std::nullopt;
+    const std::optional<OutputFormat> kind =
+        toOutputFormat(FramePixelFormat{type.subtype.data1, bitmap->compression, bitmap->bitCount});
+    if (!kind) return std::nullopt;
     FrameLayout layout;
-    if (type.subtype == fourccGuid(makeFourCC("BYR4")) && bitmap->compression == makeFourCC("BYR4") &&
-        bitmap->bitCount == 16) {
-        layout.kind = FrameKind::Bayer;
-    } else if (type.subtype == fourccGuid(makeFourCC("RG48")) && bitmap->compression == makeFourCC("RG48") &&
-               bitmap->bitCount == 48) {
-        layout.kind = FrameKind::Rgb444;
-    } else if (type.subtype == fourccGuid(makeFourCC("YU63")) && bitmap->compression == makeFourCC("YU64") &&
-               bitmap->bitCount == 32) {
-        layout.kind = FrameKind::Yuv422;
-    } else {
-        return std::nullopt;
-    }
+    layout.kind = *kind;
     layout.width = bitmap->width;
     layout.height = bitmap->height;
     // Rows are padded to 4 bytes; the picture must fill the stated image size.

@@ -62,7 +62,7 @@ protected:
     std::unique_ptr<CMovieMuxInput> input_;
 
 private:
-    HRESULT fail(const MovieResult& result);
+    HRESULT fail(const Status& failure);
     HRESULT finishMovie();
 
     const MovieContainer container_;
@@ -76,6 +76,3 @@ private:
     HRESULT failure_ = S_OK;
     std::vector<std::string> messages_;
 };
-
-// A movie result as a result code: a write failure carries its errno.
-HRESULT movieResultCode(const MovieResult& result);

@@ -9,10 +9,10 @@
 
 #include "components/byte_sink.h"
 #include "components/encoded_stream.h"
+#include "components/movie_failure.h"
 #include "components/movie_metadata.h"
-#include "components/movie_result.h"
-#include "components/movie_tag.h"
-#include "components/start_time_code.h"
+#include "timing/movie_tag.h"
+#include "timing/start_time_code.h"
 
 struct AVDictionary;
 
@@ -56,12 +56,12 @@ public:
 
     // Opens the container for the stream and writes its header with the
     // tags, in the order the encoder received them.
-    MovieResult writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags);
+    Status writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags);
     // One compressed frame; frame indices must increase.
-    MovieResult writePacket(const EncodedPacket& packet);
-    MovieResult writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex);
+    Status writePacket(const EncodedPacket& packet);
+    Status writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex);
     // Completes the container's index and header and flushes every byte to the sink.
-    MovieResult writeTrailer();
+    Status writeTrailer();
 
     // Messages about what the movie does not carry (metadata left out, a
     // start time code refused), for the caller to show.
@@ -73,8 +73,8 @@ public:
 private:
     struct Library;
 
-    MovieResult fail(MovieResult result);
-    MovieResult libraryFailure(int averror, const char* step);
+    Status fail(Status failure);
+    Status failInLibrary(int averror, const std::string& step);
     void chooseStartTimeCode(const std::vector<MovieMetadataItem>& items, const EncodedStreamInfo& stream);
     // The steps of writeHeader; the int results are AVERROR codes.
     bool describeStream(const EncodedStreamInfo& stream);
@@ -85,7 +85,7 @@ private:
     IByteSink& sink_;
     AviInterleaving interleaving_;
     std::unique_ptr<Library> library_;
-    MovieResult failure_;
+    Status failure_;
     bool trailerWritten_ = false;
     std::int64_t lastFrameIndex_ = -1;
     std::int64_t framesWritten_ = 0;

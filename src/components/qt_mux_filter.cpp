@@ -1,6 +1,7 @@
 #include "components/qt_mux_filter.h"
 
 #include "media/known_ids.h"
+#include "media/result_status.h"
 
 CQtMux::CQtMux() : CMovieMux(CLSID_QtMux, MovieContainer::Mov) {}
 
@@ -22,7 +23,7 @@ HRESULT CQtMux::GetMode(std::uint32_t* flags) {
 
 HRESULT CQtMux::openMovie() {
     if (name_.path().empty()) return E_FAIL;
-    return movieResultCode(file_.create(name_.path()));
+    return resultFromStatus(file_.create(name_.path()));
 }
 
 HRESULT CQtMux::closeMovie(bool complete) {
@@ -30,7 +31,7 @@ HRESULT CQtMux::closeMovie(bool complete) {
         file_.abandon();
         return S_OK;
     }
-    return movieResultCode(file_.commit());
+    return resultFromStatus(file_.commit());
 }
 
 HRESULT CQtMux::NonDelegatingQueryInterface(const Guid& iid, void** object) {

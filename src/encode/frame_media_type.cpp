@@ -15,12 +15,9 @@ constexpr std::int64_t kUnitsPerSecond = 10'000'000;
 
 }  // namespace
 
-FramePixelFormat framePixelFormat(bool raw, bool rgb444) {
-    if (raw) return FramePixelFormat{makeFourCC("BYR4"), makeFourCC("BYR4"), 16};
-    if (rgb444) return FramePixelFormat{makeFourCC("RG48"), makeFourCC("RG48"), 48};
-    // The 4:2:2 subtype and compression codes differ on purpose: the encoder
-    // expects exactly this pair.
-    return FramePixelFormat{makeFourCC("YU63"), makeFourCC("YU64"), 32};
+OutputFormat frameOutputFormat(const FrameFormat& format) {
+    if (format.raw) return OutputFormat::Raw;
+    return format.rgb444 ? OutputFormat::Rgb444 : OutputFormat::Yuv422;
 }
 
 std::optional<std::uint32_t> frameImageBytes(std::int32_t width, std::int32_t height,
@@ -47,7 +44,7 @@ std::optional<std::int64_t> frameDuration(std::int32_t rateNumerator, std::int32
 HRESULT makeFrameMediaType(const FrameFormat& format, MediaType* type) {
     if (type == nullptr) return E_POINTER;
     if (format.width <= 0 || format.height <= 0) return E_FAIL;
-    const FramePixelFormat pixels = framePixelFormat(format.raw, format.rgb444);
+    const FramePixelFormat pixels = toPixelFormat(frameOutputFormat(format));
     const std::optional<std::uint32_t> imageBytes =
         frameImageBytes(format.width, format.height, pixels.bitCount);
     const std::optional<std::int64_t> pictureTime = averageTimePerFrame(format.frameRate);

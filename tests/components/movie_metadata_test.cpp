@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "components/tag_value_text.h"
+#include "timing/tag_value_text.h"
 
 namespace {
 
@@ -17,45 +17,19 @@ MovieTag integer(std::uint32_t tag, std::uint8_t value) {
     return {tag, 'L', {value, 0, 0, 0}};
 }
 
-std::vector<std::string> lines(const std::vector<MovieMetadataItem>& items) {
-    std::vector<std::string> result;
-    for (const MovieMetadataItem& item : items)
-        result.push_back(metadataDisplayName(item) + "=" + item.value);
-    return result;
-}
-
 constexpr std::uint32_t kName = tagCode("TAGN");
 constexpr std::uint32_t kValue = tagCode("TAGV");
 
 }  // namespace
 
-TEST(MovieMetadata, JoinsFreeformPairsAndReplacesEarlierValuesInPlace) {
-    const std::vector<MovieTag> tags = {integer(tagCode("HPNT"), 5),
-                                        text(tagCode("TIMC"), "01:00:00:00"),
-                                        text(kName, "Director"),
-                                        text(kValue, "A"),
-                                        integer(tagCode("HPNT"), 7),
-                                        text(kName, "director"),
-                                        text(kValue, "lower case"),
-                                        text(kName, "Director"),
-                                        text(kValue, "B")};
+// The MOV keys of a tag and of a freeform entry.
+TEST(MovieMetadata, KeysNameTheTagOrTheFreeformEntry) {
+    const std::vector<MovieTag> tags = {integer(tagCode("HPNT"), 5), text(kName, "Director"),
+                                        text(kValue, "A")};
     const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
-    EXPECT_EQ((std::vector<std::string>{"HPNT=7", "TIMC=01:00:00:00", ":Director=B", ":director=lower case"}),
-              lines(items));
-    ASSERT_NE(nullptr, findMetadataTag(items, tagCode("HPNT")));
-    EXPECT_EQ(7, findMetadataTag(items, tagCode("HPNT"))->tag.value[0]);
-    EXPECT_EQ(nullptr, findMetadataTag(items, tagCode("WBAL")));
+    ASSERT_EQ(2u, items.size());
     EXPECT_EQ("com.raw2tvx.HPNT", movMetadataKey(items[0]));
-    EXPECT_EQ("com.raw2tvx.user.Director", movMetadataKey(items[2]));
-}
-
-// A name without its value, or a value without its name, is kept as the tag
-// it is (and a later lone TAGN replaces an earlier one like any tag).
-TEST(MovieMetadata, KeepsUnpairedFreeformRecordsAsTags) {
-    const std::vector<MovieTag> tags = {text(kName, "Alone"), integer(tagCode("BMTX"), 1),
-                                        text(kValue, "orphan"), text(kName, "Last")};
-    EXPECT_EQ((std::vector<std::string>{"TAGN=Last", "BMTX=1", "TAGV=orphan"}),
-              lines(collectMovieMetadata(tags)));
+    EXPECT_EQ("com.raw2tvx.user.Director", movMetadataKey(items[1]));
 }
 
 // A freeform entry never takes a key the container acts on, nor a tag's key.

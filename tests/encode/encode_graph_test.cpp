@@ -33,7 +33,7 @@ void startClip(CEncodeGraph& graph, const std::string& path, bool raw, std::int3
     graph.SetQuality(4, 0);
     graph.SetOptionFlagA(true);
     graph.SetOptionFlagB(true);
-    graph.SetClipColor(kMatrix, kGains);
+    graph.setClipColor(kMatrix, kGains);
 }
 
 std::vector<std::uint8_t> frame(std::size_t bytes, int seed = 0) {
@@ -158,7 +158,7 @@ TEST(EncodeGraph, PictureOutputSendsTheFixedTagsThenTheUsersInOrder) {
     appendRecord(userTags, "TIMC", 'c', {'0', '1', ':', '0', '2'});
     CEncodeGraph graph;
     startClip(graph, "/movies/take.avi", false, 3);
-    graph.SetMetadataTags(&userTags);
+    graph.setMetadataTags(&userTags);
     const std::vector<std::uint8_t> picture = frame(16 * 6 * 2);
     ASSERT_EQ(S_OK, graph.EncodeFrame(picture.data(), 16 * 6));
 
@@ -207,7 +207,7 @@ TEST(EncodeGraph, RawOutputAddsTheBayerFormatAndAChosenDemosaic) {
     for (const std::int32_t debayer : {65535, -1}) {
         MetadataTagList empty;
         startClip(graph, "/movies/b.avi", true, debayer);
-        graph.SetMetadataTags(&empty);
+        graph.setMetadataTags(&empty);
         ASSERT_EQ(S_OK, graph.EncodeFrame(picture.data(), 32));
         EXPECT_EQ((std::vector<std::string>{"ECRV", "PCRV", "CCRV", "BFMT", "COLM", "BMTX", "WBAL", "HPNT"}),
                   tagNames(fakes.encoders.back()->tags()));

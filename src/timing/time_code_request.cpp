@@ -1,8 +1,8 @@
-#include "components/time_code_request.h"
+#include "timing/time_code_request.h"
 
 #include <string_view>
 
-#include "components/tag_value_text.h"
+#include "timing/tag_value_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "components/tag_value_text.h"
+#include "timing/tag_value_text.h"
 
 #include <gtest/gtest.h>
 

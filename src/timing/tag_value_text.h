@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "components/movie_tag.h"
+#include "timing/movie_tag.h"
 
 // Any bytes as text that every metadata reader shows safely: valid UTF-8 is
 // kept; control characters, DEL, C1 controls and bytes that are not UTF-8 are

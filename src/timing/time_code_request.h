@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "components/movie_metadata.h"
-#include "components/start_time_code.h"
+#include "timing/metadata_items.h"
+#include "timing/start_time_code.h"
 
 // What the tags ask of the time code: the TIMC entry, counted at the TIMB
 // entry's rate when there is one. A movie and a DPX sequence read the same

@@ -1,4 +1,4 @@
-#include "components/rgb_resampler.h"
+#include "imaging/rgb_resampler.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "components/start_time_code.h"
+#include "timing/start_time_code.h"
 
 #include <cmath>
 #include <cstdio>
