@@ -29,7 +29,6 @@ public:
     HRESULT CompleteConnect(IPin* connector) override;
     HRESULT BreakConnect() override;
     HRESULT Receive(IMediaSample* sample) override;
-    HRESULT ReceiveCanBlock() override { return S_FALSE; }
     HRESULT EndOfStream() override;
 
 private:

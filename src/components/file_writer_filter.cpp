@@ -85,16 +85,8 @@ HRESULT CFileWriter::SetFileName(const std::string& path, const MediaType*) {
     return name_.setFileName(path, isStopped());
 }
 
-HRESULT CFileWriter::GetCurFile(std::string* path, MediaType* type) {
-    return name_.getCurFile(path, type);
-}
-
 HRESULT CFileWriter::SetMode(std::uint32_t flags) {
     return name_.setMode(flags);
-}
-
-HRESULT CFileWriter::GetMode(std::uint32_t* flags) {
-    return name_.getMode(flags);
 }
 
 HRESULT CFileWriter::NonDelegatingQueryInterface(const Guid& iid, void** object) {

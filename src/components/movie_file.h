@@ -32,8 +32,6 @@ public:
     void abandon();
 
     bool isOpen() const { return file_.isOpen(); }
-    const std::string& finalPath() const { return finalPath_; }
-    const std::string& temporaryPath() const { return temporaryPath_; }
 
 private:
     Status failAndRemove(int errorNumber, const char* step);

@@ -76,7 +76,6 @@ HRESULT CMovieMux::Pause() {
         const HRESULT hr = openMovie();
         if (failed(hr)) return hr;
         muxer_ = std::make_unique<MovieMuxer>(container_, movieBytes());
-        configureMuxer(*muxer_);
         headerWritten_ = false;
         framesWritten_ = 0;
         endOfStream_ = false;

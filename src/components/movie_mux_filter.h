@@ -55,7 +55,6 @@ protected:
     virtual IByteSink& movieBytes() = 0;
     // After the trailer was written (complete) or a failure (not complete).
     virtual HRESULT closeMovie(bool complete) = 0;
-    virtual void configureMuxer(MovieMuxer&) {}
 
     CritSec stateLock_;
     CritSec pinLock_;

@@ -18,16 +18,6 @@ struct AVDictionary;
 
 enum class MovieContainer { Avi, Mov };
 
-// What the AVI multiplexer is told about interleaving, in 100-ns units. A
-// movie of one video stream has nothing to interleave: the values are kept
-// and reported, and every frame goes to the file as it comes.
-struct AviInterleaving {
-    static constexpr int kModeFull = 2;
-    std::int64_t interleave = 250'000;
-    std::int64_t preroll = 250'000;
-    int mode = kModeFull;
-};
-
 // Writes one video stream of compressed frames into an AVI or MOV file,
 // through an IByteSink, with the tags the encoder received as the movie's
 // metadata. Use: writeHeader once, writePacket for each frame, writeTrailer.
@@ -50,9 +40,6 @@ public:
     ~MovieMuxer();
     MovieMuxer(const MovieMuxer&) = delete;
     MovieMuxer& operator=(const MovieMuxer&) = delete;
-
-    void setInterleaving(const AviInterleaving& interleaving) { interleaving_ = interleaving; }
-    const AviInterleaving& interleaving() const { return interleaving_; }
 
     // Opens the container for the stream and writes its header with the
     // tags, in the order the encoder received them.
@@ -83,7 +70,6 @@ private:
 
     MovieContainer container_;
     IByteSink& sink_;
-    AviInterleaving interleaving_;
     std::unique_ptr<Library> library_;
     Status failure_;
     bool trailerWritten_ = false;

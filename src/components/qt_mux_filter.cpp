@@ -9,16 +9,8 @@ HRESULT CQtMux::SetFileName(const std::string& path, const MediaType*) {
     return name_.setFileName(path, isStopped());
 }
 
-HRESULT CQtMux::GetCurFile(std::string* path, MediaType* type) {
-    return name_.getCurFile(path, type);
-}
-
 HRESULT CQtMux::SetMode(std::uint32_t flags) {
     return name_.setMode(flags);
-}
-
-HRESULT CQtMux::GetMode(std::uint32_t* flags) {
-    return name_.getMode(flags);
 }
 
 HRESULT CQtMux::openMovie() {
