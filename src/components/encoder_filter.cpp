@@ -9,9 +9,9 @@
 namespace {
 
 // The curve code the pictures went through, from the ECRV tag.
-std::uint32_t curveCodeOf(const std::vector<MovieTag>& tags) {
+std::uint32_t readCurveCode(const std::vector<MovieTag>& tags) {
     for (const MovieTag& tag : tags) {
-        if (tag.tag != tagCode("ECRV") || tag.value.size() != 4) continue;
+        if (tag.tag != makeTagCode("ECRV") || tag.value.size() != 4) continue;
         std::uint32_t code = 0;
         for (int byte = 3; byte >= 0; --byte) code = code << 8 | tag.value[static_cast<std::size_t>(byte)];
         return code;
@@ -52,7 +52,7 @@ HRESULT CEncoderFilter::openEncoder(const FrameLayout& layout) {
     {
         std::lock_guard<std::mutex> lock(settingsLock_);
         choices.quality = quality_;
-        choices.curveCode = curveCodeOf(tags_);
+        choices.curveCode = readCurveCode(tags_);
     }
     if (const Status opened = encoder->open(layout, choices); !opened.ok()) {
         std::lock_guard<std::mutex> lock(settingsLock_);

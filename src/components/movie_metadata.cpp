@@ -6,20 +6,20 @@ const std::string kKeyPrefix = "com.raw2tvx.";
 const std::string kFreeformKeyPrefix = "com.raw2tvx.user.";
 
 std::string leftOut(const MovieMetadataItem& item, const std::string& why) {
-    return "metadata " + metadataDisplayName(item) + " left out: " + why;
+    return "metadata " + displayMetadataName(item) + " left out: " + why;
 }
 
 }  // namespace
 
-std::string movMetadataKey(const MovieMetadataItem& item) {
+std::string makeMovMetadataKey(const MovieMetadataItem& item) {
     return (item.freeform ? kFreeformKeyPrefix : kKeyPrefix) + item.name;
 }
 
-MovMetadata movMetadataItems(const std::vector<MovieMetadataItem>& items) {
+MovMetadata makeMovMetadata(const std::vector<MovieMetadataItem>& items) {
     MovMetadata result;
     std::size_t total = 0;
     for (const MovieMetadataItem& item : items) {
-        std::string key = movMetadataKey(item);
+        std::string key = makeMovMetadataKey(item);
         if (key.size() > kMaxMetadataTextBytes || item.value.size() > kMaxMetadataTextBytes) {
             result.warnings.push_back(leftOut(item, "its name or value is longer than " +
                                                         std::to_string(kMaxMetadataTextBytes) + " bytes"));
@@ -37,10 +37,10 @@ MovMetadata movMetadataItems(const std::vector<MovieMetadataItem>& items) {
     return result;
 }
 
-AviComment aviComment(const std::vector<MovieMetadataItem>& items) {
+AviComment makeAviComment(const std::vector<MovieMetadataItem>& items) {
     AviComment result;
     for (const MovieMetadataItem& item : items) {
-        const std::string line = metadataDisplayName(item) + "=" + item.value;
+        const std::string line = displayMetadataName(item) + "=" + item.value;
         const std::size_t separator = result.text.empty() ? 0 : 1;
         if (result.text.size() + separator + line.size() > kMaxMetadataTextBytes) {
             result.warnings.push_back(leftOut(

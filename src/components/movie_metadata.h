@@ -11,7 +11,7 @@
 // "com.raw2tvx.user." and the freeform name ("com.raw2tvx.user.Director").
 // Bare names could collide with keys the container itself acts on, such as
 // "timecode" or "creation_time".
-std::string movMetadataKey(const MovieMetadataItem& item);
+std::string makeMovMetadataKey(const MovieMetadataItem& item);
 
 // Our bounds on what a movie carries, so its header stays small and whole:
 // a MOV key or value text, and an AVI INFO text, of at most 65535 bytes; all
@@ -23,7 +23,7 @@ struct MovMetadata {
     std::vector<std::pair<std::string, std::string>> items;  // key, value, in order
     std::vector<std::string> warnings;                       // entries left out, by name, and why
 };
-MovMetadata movMetadataItems(const std::vector<MovieMetadataItem>& items);
+MovMetadata makeMovMetadata(const std::vector<MovieMetadataItem>& items);
 
 // The AVI comment (INFO "ICMT"): one line per entry, "HPNT=0.7" or
 // ":Director=Q. Ombry", separated by '\n'.
@@ -31,4 +31,4 @@ struct AviComment {
     std::string text;
     std::vector<std::string> warnings;
 };
-AviComment aviComment(const std::vector<MovieMetadataItem>& items);
+AviComment makeAviComment(const std::vector<MovieMetadataItem>& items);

@@ -76,7 +76,7 @@ Status MovieMuxer::failInLibrary(int averror, const std::string& step) {
 void MovieMuxer::chooseStartTimeCode(const std::vector<MovieMetadataItem>& items,
                                      const EncodedStreamInfo& stream) {
     const TimeCodeRequest request =
-        requestedStartTimeCode(items, stream.rateNumerator, stream.rateDenominator);
+        readStartTimeCodeRequest(items, stream.rateNumerator, stream.rateDenominator);
     if (!request.asked) return;
     const std::string refused = "TIMC " + request.shownText + " gives the movie no start time code: ";
     if (!request.timeCode) {
@@ -169,14 +169,14 @@ bool MovieMuxer::describeStream(const EncodedStreamInfo& stream) {
 
 int MovieMuxer::addMovMetadata(const std::vector<MovieMetadataItem>& items, AVDictionary** options) {
     Library& library = *library_;
-    MovMetadata metadata = movMetadataItems(items);
+    MovMetadata metadata = makeMovMetadata(items);
     warnings_.insert(warnings_.end(), metadata.warnings.begin(), metadata.warnings.end());
     int result = 0;
     for (const auto& [key, value] : metadata.items)
         if ((result = setEntry(&library.format->metadata, key, value)) < 0) return result;
     // On the stream, not the file: file-level keys all become metadata items.
     if (startTimeCode_ &&
-        (result = setEntry(&library.stream->metadata, "timecode", timeCodeText(*startTimeCode_))) < 0)
+        (result = setEntry(&library.stream->metadata, "timecode", formatTimeCode(*startTimeCode_))) < 0)
         return result;
     // No "faststart": it reopens the file by name. "write_colr" records the
     // matrix alone when primaries and transfer are not known.
@@ -190,13 +190,13 @@ int MovieMuxer::addMovMetadata(const std::vector<MovieMetadataItem>& items, AVDi
 
 int MovieMuxer::addAviMetadata(const std::vector<MovieMetadataItem>& items) {
     Library& library = *library_;
-    AviComment comment = aviComment(items);
+    AviComment comment = makeAviComment(items);
     warnings_.insert(warnings_.end(), comment.warnings.begin(), comment.warnings.end());
     int result = 0;
     // Four-letter INFO keys go into the file as they are; the avi muxer drops other names.
     if (!comment.text.empty() && (result = setEntry(&library.format->metadata, "ICMT", comment.text)) < 0)
         return result;
-    if (startTimeCode_) result = setEntry(&library.format->metadata, "ISMP", timeCodeText(*startTimeCode_));
+    if (startTimeCode_) result = setEntry(&library.format->metadata, "ISMP", formatTimeCode(*startTimeCode_));
     return result;
 }
 

@@ -7,7 +7,7 @@ Status ProResFrameEncoder::open(const FrameLayout& layout, const EncoderChoices&
     // The frame headers name the transfer only when the curve is a plain power.
     const Status opened =
         encoder_.open(layout.kind, layout.width, layout.height, choices.quality, layout.rateNumerator,
-                      layout.rateDenominator, ProResThreading{}, transferForCurveCode(choices.curveCode));
+                      layout.rateDenominator, ProResThreading{}, lookUpCurveTransfer(choices.curveCode));
     if (!opened.ok()) return opened;
     rowBytes_ = layout.rowBytes;
     // The codec spends at most about 4 bytes a pixel even at its finest

@@ -23,18 +23,19 @@ struct FrameFormat {
 };
 
 // The picture the two flags stand for: raw wins over rgb444; neither is 4:2:2.
-OutputFormat frameOutputFormat(const FrameFormat& format);
+OutputFormat readOutputFormat(const FrameFormat& format);
 
 // Bytes of one picture: rows of (width × bitCount + 31) ÷ 8 bytes with the low
 // two bits cleared (so padded to a multiple of 4), times height. Nothing when
 // the size is not positive or does not fit a signed 32-bit count, the largest
 // buffer a sample can have.
-std::optional<std::uint32_t> frameImageBytes(std::int32_t width, std::int32_t height, std::uint16_t bitCount);
+std::optional<std::uint32_t> computeImageBytes(std::int32_t width, std::int32_t height,
+                                               std::uint16_t bitCount);
 
 // 10,000,000 ÷ frameRate + 0.5 in double precision, truncated toward zero:
 // the picture time in 100-ns units. Nothing for a rate that is not a
 // positive finite number or whose time does not fit.
-std::optional<std::int64_t> averageTimePerFrame(float frameRate);
+std::optional<std::int64_t> computeAverageTimePerFrame(float frameRate);
 
 // 10,000,000 × denominator ÷ numerator in 64-bit integers, truncated: the
 // time between frames stamped on the samples. Nothing unless both are

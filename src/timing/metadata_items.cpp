@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr std::uint32_t kNameTag = tagCode("TAGN");
-constexpr std::uint32_t kValueTag = tagCode("TAGV");
+constexpr std::uint32_t kNameTag = makeTagCode("TAGN");
+constexpr std::uint32_t kValueTag = makeTagCode("TAGV");
 
 }  // namespace
 
@@ -16,14 +16,14 @@ std::vector<MovieMetadataItem> collectMovieMetadata(const std::vector<MovieTag>&
     for (std::size_t i = 0; i < tags.size(); ++i) {
         MovieMetadataItem item;
         if (tags[i].tag == kNameTag && i + 1 < tags.size() && tags[i + 1].tag == kValueTag) {
-            item.name = nameText(tags[i].value);
+            item.name = escapeName(tags[i].value);
             item.freeform = true;
             ++i;
         } else {
-            item.name = tagNameText(tags[i].tag);
+            item.name = formatTagName(tags[i].tag);
         }
         item.tag = tags[i];
-        item.value = tagValueText(item.tag);
+        item.value = formatTagValue(item.tag);
 
         bool replaced = false;
         for (MovieMetadataItem& earlier : items) {
@@ -45,6 +45,6 @@ const MovieMetadataItem* findMetadataTag(const std::vector<MovieMetadataItem>& i
     return nullptr;
 }
 
-std::string metadataDisplayName(const MovieMetadataItem& item) {
+std::string displayMetadataName(const MovieMetadataItem& item) {
     return item.freeform ? ":" + item.name : item.name;
 }

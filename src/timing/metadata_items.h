@@ -25,4 +25,4 @@ std::vector<MovieMetadataItem> collectMovieMetadata(const std::vector<MovieTag>&
 const MovieMetadataItem* findMetadataTag(const std::vector<MovieMetadataItem>& items, std::uint32_t tag);
 
 // How a message names an entry: "HPNT", or ":Director" for a freeform one.
-std::string metadataDisplayName(const MovieMetadataItem& item);
+std::string displayMetadataName(const MovieMetadataItem& item);

@@ -105,7 +105,7 @@ StartTimeCodeParse parseStartTimeCode(std::string_view text, std::int64_t rateNu
     return {timeCode, {}};
 }
 
-std::int64_t framesSinceMidnight(const StartTimeCode& timeCode) {
+std::int64_t countFramesSinceMidnight(const StartTimeCode& timeCode) {
     const std::int64_t minutes = std::int64_t{timeCode.hours} * 60 + timeCode.minutes;
     std::int64_t labels = (minutes * 60 + timeCode.seconds) * timeCode.countingBase + timeCode.frames;
     if (timeCode.dropFrame)
@@ -113,7 +113,7 @@ std::int64_t framesSinceMidnight(const StartTimeCode& timeCode) {
     return labels;
 }
 
-StartTimeCode timeCodeAfter(const StartTimeCode& start, std::int64_t frameCount) {
+StartTimeCode advanceTimeCode(const StartTimeCode& start, std::int64_t frameCount) {
     const std::int64_t base = start.countingBase;
     StartTimeCode result = start;
     if (base < 1) return result;
@@ -121,7 +121,7 @@ StartTimeCode timeCodeAfter(const StartTimeCode& start, std::int64_t frameCount)
     const std::int64_t labelsPerMinute = base * 60 - dropped;
     const std::int64_t labelsPerTenMinutes = base * 600 - dropped * 9;
     const std::int64_t labelsPerDay = labelsPerTenMinutes * (kSecondsPerDay / 600);
-    std::int64_t frame = (framesSinceMidnight(start) + frameCount % labelsPerDay) % labelsPerDay;
+    std::int64_t frame = (countFramesSinceMidnight(start) + frameCount % labelsPerDay) % labelsPerDay;
     if (frame < 0) frame += labelsPerDay;
     if (dropped > 0) {
         // Put the skipped labels back, so the count reads as plain hh:mm:ss:ff.
@@ -138,7 +138,7 @@ StartTimeCode timeCodeAfter(const StartTimeCode& start, std::int64_t frameCount)
     return result;
 }
 
-std::string timeCodeText(const StartTimeCode& timeCode) {
+std::string formatTimeCode(const StartTimeCode& timeCode) {
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d%c%02d", timeCode.hours, timeCode.minutes,
                   timeCode.seconds, timeCode.dropFrame ? ';' : ':', timeCode.frames);

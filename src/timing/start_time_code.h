@@ -37,11 +37,11 @@ StartTimeCodeParse parseStartTimeCode(std::string_view text, std::int64_t rateNu
                                       std::optional<double> timeCodeRate = std::nullopt);
 
 // Labels counted since 00:00:00:00, without the labels drop-frame skips.
-std::int64_t framesSinceMidnight(const StartTimeCode& timeCode);
+std::int64_t countFramesSinceMidnight(const StartTimeCode& timeCode);
 
 // The label `frameCount` pictures after `start`, at the same base and
 // counting; the day wraps after 23:59:59.
-StartTimeCode timeCodeAfter(const StartTimeCode& start, std::int64_t frameCount);
+StartTimeCode advanceTimeCode(const StartTimeCode& start, std::int64_t frameCount);
 
 // "01:12:32:15", or "00:01:00;02" for drop-frame; frames beyond 99 take three digits.
-std::string timeCodeText(const StartTimeCode& timeCode);
+std::string formatTimeCode(const StartTimeCode& timeCode);

@@ -103,27 +103,27 @@ std::string wordText(char type, std::uint32_t word) {
 
 }  // namespace
 
-std::string escapedText(std::span<const std::uint8_t> bytes) {
+std::string escapeText(std::span<const std::uint8_t> bytes) {
     return escaped(bytes, false);
 }
 
-std::string nameText(std::span<const std::uint8_t> bytes) {
+std::string escapeName(std::span<const std::uint8_t> bytes) {
     return escaped(bytes, true);
 }
 
-std::string tagNameText(std::uint32_t tag) {
+std::string formatTagName(std::uint32_t tag) {
     const std::array<std::uint8_t, 4> bytes{
         static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8),
         static_cast<std::uint8_t>(tag >> 16), static_cast<std::uint8_t>(tag >> 24)};
-    return nameText(bytes);
+    return escapeName(bytes);
 }
 
-std::string tagValueText(const MovieTag& tag) {
+std::string formatTagValue(const MovieTag& tag) {
     const std::vector<std::uint8_t>& value = tag.value;
     if (value.empty()) return {};
     switch (tag.type) {
         case 'c':
-            return escapedText(value);
+            return escapeText(value);
         case 'b': {
             std::string text;
             for (std::size_t i = 0; i < value.size(); ++i) {
@@ -148,7 +148,7 @@ std::string tagValueText(const MovieTag& tag) {
     }
 }
 
-bool tagNumber(const MovieTag& tag, double* number) {
+bool readTagNumber(const MovieTag& tag, double* number) {
     if (tag.value.size() != 4) return false;
     const std::uint32_t word = wordAt(tag.value, 0);
     if (tag.type == 'L') {

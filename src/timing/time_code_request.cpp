@@ -6,13 +6,13 @@
 
 namespace {
 
-constexpr std::uint32_t kTimeCodeTag = tagCode("TIMC");
-constexpr std::uint32_t kTimeCodeRateTag = tagCode("TIMB");
+constexpr std::uint32_t kTimeCodeTag = makeTagCode("TIMC");
+constexpr std::uint32_t kTimeCodeRateTag = makeTagCode("TIMB");
 
 }  // namespace
 
-TimeCodeRequest requestedStartTimeCode(const std::vector<MovieMetadataItem>& items,
-                                       std::int64_t rateNumerator, std::int64_t rateDenominator) {
+TimeCodeRequest readStartTimeCodeRequest(const std::vector<MovieMetadataItem>& items,
+                                         std::int64_t rateNumerator, std::int64_t rateDenominator) {
     TimeCodeRequest request;
     const MovieMetadataItem* timeCode = findMetadataTag(items, kTimeCodeTag);
     if (timeCode == nullptr) return request;
@@ -21,7 +21,7 @@ TimeCodeRequest requestedStartTimeCode(const std::vector<MovieMetadataItem>& ite
     std::optional<double> timeCodeRate;
     if (const MovieMetadataItem* rate = findMetadataTag(items, kTimeCodeRateTag)) {
         double number = 0;
-        if (!tagNumber(rate->tag, &number)) {
+        if (!readTagNumber(rate->tag, &number)) {
             request.refusal = "TIMB " + rate->value + " is not a number of frames a second";
             return request;
         }

@@ -21,5 +21,5 @@ struct TimeCodeRequest {
 // items as collectMovieMetadata gives them (a later entry of a name has
 // replaced the earlier one); the picture rate is rateNumerator /
 // rateDenominator frames a second.
-TimeCodeRequest requestedStartTimeCode(const std::vector<MovieMetadataItem>& items,
-                                       std::int64_t rateNumerator, std::int64_t rateDenominator);
+TimeCodeRequest readStartTimeCodeRequest(const std::vector<MovieMetadataItem>& items,
+                                         std::int64_t rateNumerator, std::int64_t rateDenominator);

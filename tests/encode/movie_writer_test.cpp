@@ -76,7 +76,7 @@ TEST(MovieWriter, EachPictureKindReachesItsEncoderAsItsMediaType) {
         EXPECT_EQ(item.encoderClass, fakes.encoders[0]->classId());
         const MediaType type = fakes.encoders[0]->input()->connectionType();
         EXPECT_EQ(item.subtype, characters(type.subtype.data1));
-        const std::optional<BitmapInfoHeader> bitmap = bitmapHeaderOf(type);
+        const std::optional<BitmapInfoHeader> bitmap = readBitmapHeaderOfType(type);
         ASSERT_TRUE(bitmap.has_value());
         EXPECT_EQ(item.compression, characters(bitmap->compression));
         EXPECT_EQ(item.bitCount, bitmap->bitCount);

@@ -20,21 +20,21 @@ MovieTag integer(std::uint32_t tag, std::uint8_t value) {
 std::vector<std::string> lines(const std::vector<MovieMetadataItem>& items) {
     std::vector<std::string> result;
     for (const MovieMetadataItem& item : items)
-        result.push_back(metadataDisplayName(item) + "=" + item.value);
+        result.push_back(displayMetadataName(item) + "=" + item.value);
     return result;
 }
 
-constexpr std::uint32_t kName = tagCode("TAGN");
-constexpr std::uint32_t kValue = tagCode("TAGV");
+constexpr std::uint32_t kName = makeTagCode("TAGN");
+constexpr std::uint32_t kValue = makeTagCode("TAGV");
 
 }  // namespace
 
 TEST(MetadataItems, JoinsFreeformPairsAndReplacesEarlierValuesInPlace) {
-    const std::vector<MovieTag> tags = {integer(tagCode("HPNT"), 5),
-                                        text(tagCode("TIMC"), "01:00:00:00"),
+    const std::vector<MovieTag> tags = {integer(makeTagCode("HPNT"), 5),
+                                        text(makeTagCode("TIMC"), "01:00:00:00"),
                                         text(kName, "Director"),
                                         text(kValue, "A"),
-                                        integer(tagCode("HPNT"), 7),
+                                        integer(makeTagCode("HPNT"), 7),
                                         text(kName, "director"),
                                         text(kValue, "lower case"),
                                         text(kName, "Director"),
@@ -42,15 +42,15 @@ TEST(MetadataItems, JoinsFreeformPairsAndReplacesEarlierValuesInPlace) {
     const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
     EXPECT_EQ((std::vector<std::string>{"HPNT=7", "TIMC=01:00:00:00", ":Director=B", ":director=lower case"}),
               lines(items));
-    ASSERT_NE(nullptr, findMetadataTag(items, tagCode("HPNT")));
-    EXPECT_EQ(7, findMetadataTag(items, tagCode("HPNT"))->tag.value[0]);
-    EXPECT_EQ(nullptr, findMetadataTag(items, tagCode("WBAL")));
+    ASSERT_NE(nullptr, findMetadataTag(items, makeTagCode("HPNT")));
+    EXPECT_EQ(7, findMetadataTag(items, makeTagCode("HPNT"))->tag.value[0]);
+    EXPECT_EQ(nullptr, findMetadataTag(items, makeTagCode("WBAL")));
 }
 
 // A name without its value, or a value without its name, is kept as the tag
 // it is (and a later lone TAGN replaces an earlier one like any tag).
 TEST(MetadataItems, KeepsUnpairedFreeformRecordsAsTags) {
-    const std::vector<MovieTag> tags = {text(kName, "Alone"), integer(tagCode("BMTX"), 1),
+    const std::vector<MovieTag> tags = {text(kName, "Alone"), integer(makeTagCode("BMTX"), 1),
                                         text(kValue, "orphan"), text(kName, "Last")};
     EXPECT_EQ((std::vector<std::string>{"TAGN=Last", "BMTX=1", "TAGV=orphan"}),
               lines(collectMovieMetadata(tags)));

@@ -82,16 +82,16 @@ TEST(StartTimeCode, RefusesDropFrameWhereItDoesNotExist) {
 
 // Counts worked by hand: an hour at 30 fps drop-frame is 108000 - 6 x 18 = 107892 labels.
 TEST(StartTimeCode, CountsLabelsSinceMidnight) {
-    EXPECT_EQ(0, framesSinceMidnight(parsed("00:00:00:00", 24, 1)));
-    EXPECT_EQ((3600 + 12 * 60 + 32) * 24 + 15, framesSinceMidnight(parsed("01:12:32:15", 24, 1)));
-    EXPECT_EQ(107892, framesSinceMidnight(parsed("01:00:00;00", 30000, 1001)));
-    EXPECT_EQ(1800, framesSinceMidnight(parsed("00:01:00;02", 30000, 1001)));
-    EXPECT_EQ(17982, framesSinceMidnight(parsed("00:10:00;00", 30000, 1001)));
+    EXPECT_EQ(0, countFramesSinceMidnight(parsed("00:00:00:00", 24, 1)));
+    EXPECT_EQ((3600 + 12 * 60 + 32) * 24 + 15, countFramesSinceMidnight(parsed("01:12:32:15", 24, 1)));
+    EXPECT_EQ(107892, countFramesSinceMidnight(parsed("01:00:00;00", 30000, 1001)));
+    EXPECT_EQ(1800, countFramesSinceMidnight(parsed("00:01:00;02", 30000, 1001)));
+    EXPECT_EQ(17982, countFramesSinceMidnight(parsed("00:10:00;00", 30000, 1001)));
 }
 
 TEST(StartTimeCode, AdvancesByFramesAcrossMinutesAndMidnight) {
     const auto after = [](const char* text, int numerator, int denominator, std::int64_t frames) {
-        return timeCodeText(timeCodeAfter(parsed(text, numerator, denominator), frames));
+        return formatTimeCode(advanceTimeCode(parsed(text, numerator, denominator), frames));
     };
     EXPECT_EQ("01:12:32:16", after("01:12:32:15", 24, 1, 1));
     EXPECT_EQ("01:12:33:00", after("01:12:32:23", 24, 1, 1));
@@ -107,7 +107,7 @@ TEST(StartTimeCode, AdvancesByFramesAcrossMinutesAndMidnight) {
 }
 
 TEST(StartTimeCode, WritesTwoDigitFieldsAndTheDropFrameMark) {
-    EXPECT_EQ("01:02:03:04", timeCodeText(parsed("01:02:03:04", 24, 1)));
-    EXPECT_EQ("01:02:03;04", timeCodeText(parsed("01:02:03;04", 30000, 1001)));
-    EXPECT_EQ("00:00:00:119", timeCodeText(parsed("00:00:00:119", 120, 1)));
+    EXPECT_EQ("01:02:03:04", formatTimeCode(parsed("01:02:03:04", 24, 1)));
+    EXPECT_EQ("01:02:03;04", formatTimeCode(parsed("01:02:03;04", 30000, 1001)));
+    EXPECT_EQ("00:00:00:119", formatTimeCode(parsed("00:00:00:119", 120, 1)));
 }
