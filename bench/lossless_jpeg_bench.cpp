@@ -131,14 +131,14 @@ void BM_LosslessJpeg(benchmark::State& state) {
     LosslessJpegWorkspace workspace;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const LosslessJpegResult result =
+        const Result<std::size_t> result =
             encodeLosslessJpeg(frame.data(), static_cast<std::size_t>(width), width, height, workspace,
                                image.data(), image.size(), options);
-        if (result.status != LosslessJpegStatus::Ok) {
+        if (!result.ok()) {
             state.SkipWithError("encoding failed");
             return;
         }
-        bytes = result.bytes;
+        bytes = result.value();
         benchmark::DoNotOptimize(image.data());
     }
     state.counters["Msamples/s"] = benchmark::Counter(

@@ -26,7 +26,7 @@ std::uint16_t toWord(double value) {
 // Four frames of an RGB scene moving a little, so consecutive frames differ. For 4:2:2 the
 // frames go through the pipeline's own 4:2:2 conversion, in place, and keep the RGB frame's
 // row pitch of 6 x width bytes as the encoder receives them.
-std::vector<Samples> makeFrames(PictureKind kind, int width, int height) {
+std::vector<Samples> makeFrames(OutputFormat kind, int width, int height) {
     std::vector<Samples> frames;
     std::mt19937 random(7);
     std::normal_distribution<double> grain(0.0, 128.0);
@@ -40,7 +40,7 @@ std::vector<Samples> makeFrames(PictureKind kind, int width, int height) {
                 pixel[1] = toWord(32768 + 12000 * std::cos(u * 0.003 - v * 0.005) + grain(random));
                 pixel[2] = toWord(30000 + 20000 * std::sin(u * 0.002 + v * 0.007 + 1.0) + grain(random));
             }
-        if (kind == PictureKind::Yuv422)
+        if (kind == OutputFormat::Yuv422)
             for (int y = 0; y < height; ++y) toYuv422Row(picture.data(), width, y);
         frames.push_back(std::move(picture));
     }
@@ -49,14 +49,14 @@ std::vector<Samples> makeFrames(PictureKind kind, int width, int height) {
 
 // Arguments: kind (0 4:2:2, 1 RGB), quality, threads, slice threads (0 frame, 1 slice).
 void BM_ProResEncoder(benchmark::State& state) {
-    const PictureKind kind = state.range(0) == 0 ? PictureKind::Yuv422 : PictureKind::Rgb444;
+    const OutputFormat kind = state.range(0) == 0 ? OutputFormat::Yuv422 : OutputFormat::Rgb444;
     const int quality = static_cast<int>(state.range(1));
     const ProResThreading threading = {static_cast<int>(state.range(2)), state.range(3) != 0};
     const int width = 1920, height = 1080;
     const std::vector<Samples> frames = makeFrames(kind, width, height);
     ProResPictureEncoder encoder;
-    if (!encoder.open(kind, width, height, quality, 24, 1, threading)) {
-        state.SkipWithError(encoder.error().c_str());
+    if (const Status opened = encoder.open(kind, width, height, quality, 24, 1, threading); !opened.ok()) {
+        state.SkipWithError(opened.message().c_str());
         return;
     }
     double bytes = 0;
@@ -70,8 +70,10 @@ void BM_ProResEncoder(benchmark::State& state) {
     std::size_t next = 0;
     for (auto _ : state) {
         const Samples& picture = frames[next++ % frames.size()];
-        if (!encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 6 * width, sink)) {
-            state.SkipWithError(encoder.error().c_str());
+        if (const Status encoded =
+                encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 6 * width, sink);
+            !encoded.ok()) {
+            state.SkipWithError(encoded.message().c_str());
             return;
         }
     }

@@ -85,27 +85,13 @@ HRESULT CAviMux::closeMovie(bool complete) {
     return output_->DeliverEndOfStream();
 }
 
-HRESULT CAviMux::put_Mode(InterleavingMode mode) {
-    interleaving_.mode = static_cast<int>(mode);
+// A movie of one video stream has nothing to interleave: every frame goes to
+// the file as it comes, whatever the mode and times.
+HRESULT CAviMux::put_Mode(InterleavingMode) {
     return S_OK;
 }
 
-HRESULT CAviMux::get_Mode(InterleavingMode* mode) {
-    if (mode == nullptr) return E_POINTER;
-    *mode = static_cast<InterleavingMode>(interleaving_.mode);
-    return S_OK;
-}
-
-HRESULT CAviMux::put_Interleaving(const std::int64_t* interleave, const std::int64_t* preroll) {
-    if (interleave != nullptr) interleaving_.interleave = *interleave;
-    if (preroll != nullptr) interleaving_.preroll = *preroll;
-    return S_OK;
-}
-
-HRESULT CAviMux::get_Interleaving(std::int64_t* interleave, std::int64_t* preroll) {
-    if (interleave == nullptr || preroll == nullptr) return E_POINTER;
-    *interleave = interleaving_.interleave;
-    *preroll = interleaving_.preroll;
+HRESULT CAviMux::put_Interleaving(const std::int64_t*, const std::int64_t*) {
     return S_OK;
 }
 

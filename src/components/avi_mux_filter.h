@@ -25,7 +25,7 @@ public:
 };
 
 // "AVI Mux": writes the stream into an AVI file whose bytes go to a file
-// writer through its output pin. It keeps its interleaving settings; a movie
+// writer through its output pin. It takes the interleaving settings; a movie
 // of one video stream has nothing to interleave.
 class CAviMux final : public CMovieMux, public IConfigInterleaving {
 public:
@@ -35,18 +35,14 @@ public:
     CBasePin* GetPin(int n) override;
 
     HRESULT put_Mode(InterleavingMode mode) override;
-    HRESULT get_Mode(InterleavingMode* mode) override;
     HRESULT put_Interleaving(const std::int64_t* interleave, const std::int64_t* preroll) override;
-    HRESULT get_Interleaving(std::int64_t* interleave, std::int64_t* preroll) override;
 
 protected:
     HRESULT NonDelegatingQueryInterface(const Guid& iid, void** object) override;
     HRESULT openMovie() override;
     IByteSink& movieBytes() override { return *output_; }
     HRESULT closeMovie(bool complete) override;
-    void configureMuxer(MovieMuxer& muxer) override { muxer.setInterleaving(interleaving_); }
 
 private:
     std::unique_ptr<CAviMuxOutput> output_;
-    AviInterleaving interleaving_;
 };

@@ -1,6 +1,6 @@
 #include "components/bayer_quadrants.h"
 
-QuadrantSplit quadrantSplit(int width, int height) {
+QuadrantSplit splitQuadrants(int width, int height) {
     return {(width + 1) / 2, width / 2, (height + 1) / 2, height / 2};
 }
 

@@ -36,7 +36,7 @@ struct QuadrantSplit {
     int bottomHeight;  // HB
 };
 
-QuadrantSplit quadrantSplit(int width, int height);
+QuadrantSplit splitQuadrants(int width, int height);
 
 // The Bayer row that becomes row y of the quadrant image.
 inline int quadrantSourceRow(int y, int height) {

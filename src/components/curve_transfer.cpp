@@ -10,7 +10,7 @@ constexpr std::uint32_t gammaCode(std::uint32_t numerator, std::uint32_t denomin
 
 }  // namespace
 
-AVColorTransferCharacteristic transferForCurveCode(std::uint32_t curveCode) {
+AVColorTransferCharacteristic lookUpCurveTransfer(std::uint32_t curveCode) {
     switch (curveCode) {
         case gammaCode(1, 1):
             return AVCOL_TRC_LINEAR;

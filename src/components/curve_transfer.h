@@ -12,4 +12,4 @@ extern "C" {
 // levels: G = 1 is linear, G = 2.2 and 2.8 are the powers that the "gamma
 // 2.2" and "gamma 2.8" codes name. The log and Cineon curves, and any other
 // gamma, have no code: unspecified, so no reader assumes a curve that is not there.
-AVColorTransferCharacteristic transferForCurveCode(std::uint32_t curveCode);
+AVColorTransferCharacteristic lookUpCurveTransfer(std::uint32_t curveCode);

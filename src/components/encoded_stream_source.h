@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "components/encoded_stream.h"
-#include "components/movie_tag.h"
 #include "media/guid.h"
 #include "media/result_codes.h"
 #include "media/unknown.h"
+#include "timing/movie_tag.h"
 
 inline constexpr Guid IID_IEncodedStream = makeGuid("{74CC8152-F083-40E8-ADB6-0F994D00EC7A}");
 

@@ -3,15 +3,15 @@
 #include <cstring>
 #include <new>
 
-#include "components/tag_value_text.h"
 #include "media/known_ids.h"
+#include "timing/tag_value_text.h"
 
 namespace {
 
 // The curve code the pictures went through, from the ECRV tag.
-std::uint32_t curveCodeOf(const std::vector<MovieTag>& tags) {
+std::uint32_t readCurveCode(const std::vector<MovieTag>& tags) {
     for (const MovieTag& tag : tags) {
-        if (tag.tag != tagCode("ECRV") || tag.value.size() != 4) continue;
+        if (tag.tag != makeTagCode("ECRV") || tag.value.size() != 4) continue;
         std::uint32_t code = 0;
         for (int byte = 3; byte >= 0; --byte) code = code << 8 | tag.value[static_cast<std::size_t>(byte)];
         return code;
@@ -37,8 +37,8 @@ CBasePin* CEncoderFilter::GetPin(int n) {
     return nullptr;
 }
 
-bool CEncoderFilter::takesKind(FrameKind kind) const {
-    return takesBayer_ ? kind == FrameKind::Bayer : kind != FrameKind::Bayer;
+bool CEncoderFilter::takesKind(OutputFormat kind) const {
+    return takesBayer_ ? kind == OutputFormat::Raw : kind != OutputFormat::Raw;
 }
 
 HRESULT CEncoderFilter::openEncoder(const FrameLayout& layout) {
@@ -52,13 +52,12 @@ HRESULT CEncoderFilter::openEncoder(const FrameLayout& layout) {
     {
         std::lock_guard<std::mutex> lock(settingsLock_);
         choices.quality = quality_;
-        choices.curveCode = curveCodeOf(tags_);
+        choices.curveCode = readCurveCode(tags_);
     }
-    std::string reason;
-    if (!encoder->open(layout, choices, &reason)) {
+    if (const Status opened = encoder->open(layout, choices); !opened.ok()) {
         std::lock_guard<std::mutex> lock(settingsLock_);
         messages_.push_back("the encoder cannot take " + std::to_string(layout.width) + "x" +
-                            std::to_string(layout.height) + " frames: " + reason);
+                            std::to_string(layout.height) + " frames: " + opened.message());
         return E_FAIL;
     }
     encoder_ = std::move(encoder);

@@ -9,9 +9,9 @@
 #include "components/encoder_pins.h"
 #include "components/encoding_workers.h"
 #include "components/frame_encoder.h"
-#include "components/movie_tag.h"
 #include "encode/encoder_interfaces.h"
 #include "media/base_filter.h"
+#include "timing/movie_tag.h"
 
 // The movie encoder ("Tavrix Encoder"). Made under one of two classes: the
 // RAW Bayer class takes Bayer frames and writes lossless JPEG, the picture
@@ -44,7 +44,7 @@ public:
     HRESULT TakeMessages(std::vector<std::string>* messages) override;
 
     // For the pins.
-    bool takesKind(FrameKind kind) const;
+    bool takesKind(OutputFormat kind) const;
     HRESULT openEncoder(const FrameLayout& layout);
     void closeEncoder();
     // The open encoder, or null; set and cleared only while stopped.

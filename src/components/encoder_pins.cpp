@@ -15,7 +15,7 @@ constexpr std::int32_t kBufferAlignment = 64;
 // The frame rate as the time per frame says it, when the source cannot say
 // it exactly: 24000/1001 and the other rates of whole thousandths are found
 // again from their rounded times.
-bool rateFromFrameTime(std::int64_t frameTime, int* numerator, int* denominator) {
+bool recoverRateFromFrameTime(std::int64_t frameTime, int* numerator, int* denominator) {
     if (frameTime <= 0) return false;
     for (const int base : {1, 1001, 1000}) {
         const double rate = 1e7 * base / static_cast<double>(frameTime);
@@ -36,24 +36,18 @@ bool rateFromFrameTime(std::int64_t frameTime, int* numerator, int* denominator)
 
 }  // namespace
 
-std::optional<FrameLayout> frameLayoutOf(const MediaType& type) {
+std::optional<FrameLayout> readFrameLayout(const MediaType& type) {
     if (type.majorType != MEDIATYPE_Video) return std::nullopt;
     if (type.formatType != FORMAT_VideoInfo && type.formatType != FORMAT_VideoInfo2) return std::nullopt;
-    const std::optional<BitmapInfoHeader> bitmap = bitmapHeaderOf(type);
+    const std::optional<BitmapInfoHeader> bitmap = readBitmapHeaderOfType(type);
     if (!bitmap || bitmap->width <= 0 || bitmap->height <= 0) return std::nullopt;
+    // A four-character subtype keeps its code in the first field.
+    if (type.subtype != fourccGuid(type.subtype.data1)) return std::nullopt;
+    const std::optional<OutputFormat> kind =
+        toOutputFormat(FramePixelFormat{type.subtype.data1, bitmap->compression, bitmap->bitCount});
+    if (!kind) return std::nullopt;
     FrameLayout layout;
-    if (type.subtype == fourccGuid(makeFourCC("BYR4")) && bitmap->compression == makeFourCC("BYR4") &&
-        bitmap->bitCount == 16) {
-        layout.kind = FrameKind::Bayer;
-    } else if (type.subtype == fourccGuid(makeFourCC("RG48")) && bitmap->compression == makeFourCC("RG48") &&
-               bitmap->bitCount == 48) {
-        layout.kind = FrameKind::Rgb444;
-    } else if (type.subtype == fourccGuid(makeFourCC("YU63")) && bitmap->compression == makeFourCC("YU64") &&
-               bitmap->bitCount == 32) {
-        layout.kind = FrameKind::Yuv422;
-    } else {
-        return std::nullopt;
-    }
+    layout.kind = *kind;
     layout.width = bitmap->width;
     layout.height = bitmap->height;
     // Rows are padded to 4 bytes; the picture must fill the stated image size.
@@ -64,7 +58,7 @@ std::optional<FrameLayout> frameLayoutOf(const MediaType& type) {
     return layout;
 }
 
-Guid encodedSubtype(const EncodedStreamInfo& info) {
+Guid makeEncodedSubtype(const EncodedStreamInfo& info) {
     if (info.codecTag != 0) return fourccGuid(info.codecTag);
     return fourccGuid(makeFourCC("MJPG"));
 }
@@ -73,7 +67,7 @@ CEncoderInputPin::CEncoderInputPin(CEncoderFilter* owner, CritSec& lock)
     : CBaseInputPin(owner, lock, "Input"), owner_(owner) {}
 
 HRESULT CEncoderInputPin::CheckMediaType(const MediaType& type) {
-    const std::optional<FrameLayout> layout = frameLayoutOf(type);
+    const std::optional<FrameLayout> layout = readFrameLayout(type);
     if (!layout || !owner_->takesKind(layout->kind)) return S_FALSE;
     return S_OK;
 }
@@ -82,14 +76,14 @@ HRESULT CEncoderInputPin::CompleteConnect(IPin* connector) {
     HRESULT hr = CBaseInputPin::CompleteConnect(connector);
     if (failed(hr)) return hr;
     const MediaType type = connectionType();
-    std::optional<FrameLayout> layout = frameLayoutOf(type);
+    std::optional<FrameLayout> layout = readFrameLayout(type);
     if (!layout) return VFW_E_TYPE_NOT_ACCEPTED;
     ComPtr<IPin> source(connector);
     std::int32_t numerator = 0, denominator = 0;
     const ComPtr<IFrameRateSource> rate = source.as<IFrameRateSource>();
     if (!rate || failed(rate->GetFrameRate(&numerator, &denominator))) {
         const std::optional<VideoInfoHeader> info = readVideoInfoHeader(type.format);
-        if (!info || !rateFromFrameTime(info->avgTimePerFrame, &numerator, &denominator))
+        if (!info || !recoverRateFromFrameTime(info->avgTimePerFrame, &numerator, &denominator))
             return VFW_E_TYPE_NOT_ACCEPTED;
     }
     layout->rateNumerator = numerator;
@@ -126,7 +120,7 @@ CEncoderOutputPin::CEncoderOutputPin(CEncoderFilter* owner, CritSec& lock)
 HRESULT CEncoderOutputPin::CheckMediaType(const MediaType& type) {
     const FrameEncoder* encoder = owner_->encoder();
     if (encoder == nullptr) return VFW_E_NOT_CONNECTED;
-    if (type.majorType != MEDIATYPE_Video || type.subtype != encodedSubtype(encoder->streamInfo()))
+    if (type.majorType != MEDIATYPE_Video || type.subtype != makeEncodedSubtype(encoder->streamInfo()))
         return S_FALSE;
     return S_OK;
 }
@@ -138,7 +132,7 @@ HRESULT CEncoderOutputPin::GetMediaType(int position, MediaType* type) {
     if (encoder == nullptr) return E_FAIL;
     *type = MediaType{};
     type->majorType = MEDIATYPE_Video;
-    type->subtype = encodedSubtype(encoder->streamInfo());
+    type->subtype = makeEncodedSubtype(encoder->streamInfo());
     type->fixedSizeSamples = false;
     type->temporalCompression = false;
     type->formatType = FORMAT_None;

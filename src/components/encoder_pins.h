@@ -16,7 +16,7 @@ class CEncoderFilter;
 // the three the encoders take: "BYR4" at 16 bits, "RG48" at 48 bits, or
 // subtype "YU63" with compression "YU64" at 32 bits, top row first, in a
 // VideoInfo or VideoInfo2 block. The rate is left at 0.
-std::optional<FrameLayout> frameLayoutOf(const MediaType& type);
+std::optional<FrameLayout> readFrameLayout(const MediaType& type);
 
 // The encoder's input, "Input": takes the frame type of its encoder's class
 // and queues each sample for the encoding threads.
@@ -29,7 +29,6 @@ public:
     HRESULT CompleteConnect(IPin* connector) override;
     HRESULT BreakConnect() override;
     HRESULT Receive(IMediaSample* sample) override;
-    HRESULT ReceiveCanBlock() override { return S_FALSE; }
     HRESULT EndOfStream() override;
 
 private:
@@ -65,4 +64,4 @@ private:
 
 // The media subtype of an encoded stream: its codec tag, or "MJPG" for
 // lossless JPEG, as a four-character subtype.
-Guid encodedSubtype(const EncodedStreamInfo& info);
+Guid makeEncodedSubtype(const EncodedStreamInfo& info);

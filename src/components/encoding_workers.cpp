@@ -1,7 +1,10 @@
 #include "components/encoding_workers.h"
 
+#include <string>
 #include <system_error>
 #include <utility>
+
+#include "media/result_status.h"
 
 EncodingWorkers::~EncodingWorkers() {
     stop(true);
@@ -66,11 +69,12 @@ void EncodingWorkers::fail(HRESULT result) {
     changed_.notify_all();
 }
 
-HRESULT EncodingWorkers::put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) {
+Status EncodingWorkers::put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) {
+    const std::string what = "delivering frame " + std::to_string(frameIndex);
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this, frameIndex] { return nextToDeliver_ == frameIndex || stopping(); });
-    if (failed(failure_)) return failure_;
-    if (discarding_) return VFW_E_WRONG_STATE;
+    if (failed(failure_)) return statusFromResult(failure_, what);
+    if (discarding_) return statusFromResult(VFW_E_WRONG_STATE, what);
     // Only the frame whose turn it is gets here, so deliveries never overlap.
     lock.unlock();
     const HRESULT result = delivery_->deliverPacket(data, bytes, frameIndex);
@@ -78,17 +82,18 @@ HRESULT EncodingWorkers::put(const std::uint8_t* data, std::size_t bytes, std::i
     // S_FALSE from downstream asks for no more frames: the stream cannot go on.
     if (result != S_OK) {
         fail(result);
-        return failure_;
+        return statusFromResult(failure_, what);
     }
     ++nextToDeliver_;
     changed_.notify_all();
-    return S_OK;
+    return {};
 }
 
 void EncodingWorkers::encodeFrame(int worker, Job& job) {
     std::uint8_t* data = nullptr;
     HRESULT result = job.sample->GetPointer(&data);
-    if (succeeded(result)) result = encoder_->encode(worker, data, job.frameIndex, *this);
+    // When the packet could not be delivered, put() has already recorded why.
+    if (succeeded(result)) result = resultFromStatus(encoder_->encode(worker, data, job.frameIndex, *this));
     job.sample.reset();
     std::lock_guard<std::mutex> lock(mutex_);
     if (failed(result) && !discarding_) fail(result);
@@ -102,7 +107,7 @@ void EncodingWorkers::endStream() {
         changed_.wait(lock, [this] { return busy_ == 1 || stopping(); });
         if (stopping()) return;
     }
-    HRESULT result = encoder_->flush(*this);
+    HRESULT result = resultFromStatus(encoder_->flush(*this));
     if (succeeded(result)) result = delivery_->deliverEndOfStream();
     std::lock_guard<std::mutex> lock(mutex_);
     if (failed(result) && !discarding_) fail(result);

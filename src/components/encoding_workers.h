@@ -57,7 +57,7 @@ private:
         std::int64_t frameIndex = 0;
     };
 
-    HRESULT put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) override;
+    Status put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) override;
     void run(int worker);
     void encodeFrame(int worker, Job& job);
     void endStream();

@@ -7,21 +7,6 @@ HRESULT FileSinkName::setFileName(const std::string& path, bool stopped) {
     return S_OK;
 }
 
-HRESULT FileSinkName::getCurFile(std::string* path, MediaType* type) const {
-    if (path == nullptr) return E_POINTER;
-    if (path_.empty()) return E_FAIL;
-    *path = path_;
-    if (type != nullptr) *type = MediaType{};
-    return S_OK;
-}
-
-HRESULT FileSinkName::setMode(std::uint32_t flags) {
-    mode_ = flags;
-    return S_OK;
-}
-
-HRESULT FileSinkName::getMode(std::uint32_t* flags) const {
-    if (flags == nullptr) return E_POINTER;
-    *flags = mode_;
+HRESULT FileSinkName::setMode(std::uint32_t) {
     return S_OK;
 }

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "components/movie_mux_filter.h"
 #include "media/known_ids.h"
+#include "media/result_status.h"
 
 CFileWriterInput::CFileWriterInput(CFileWriter* owner, CritSec& lock)
     : CBaseInputPin(owner, lock, "in"), owner_(owner) {}
@@ -37,7 +37,7 @@ HRESULT CFileWriter::Pause() {
         if (name_.path().empty()) return E_FAIL;
         std::lock_guard<std::mutex> lock(fileLock_);
         endOfStream_ = false;
-        failure_ = movieResultCode(file_.create(name_.path()));
+        failure_ = resultFromStatus(file_.create(name_.path()));
         if (failed(failure_)) return std::exchange(failure_, S_OK);
     }
     return CBaseFilter::Pause();
@@ -70,7 +70,7 @@ HRESULT CFileWriter::Stop() {
         std::lock_guard<std::mutex> lock(fileLock_);
         // The multiplexer sends the end-of-stream only after its last byte.
         if (endOfStream_ && succeeded(failure_))
-            result = movieResultCode(file_.commit());
+            result = resultFromStatus(file_.commit());
         else
             file_.abandon();
         if (failed(failure_)) result = failure_;
@@ -85,16 +85,8 @@ HRESULT CFileWriter::SetFileName(const std::string& path, const MediaType*) {
     return name_.setFileName(path, isStopped());
 }
 
-HRESULT CFileWriter::GetCurFile(std::string* path, MediaType* type) {
-    return name_.getCurFile(path, type);
-}
-
 HRESULT CFileWriter::SetMode(std::uint32_t flags) {
     return name_.setMode(flags);
-}
-
-HRESULT CFileWriter::GetMode(std::uint32_t* flags) {
-    return name_.getMode(flags);
 }
 
 HRESULT CFileWriter::NonDelegatingQueryInterface(const Guid& iid, void** object) {

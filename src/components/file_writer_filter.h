@@ -39,9 +39,7 @@ public:
     HRESULT Stop() override;
 
     HRESULT SetFileName(const std::string& path, const MediaType* type) override;
-    HRESULT GetCurFile(std::string* path, MediaType* type) override;
     HRESULT SetMode(std::uint32_t flags) override;
-    HRESULT GetMode(std::uint32_t* flags) override;
 
     // For the input pin.
     HRESULT writeBytes(std::int64_t offset, const std::uint8_t* bytes, std::size_t count);

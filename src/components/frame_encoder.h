@@ -3,20 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "components/encoded_stream.h"
-#include "media/result_codes.h"
+#include "media/output_format.h"
+#include "platform/status.h"
 
-// The pictures an encoder is handed, one whole frame a sample.
-enum class FrameKind {
-    Bayer,   // 16-bit samples, red top-left
-    Rgb444,  // R, G, B 16-bit samples a pixel
-    Yuv422,  // Y0, Cr, Y1, Cb 16-bit words a pair of pixels
-};
-
+// The frames an encoder is handed, one whole frame a sample.
 struct FrameLayout {
-    FrameKind kind = FrameKind::Bayer;
+    OutputFormat kind = OutputFormat::Raw;
     int width = 0;
     int height = 0;
     std::size_t rowBytes = 0;  // distance between rows in a sample, at least the row's bytes
@@ -33,7 +27,7 @@ struct EncoderChoices {
 class PacketSink {
 public:
     // One compressed frame. A failure means the movie cannot go on.
-    virtual HRESULT put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) = 0;
+    virtual Status put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) = 0;
 
 protected:
     ~PacketSink() = default;
@@ -43,22 +37,23 @@ protected:
 // at once, one frame each, when concurrentFrames() says so; each thread has
 // its own worker number. Packets reach the sink in frame order: an encoder
 // that holds frames back (frame threads) hands them out later, and flush()
-// hands out the rest at the end.
+// hands out the rest at the end. A packet the sink refused fails the call
+// with the sink's own failure.
 class FrameEncoder {
 public:
     virtual ~FrameEncoder() = default;
 
-    // Gets ready for frames of this layout. False, with the reason, when it cannot.
-    virtual bool open(const FrameLayout& layout, const EncoderChoices& choices, std::string* reason) = 0;
+    // Gets ready for frames of this layout; the failure says why it cannot.
+    virtual Status open(const FrameLayout& layout, const EncoderChoices& choices) = 0;
     // Known once open() succeeded.
     virtual const EncodedStreamInfo& streamInfo() const = 0;
     // The most bytes one compressed frame can take.
     virtual std::size_t maxPacketBytes() const = 0;
     virtual int concurrentFrames() const = 0;
-    virtual HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
-                           PacketSink& sink) = 0;
-    virtual HRESULT flush(PacketSink& sink) = 0;
+    virtual Status encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
+                          PacketSink& sink) = 0;
+    virtual Status flush(PacketSink& sink) = 0;
 };
 
 // The encoder for a kind of frame: lossless JPEG for Bayer frames, ProRes for pictures.
-std::unique_ptr<FrameEncoder> makeFrameEncoder(FrameKind kind);
+std::unique_ptr<FrameEncoder> makeFrameEncoder(OutputFormat kind);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 #include "components/bayer_quadrants.h"
 #include "components/jpeg_bit_writer.h"
@@ -106,6 +107,10 @@ CategoryCounts sampleCategories(const std::uint16_t* bayer, std::size_t strideSa
     return counts;
 }
 
+Status noRoom() {
+    return Status::failure(ErrorCode::kFailed, "the output has no room for the lossless JPEG image");
+}
+
 }  // namespace
 
 std::size_t losslessJpegMaxBytes(int width, int height) {
@@ -114,14 +119,20 @@ std::size_t losslessJpegMaxBytes(int width, int height) {
     return kHeaderBytes + JpegBitWriter::worstCaseBytes(kMostBitsPerSample * samples) + kTrailerBytes;
 }
 
-LosslessJpegResult encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t strideSamples, int width,
-                                      int height, LosslessJpegWorkspace& workspace, std::uint8_t* output,
-                                      std::size_t capacity, const LosslessJpegOptions& options) {
-    if (bayer == nullptr || output == nullptr || !sizeSupported(width, height) ||
-        strideSamples < static_cast<std::size_t>(width) || options.predictor < 1 || options.predictor > 7 ||
+Result<std::size_t> encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t strideSamples, int width,
+                                       int height, LosslessJpegWorkspace& workspace, std::uint8_t* output,
+                                       std::size_t capacity, const LosslessJpegOptions& options) {
+    if (bayer == nullptr || output == nullptr)
+        return Status::failure(ErrorCode::kBadInput, "no frame or no output for the lossless JPEG image");
+    if (!sizeSupported(width, height))
+        return Status::failure(ErrorCode::kBadInput,
+                               "a lossless JPEG image is at most 65535 samples wide and "
+                               "high, not " +
+                                   std::to_string(width) + "x" + std::to_string(height));
+    if (strideSamples < static_cast<std::size_t>(width) || options.predictor < 1 || options.predictor > 7 ||
         options.tableRowStep < 1)
-        return {LosslessJpegStatus::BadArgument, 0};
-    if (capacity < kHeaderBytes) return {LosslessJpegStatus::OutputTooSmall, 0};
+        return Status::failure(ErrorCode::kBadInput, "the lossless JPEG encoder cannot use its options");
+    if (capacity < kHeaderBytes) return noRoom();
 
     const RowKernels kernels = rowKernels(options.allowAvx2);
     const std::size_t paddedWidth = static_cast<std::size_t>(width) + kRowPadding;
@@ -147,8 +158,7 @@ LosslessJpegResult encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t st
     const std::size_t room = rowRoom(width);
     const std::uint16_t* above = nullptr;
     for (int y = 0; y < height; ++y) {
-        if (capacity - static_cast<std::size_t>(writer.out - output) < room)
-            return {LosslessJpegStatus::OutputTooSmall, 0};
+        if (capacity - static_cast<std::size_t>(writer.out - output) < room) return noRoom();
         std::uint16_t* row = rowBuffers[y % 2];
         kernels.layout(bayerRowOf(bayer, strideSamples, y, height), width, row);
         kernels.differences(row, above, width, options.predictor, differences);
@@ -163,5 +173,5 @@ LosslessJpegResult encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t st
 
     segments.position = static_cast<std::size_t>(writer.out - output);
     segments.marker(0xD9);  // EOI
-    return {LosslessJpegStatus::Ok, segments.position};
+    return segments.position;
 }

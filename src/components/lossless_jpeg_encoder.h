@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/status.h"
+
 // The encoder of the RAW movie: one cropped 16-bit Bayer frame becomes one
 // lossless JPEG image (the lossless process of ITU-T T.81: SOF3, Huffman coded,
 // 16-bit precision, one component). The frame is coded in the quadrant layout
@@ -39,17 +41,6 @@ struct LosslessJpegOptions {
     bool allowAvx2 = true;
 };
 
-enum class LosslessJpegStatus {
-    Ok,
-    BadArgument,     // no frame, a size outside 1..65535, a stride below the width, a bad option
-    OutputTooSmall,  // the output could not take the image (never with losslessJpegMaxBytes)
-};
-
-struct LosslessJpegResult {
-    LosslessJpegStatus status = LosslessJpegStatus::BadArgument;
-    std::size_t bytes = 0;  // the image's size when status is Ok
-};
-
 inline constexpr int kMaxLosslessJpegSide = 65535;
 
 // The most bytes an image of this size can take, whatever its samples: every
@@ -57,8 +48,10 @@ inline constexpr int kMaxLosslessJpegSide = 65535;
 std::size_t losslessJpegMaxBytes(int width, int height);
 
 // Encodes one Bayer frame of width x height samples, rows `strideSamples`
-// apart, into `output`. With less room than losslessJpegMaxBytes it may fail
-// with OutputTooSmall, but never writes past `capacity`.
-LosslessJpegResult encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t strideSamples, int width,
-                                      int height, LosslessJpegWorkspace& workspace, std::uint8_t* output,
-                                      std::size_t capacity, const LosslessJpegOptions& options = {});
+// apart, into `output`, and gives the image's size in bytes. Refused with
+// ErrorCode::kBadInput: no frame or output, a size outside 1..65535, a stride
+// below the width, a bad option. With less room than losslessJpegMaxBytes it
+// may fail with ErrorCode::kFailed, but never writes past `capacity`.
+Result<std::size_t> encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t strideSamples, int width,
+                                       int height, LosslessJpegWorkspace& workspace, std::uint8_t* output,
+                                       std::size_t capacity, const LosslessJpegOptions& options = {});

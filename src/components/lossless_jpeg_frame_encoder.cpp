@@ -2,17 +2,15 @@
 
 #include <new>
 
-bool LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderChoices&, std::string* reason) {
-    if (layout.kind != FrameKind::Bayer || layout.rowBytes % 2 != 0 ||
-        layout.rowBytes / 2 < static_cast<std::size_t>(layout.width)) {
-        *reason = "lossless JPEG takes Bayer frames of 16-bit samples only";
-        return false;
-    }
+Status LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderChoices&) {
+    if (layout.kind != OutputFormat::Raw || layout.rowBytes % 2 != 0 ||
+        layout.rowBytes / 2 < static_cast<std::size_t>(layout.width))
+        return Status::failure(ErrorCode::kUnsupported,
+                               "lossless JPEG takes Bayer frames of 16-bit samples only");
     maxBytes_ = losslessJpegMaxBytes(layout.width, layout.height);
-    if (maxBytes_ == 0) {
-        *reason = "a lossless JPEG image is at most 65535 samples wide and high";
-        return false;
-    }
+    if (maxBytes_ == 0)
+        return Status::failure(ErrorCode::kUnsupported,
+                               "a lossless JPEG image is at most 65535 samples wide and high");
     layout_ = layout;
     info_ = EncodedStreamInfo{};
     info_.codecId = AV_CODEC_ID_MJPEG;
@@ -22,24 +20,26 @@ bool LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderChoi
     info_.bitsPerCodedSample = 16;
     info_.rateNumerator = layout.rateNumerator;
     info_.rateDenominator = layout.rateDenominator;
-    return true;
+    return {};
 }
 
-HRESULT LosslessJpegFrameEncoder::encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
-                                         PacketSink& sink) {
-    if (worker < 0 || worker >= kWorkers) return E_INVALIDARG;
+Status LosslessJpegFrameEncoder::encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
+                                        PacketSink& sink) {
+    if (worker < 0 || worker >= kWorkers)
+        return Status::failure(ErrorCode::kBadInput, "no encoding worker " + std::to_string(worker));
     Worker& own = workers_[static_cast<std::size_t>(worker)];
     if (own.output.size() < maxBytes_) {
         try {
             own.output.resize(maxBytes_);
         } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
+            return Status::failure(ErrorCode::kNoMemory, "no memory for a lossless JPEG image");
         }
     }
     // Sample rows are padded to 4 bytes, so the stride is whole samples.
-    const LosslessJpegResult result =
+    const Result<std::size_t> bytes =
         encodeLosslessJpeg(reinterpret_cast<const std::uint16_t*>(frame), layout_.rowBytes / 2, layout_.width,
                            layout_.height, own.workspace, own.output.data(), own.output.size());
-    if (result.status != LosslessJpegStatus::Ok) return E_FAIL;
-    return sink.put(own.output.data(), result.bytes, frameIndex);
+    // The frame was checked when the encoder opened: a refusal now is the encoder's own failure.
+    if (!bytes.ok()) return Status::failure(ErrorCode::kFailed, bytes.status().message());
+    return sink.put(own.output.data(), bytes.value(), frameIndex);
 }

@@ -13,12 +13,12 @@ class LosslessJpegFrameEncoder final : public FrameEncoder {
 public:
     static constexpr int kWorkers = 2;
 
-    bool open(const FrameLayout& layout, const EncoderChoices& choices, std::string* reason) override;
+    Status open(const FrameLayout& layout, const EncoderChoices& choices) override;
     const EncodedStreamInfo& streamInfo() const override { return info_; }
     std::size_t maxPacketBytes() const override { return maxBytes_; }
     int concurrentFrames() const override { return kWorkers; }
-    HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) override;
-    HRESULT flush(PacketSink&) override { return S_OK; }
+    Status encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) override;
+    Status flush(PacketSink&) override { return {}; }
 
 private:
     struct Worker {

@@ -10,10 +10,10 @@ MovieFile::~MovieFile() {
     abandon();
 }
 
-MovieResult MovieFile::create(const std::string& finalPath) {
+Status MovieFile::create(const std::string& finalPath) {
     abandon();
     if (finalPath.empty() || finalPath.back() == '/')
-        return MovieResult::writeFailure(finalPath.empty() ? ENOENT : EISDIR, "creating the movie file");
+        return movieWriteFailure(finalPath.empty() ? ENOENT : EISDIR, "creating the movie file");
     finalPath_ = finalPath;
     temporaryPath_ = platform::temporaryNameFor(finalPath);
     position_ = 0;
@@ -27,9 +27,9 @@ MovieResult MovieFile::create(const std::string& finalPath) {
         platform::setInterruptCleanupPath(nullptr);
         const int error = file_.lastError();
         temporaryPath_.clear();
-        return MovieResult::writeFailure(error, "creating the movie file");
+        return movieWriteFailure(error, "creating the movie file");
     }
-    return MovieResult::success();
+    return {};
 }
 
 std::int64_t MovieFile::writeAt(std::int64_t offset, const std::uint8_t* bytes, std::size_t count) {
@@ -51,13 +51,13 @@ std::int64_t MovieFile::writeAt(std::int64_t offset, const std::uint8_t* bytes, 
     return static_cast<std::int64_t>(count);
 }
 
-MovieResult MovieFile::failAndRemove(int errorNumber, const char* step) {
+Status MovieFile::failAndRemove(int errorNumber, const char* step) {
     abandon();
-    return MovieResult::writeFailure(errorNumber, step);
+    return movieWriteFailure(errorNumber, step);
 }
 
-MovieResult MovieFile::commit() {
-    if (!file_.isOpen()) return MovieResult::writeFailure(EBADF, "completing the movie file");
+Status MovieFile::commit() {
+    if (!file_.isOpen()) return movieWriteFailure(EBADF, "completing the movie file");
     if (writeError_ != 0) return failAndRemove(writeError_, "writing the movie file");
     if (!file_.flushToDisk()) return failAndRemove(file_.lastError(), "flushing the movie file");
     if (!file_.close()) return failAndRemove(file_.lastError(), "closing the movie file");
@@ -66,7 +66,7 @@ MovieResult MovieFile::commit() {
         return failAndRemove(renameError, "renaming the movie file onto its name");
     platform::setInterruptCleanupPath(nullptr);
     temporaryPath_.clear();
-    return MovieResult::success();
+    return {};
 }
 
 void MovieFile::abandon() {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "components/byte_sink.h"
-#include "components/movie_result.h"
+#include "components/movie_failure.h"
 #include "platform/file.h"
 
 // A movie file being written. Its bytes go to a temporary name in the target's
@@ -21,22 +21,20 @@ public:
     MovieFile(const MovieFile&) = delete;
     MovieFile& operator=(const MovieFile&) = delete;
 
-    MovieResult create(const std::string& finalPath);
+    Status create(const std::string& finalPath);
     // Seeks when the offset is not where the last write ended, then writes
     // every byte; a negative errno when either fails (the first failure stays).
     std::int64_t writeAt(std::int64_t offset, const std::uint8_t* bytes, std::size_t count) override;
     // Flushes, closes and renames the file onto its final name. On any
     // failure, including an earlier failed write, the file is removed.
-    MovieResult commit();
+    Status commit();
     // Closes and removes the file; harmless when there is none.
     void abandon();
 
     bool isOpen() const { return file_.isOpen(); }
-    const std::string& finalPath() const { return finalPath_; }
-    const std::string& temporaryPath() const { return temporaryPath_; }
 
 private:
-    MovieResult failAndRemove(int errorNumber, const char* step);
+    Status failAndRemove(int errorNumber, const char* step);
 
     platform::File file_;
     std::string finalPath_;

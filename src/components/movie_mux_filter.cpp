@@ -3,12 +3,7 @@
 #include <utility>
 
 #include "media/known_ids.h"
-
-HRESULT movieResultCode(const MovieResult& result) {
-    if (result.ok()) return S_OK;
-    if (result.isWriteFailure()) return hresultFromErrno(result.writeError);
-    return E_FAIL;
-}
+#include "media/result_status.h"
 
 CMovieMuxInput::CMovieMuxInput(CMovieMux* owner, CritSec& lock)
     : CBaseInputPin(owner, lock, "Input"), owner_(owner) {}
@@ -64,11 +59,12 @@ void CMovieMux::streamConnected(const EncodedStreamInfo& info, std::vector<Movie
     tags_ = std::move(tags);
 }
 
-HRESULT CMovieMux::fail(const MovieResult& result) {
+HRESULT CMovieMux::fail(const Status& failure) {
     if (succeeded(failure_)) {
-        failure_ = movieResultCode(result);
-        if (!result.isWriteFailure())
-            messages_.push_back("the movie could not be made: " + result.describe());
+        failure_ = resultFromStatus(failure);
+        // A write failure is the caller's to report, by the file's name.
+        if (failure.code() != ErrorCode::kWriteFailed)
+            messages_.push_back("the movie could not be made: " + failure.message());
     }
     return failure_;
 }
@@ -80,7 +76,6 @@ HRESULT CMovieMux::Pause() {
         const HRESULT hr = openMovie();
         if (failed(hr)) return hr;
         muxer_ = std::make_unique<MovieMuxer>(container_, movieBytes());
-        configureMuxer(*muxer_);
         headerWritten_ = false;
         framesWritten_ = 0;
         endOfStream_ = false;
@@ -94,12 +89,11 @@ HRESULT CMovieMux::writeFrame(const std::uint8_t* data, std::size_t bytes) {
     if (failed(failure_)) return failure_;
     if (!muxer_) return VFW_E_WRONG_STATE;
     if (!headerWritten_) {
-        const MovieResult header = muxer_->writeHeader(*stream_, tags_);
+        const Status header = muxer_->writeHeader(*stream_, tags_);
         if (!header.ok()) return fail(header);
         headerWritten_ = true;
     }
-    const MovieResult written =
-        muxer_->writePacket(std::span<const std::uint8_t>(data, bytes), framesWritten_);
+    const Status written = muxer_->writePacket(std::span<const std::uint8_t>(data, bytes), framesWritten_);
     if (!written.ok()) return fail(written);
     ++framesWritten_;
     return S_OK;
@@ -114,13 +108,13 @@ HRESULT CMovieMux::finishMovie() {
     if (!muxer_) return S_OK;
     bool complete = endOfStream_ && succeeded(failure_);
     if (complete && !headerWritten_) {
-        const MovieResult header = muxer_->writeHeader(*stream_, tags_);
+        const Status header = muxer_->writeHeader(*stream_, tags_);
         if (!header.ok()) fail(header);
         headerWritten_ = header.ok();
     }
     complete = complete && headerWritten_;
     if (complete) {
-        const MovieResult trailer = muxer_->writeTrailer();
+        const Status trailer = muxer_->writeTrailer();
         if (!trailer.ok()) {
             fail(trailer);
             complete = false;

@@ -55,14 +55,13 @@ protected:
     virtual IByteSink& movieBytes() = 0;
     // After the trailer was written (complete) or a failure (not complete).
     virtual HRESULT closeMovie(bool complete) = 0;
-    virtual void configureMuxer(MovieMuxer&) {}
 
     CritSec stateLock_;
     CritSec pinLock_;
     std::unique_ptr<CMovieMuxInput> input_;
 
 private:
-    HRESULT fail(const MovieResult& result);
+    HRESULT fail(const Status& failure);
     HRESULT finishMovie();
 
     const MovieContainer container_;
@@ -76,6 +75,3 @@ private:
     HRESULT failure_ = S_OK;
     std::vector<std::string> messages_;
 };
-
-// A movie result as a result code: a write failure carries its errno.
-HRESULT movieResultCode(const MovieResult& result);

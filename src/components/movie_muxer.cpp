@@ -14,7 +14,7 @@ extern "C" {
 
 #include "components/library_log.h"
 #include "components/sink_io_context.h"
-#include "components/time_code_request.h"
+#include "timing/time_code_request.h"
 
 namespace {
 
@@ -60,23 +60,23 @@ MovieMuxer::MovieMuxer(MovieContainer container, IByteSink& sink) : container_(c
 
 MovieMuxer::~MovieMuxer() = default;
 
-MovieResult MovieMuxer::fail(MovieResult result) {
-    failure_ = std::move(result);
+Status MovieMuxer::fail(Status failure) {
+    failure_ = std::move(failure);
     return failure_;
 }
 
-MovieResult MovieMuxer::libraryFailure(int averror, const char* step) {
+Status MovieMuxer::failInLibrary(int averror, const std::string& step) {
     // A refused write surfaces in the library as some error, possibly at a
     // later call; the sink's own errno says what really happened.
     if (library_ && library_->io.sinkError() != 0)
-        return fail(MovieResult::writeFailure(library_->io.sinkError(), step));
-    return fail(MovieResult::libraryFailure(averror, step));
+        return fail(movieWriteFailure(library_->io.sinkError(), step));
+    return fail(movieLibraryFailure(averror, step));
 }
 
 void MovieMuxer::chooseStartTimeCode(const std::vector<MovieMetadataItem>& items,
                                      const EncodedStreamInfo& stream) {
     const TimeCodeRequest request =
-        requestedStartTimeCode(items, stream.rateNumerator, stream.rateDenominator);
+        readStartTimeCodeRequest(items, stream.rateNumerator, stream.rateDenominator);
     if (!request.asked) return;
     const std::string refused = "TIMC " + request.shownText + " gives the movie no start time code: ";
     if (!request.timeCode) {
@@ -92,41 +92,41 @@ void MovieMuxer::chooseStartTimeCode(const std::vector<MovieMetadataItem>& items
     startTimeCode_ = request.timeCode;
 }
 
-MovieResult MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags) {
+Status MovieMuxer::writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags) {
     if (!failure_.ok()) return failure_;
-    if (library_) return fail(MovieResult::libraryFailure(AVERROR(EINVAL), "writing a second header"));
+    if (library_) return fail(movieLibraryFailure(AVERROR(EINVAL), "writing a second header"));
     if (!isSupportedCodec(stream.codecId) || stream.width <= 0 || stream.height <= 0 ||
         stream.rateNumerator <= 0 || stream.rateDenominator <= 0 || stream.extradata.size() > INT_MAX / 2)
-        return fail(MovieResult::libraryFailure(AVERROR(EINVAL), "describing the stream"));
+        return fail(movieLibraryFailure(AVERROR(EINVAL), "describing the stream"));
     const char* step = "writing the header";
     library_ = std::make_unique<Library>(sink_);
     Library& library = *library_;
     library.packet = av_packet_alloc();
     if (library.io.context() == nullptr || library.packet == nullptr)
-        return libraryFailure(AVERROR(ENOMEM), step);
+        return failInLibrary(AVERROR(ENOMEM), step);
     // Named, not guessed: the file is written under a temporary name.
     const AVOutputFormat* format =
         av_guess_format(container_ == MovieContainer::Mov ? "mov" : "avi", nullptr, nullptr);
-    if (format == nullptr) return libraryFailure(AVERROR_MUXER_NOT_FOUND, step);
+    if (format == nullptr) return failInLibrary(AVERROR_MUXER_NOT_FOUND, step);
     int result = avformat_alloc_output_context2(&library.format, format, nullptr, nullptr);
-    if (result < 0) return libraryFailure(result, step);
+    if (result < 0) return failInLibrary(result, step);
     library.format->pb = library.io.context();
     // No library version and no wall-clock time in the file: two runs give the same bytes.
     library.format->flags |= AVFMT_FLAG_BITEXACT | AVFMT_FLAG_CUSTOM_IO;
     library.stream = avformat_new_stream(library.format, nullptr);
-    if (library.stream == nullptr) return libraryFailure(AVERROR(ENOMEM), step);
+    if (library.stream == nullptr) return failInLibrary(AVERROR(ENOMEM), step);
 
     const std::vector<MovieMetadataItem> items = collectMovieMetadata(tags);
-    if (!describeStream(stream)) return libraryFailure(AVERROR(ENOMEM), step);
+    if (!describeStream(stream)) return failInLibrary(AVERROR(ENOMEM), step);
     chooseStartTimeCode(items, stream);
     Dictionary options;
     result =
         container_ == MovieContainer::Mov ? addMovMetadata(items, &options.entries) : addAviMetadata(items);
-    if (result < 0) return libraryFailure(result, step);
+    if (result < 0) return failInLibrary(result, step);
     result = avformat_write_header(library.format, &options.entries);
-    if (result < 0) return libraryFailure(result, step);
-    if (av_dict_count(options.entries) != 0) return libraryFailure(AVERROR_OPTION_NOT_FOUND, step);
-    return MovieResult::success();
+    if (result < 0) return failInLibrary(result, step);
+    if (av_dict_count(options.entries) != 0) return failInLibrary(AVERROR_OPTION_NOT_FOUND, step);
+    return {};
 }
 
 bool MovieMuxer::describeStream(const EncodedStreamInfo& stream) {
@@ -169,14 +169,14 @@ bool MovieMuxer::describeStream(const EncodedStreamInfo& stream) {
 
 int MovieMuxer::addMovMetadata(const std::vector<MovieMetadataItem>& items, AVDictionary** options) {
     Library& library = *library_;
-    MovMetadata metadata = movMetadataItems(items);
+    MovMetadata metadata = makeMovMetadata(items);
     warnings_.insert(warnings_.end(), metadata.warnings.begin(), metadata.warnings.end());
     int result = 0;
     for (const auto& [key, value] : metadata.items)
         if ((result = setEntry(&library.format->metadata, key, value)) < 0) return result;
     // On the stream, not the file: file-level keys all become metadata items.
     if (startTimeCode_ &&
-        (result = setEntry(&library.stream->metadata, "timecode", timeCodeText(*startTimeCode_))) < 0)
+        (result = setEntry(&library.stream->metadata, "timecode", formatTimeCode(*startTimeCode_))) < 0)
         return result;
     // No "faststart": it reopens the file by name. "write_colr" records the
     // matrix alone when primaries and transfer are not known.
@@ -190,27 +190,27 @@ int MovieMuxer::addMovMetadata(const std::vector<MovieMetadataItem>& items, AVDi
 
 int MovieMuxer::addAviMetadata(const std::vector<MovieMetadataItem>& items) {
     Library& library = *library_;
-    AviComment comment = aviComment(items);
+    AviComment comment = makeAviComment(items);
     warnings_.insert(warnings_.end(), comment.warnings.begin(), comment.warnings.end());
     int result = 0;
     // Four-letter INFO keys go into the file as they are; the avi muxer drops other names.
     if (!comment.text.empty() && (result = setEntry(&library.format->metadata, "ICMT", comment.text)) < 0)
         return result;
-    if (startTimeCode_) result = setEntry(&library.format->metadata, "ISMP", timeCodeText(*startTimeCode_));
+    if (startTimeCode_) result = setEntry(&library.format->metadata, "ISMP", formatTimeCode(*startTimeCode_));
     return result;
 }
 
-MovieResult MovieMuxer::writePacket(const EncodedPacket& packet) {
+Status MovieMuxer::writePacket(const EncodedPacket& packet) {
     return writePacket(packet.data, packet.frameIndex);
 }
 
-MovieResult MovieMuxer::writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex) {
+Status MovieMuxer::writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex) {
     if (!failure_.ok()) return failure_;
     const std::string step = "writing frame " + std::to_string(frameIndex);
     if (!library_ || trailerWritten_)
-        return fail(MovieResult::libraryFailure(AVERROR(EINVAL), step + " outside the movie"));
+        return fail(movieLibraryFailure(AVERROR(EINVAL), step + " outside the movie"));
     if (frameIndex <= lastFrameIndex_ || data.empty() || data.size() > INT_MAX)
-        return fail(MovieResult::libraryFailure(AVERROR(EINVAL), step));
+        return fail(movieLibraryFailure(AVERROR(EINVAL), step));
     Library& library = *library_;
     AVPacket* out = library.packet;
     av_packet_unref(out);
@@ -228,23 +228,23 @@ MovieResult MovieMuxer::writePacket(std::span<const std::uint8_t> data, std::int
     const int result = av_write_frame(library.format, out);
     out->data = nullptr;
     out->size = 0;
-    if (result < 0) return libraryFailure(result, step.c_str());
+    if (result < 0) return failInLibrary(result, step);
     lastFrameIndex_ = frameIndex;
     ++framesWritten_;
-    return MovieResult::success();
+    return {};
 }
 
-MovieResult MovieMuxer::writeTrailer() {
+Status MovieMuxer::writeTrailer() {
     if (!failure_.ok()) return failure_;
     const char* step = "writing the trailer";
-    if (!library_ || trailerWritten_) return fail(MovieResult::libraryFailure(AVERROR(EINVAL), step));
+    if (!library_ || trailerWritten_) return fail(movieLibraryFailure(AVERROR(EINVAL), step));
     Library& library = *library_;
     int result = av_write_trailer(library.format);
-    if (result < 0) return libraryFailure(result, step);
+    if (result < 0) return failInLibrary(result, step);
     AVIOContext* io = library.io.context();
     avio_flush(io);
-    if (io->error < 0) return libraryFailure(io->error, step);
-    if (library.io.sinkError() != 0) return libraryFailure(AVERROR(library.io.sinkError()), step);
+    if (io->error < 0) return failInLibrary(io->error, step);
+    if (library.io.sinkError() != 0) return failInLibrary(AVERROR(library.io.sinkError()), step);
     trailerWritten_ = true;
-    return MovieResult::success();
+    return {};
 }

@@ -9,24 +9,14 @@
 
 #include "components/byte_sink.h"
 #include "components/encoded_stream.h"
+#include "components/movie_failure.h"
 #include "components/movie_metadata.h"
-#include "components/movie_result.h"
-#include "components/movie_tag.h"
-#include "components/start_time_code.h"
+#include "timing/movie_tag.h"
+#include "timing/start_time_code.h"
 
 struct AVDictionary;
 
 enum class MovieContainer { Avi, Mov };
-
-// What the AVI multiplexer is told about interleaving, in 100-ns units. A
-// movie of one video stream has nothing to interleave: the values are kept
-// and reported, and every frame goes to the file as it comes.
-struct AviInterleaving {
-    static constexpr int kModeFull = 2;
-    std::int64_t interleave = 250'000;
-    std::int64_t preroll = 250'000;
-    int mode = kModeFull;
-};
 
 // Writes one video stream of compressed frames into an AVI or MOV file,
 // through an IByteSink, with the tags the encoder received as the movie's
@@ -51,17 +41,14 @@ public:
     MovieMuxer(const MovieMuxer&) = delete;
     MovieMuxer& operator=(const MovieMuxer&) = delete;
 
-    void setInterleaving(const AviInterleaving& interleaving) { interleaving_ = interleaving; }
-    const AviInterleaving& interleaving() const { return interleaving_; }
-
     // Opens the container for the stream and writes its header with the
     // tags, in the order the encoder received them.
-    MovieResult writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags);
+    Status writeHeader(const EncodedStreamInfo& stream, const std::vector<MovieTag>& tags);
     // One compressed frame; frame indices must increase.
-    MovieResult writePacket(const EncodedPacket& packet);
-    MovieResult writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex);
+    Status writePacket(const EncodedPacket& packet);
+    Status writePacket(std::span<const std::uint8_t> data, std::int64_t frameIndex);
     // Completes the container's index and header and flushes every byte to the sink.
-    MovieResult writeTrailer();
+    Status writeTrailer();
 
     // Messages about what the movie does not carry (metadata left out, a
     // start time code refused), for the caller to show.
@@ -73,8 +60,8 @@ public:
 private:
     struct Library;
 
-    MovieResult fail(MovieResult result);
-    MovieResult libraryFailure(int averror, const char* step);
+    Status fail(Status failure);
+    Status failInLibrary(int averror, const std::string& step);
     void chooseStartTimeCode(const std::vector<MovieMetadataItem>& items, const EncodedStreamInfo& stream);
     // The steps of writeHeader; the int results are AVERROR codes.
     bool describeStream(const EncodedStreamInfo& stream);
@@ -83,9 +70,8 @@ private:
 
     MovieContainer container_;
     IByteSink& sink_;
-    AviInterleaving interleaving_;
     std::unique_ptr<Library> library_;
-    MovieResult failure_;
+    Status failure_;
     bool trailerWritten_ = false;
     std::int64_t lastFrameIndex_ = -1;
     std::int64_t framesWritten_ = 0;

@@ -8,18 +8,19 @@
 // leave in frame order, a frame or two behind.
 class ProResFrameEncoder final : public FrameEncoder {
 public:
-    bool open(const FrameLayout& layout, const EncoderChoices& choices, std::string* reason) override;
+    Status open(const FrameLayout& layout, const EncoderChoices& choices) override;
     const EncodedStreamInfo& streamInfo() const override { return encoder_.streamInfo(); }
     std::size_t maxPacketBytes() const override { return maxBytes_; }
     int concurrentFrames() const override { return 1; }
-    HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) override;
-    HRESULT flush(PacketSink& sink) override;
+    Status encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) override;
+    Status flush(PacketSink& sink) override;
 
 private:
-    HRESULT outcome(bool done) const;
+    // A packet the sink refused says why the movie stopped.
+    Status outcome(Status encoded) const;
 
     ProResPictureEncoder encoder_;
     std::size_t rowBytes_ = 0;
     std::size_t maxBytes_ = 0;
-    HRESULT sinkResult_ = S_OK;
+    Status sinkResult_;
 };

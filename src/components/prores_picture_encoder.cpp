@@ -1,6 +1,8 @@
 #include "components/prores_picture_encoder.h"
 
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "components/rgb48_to_ycbcr444.h"
@@ -34,16 +36,21 @@ constexpr int kLargestSide = 65535;
 // A movie declares 24-bit colour for ProRes pictures without alpha.
 constexpr int kCodedDepth = 24;
 
-std::string libraryError(const char* what, int code) {
+Status libraryError(const char* what, int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
-    return std::string(what) + ": " + text;
+    return Status::failure(code == AVERROR(ENOMEM) ? ErrorCode::kNoMemory : ErrorCode::kFailed,
+                           std::string(what) + ": " + text);
+}
+
+Status refusal(std::string message) {
+    return Status::failure(ErrorCode::kBadInput, std::move(message));
 }
 
 }  // namespace
 
 struct ProResPictureEncoder::Codec {
-    PictureKind kind = PictureKind::Yuv422;
+    OutputFormat kind = OutputFormat::Yuv422;
     int width = 0;
     int height = 0;
     ProResSettings settings;
@@ -64,42 +71,43 @@ struct ProResPictureEncoder::Codec {
     std::int64_t submitted = 0;
     std::int64_t delivered = 0;
     bool flushed = false;
-    bool failed = false;
-    std::string error;
+    Status failure = Status::failure(ErrorCode::kFailed, "the encoder is not open");
 
-    bool fail(std::string message) {
-        failed = true;
-        error = std::move(message);
-        return false;
+    Status fail(Status status) {
+        failure = std::move(status);
+        return failure;
     }
     AVFrame* writableFrame();
-    bool drain(const PacketSink& sink);
+    Status drain(const PacketSink& sink);
 };
 
 ProResPictureEncoder::ProResPictureEncoder() : codec_(std::make_unique<Codec>()) {}
 ProResPictureEncoder::~ProResPictureEncoder() = default;
 
-bool ProResPictureEncoder::open(PictureKind kind, int width, int height, int quality, int rateNumerator,
-                                int rateDenominator, ProResThreading threading,
-                                AVColorTransferCharacteristic transfer) {
+Status ProResPictureEncoder::open(OutputFormat kind, int width, int height, int quality, int rateNumerator,
+                                  int rateDenominator, ProResThreading threading,
+                                  AVColorTransferCharacteristic transfer) {
     codec_ = std::make_unique<Codec>();
     Codec& c = *codec_;
-    c.failed = true;  // until the codec is open
+    if (kind == OutputFormat::Raw) return c.fail(refusal("ProRes takes pictures, not Bayer frames"));
     if (width < 1 || height < 1 || width > kLargestSide || height > kLargestSide)
-        return c.fail("picture size " + std::to_string(width) + "x" + std::to_string(height) +
-                      " is outside 1..65535");
-    if (kind == PictureKind::Yuv422 && width % 2 != 0)
-        return c.fail("4:2:2 pictures need an even width, not " + std::to_string(width));
+        return c.fail(refusal("picture size " + std::to_string(width) + "x" + std::to_string(height) +
+                              " is outside 1..65535"));
+    if (kind == OutputFormat::Yuv422 && width % 2 != 0)
+        return c.fail(refusal("4:2:2 pictures need an even width, not " + std::to_string(width)));
     if (rateNumerator < 1 || rateDenominator < 1)
-        return c.fail("frame rate " + std::to_string(rateNumerator) + "/" + std::to_string(rateDenominator) +
-                      " is not a positive fraction");
-    if (threading.threads < 1) return c.fail("the codec needs at least one thread");
+        return c.fail(refusal("frame rate " + std::to_string(rateNumerator) + "/" +
+                              std::to_string(rateDenominator) + " is not a positive fraction"));
+    if (threading.threads < 1) return c.fail(refusal("the codec needs at least one thread"));
 
     const AVCodec* encoder = avcodec_find_encoder_by_name("prores_ks");
-    if (!encoder) return c.fail("this FFmpeg has no ProRes encoder (prores_ks)");
+    if (!encoder)
+        return c.fail(
+            Status::failure(ErrorCode::kUnsupported, "this FFmpeg has no ProRes encoder (prores_ks)"));
     c.context.reset(avcodec_alloc_context3(encoder));
     c.packet.reset(av_packet_alloc());
-    if (!c.context || !c.packet) return c.fail("out of memory for the codec");
+    if (!c.context || !c.packet)
+        return c.fail(Status::failure(ErrorCode::kNoMemory, "out of memory for the codec"));
 
     c.kind = kind;
     c.width = width;
@@ -108,7 +116,7 @@ bool ProResPictureEncoder::open(PictureKind kind, int width, int height, int qua
     AVCodecContext& context = *c.context;
     context.width = width;
     context.height = height;
-    context.pix_fmt = kind == PictureKind::Yuv422 ? AV_PIX_FMT_YUV422P10LE : AV_PIX_FMT_YUV444P10LE;
+    context.pix_fmt = kind == OutputFormat::Yuv422 ? AV_PIX_FMT_YUV422P10LE : AV_PIX_FMT_YUV444P10LE;
     // Time stamps count frames: one tick is one frame.
     context.time_base = AVRational{rateDenominator, rateNumerator};
     context.framerate = AVRational{rateNumerator, rateDenominator};
@@ -144,9 +152,8 @@ bool ProResPictureEncoder::open(PictureKind kind, int width, int height, int qua
     info.colorTransfer = context.color_trc;
     if (context.extradata && context.extradata_size > 0)
         info.extradata.assign(context.extradata, context.extradata + context.extradata_size);
-    c.failed = false;
-    c.error.clear();
-    return true;
+    c.failure = Status{};
+    return {};
 }
 
 const EncodedStreamInfo& ProResPictureEncoder::streamInfo() const {
@@ -158,7 +165,7 @@ const ProResSettings& ProResPictureEncoder::settings() const {
 }
 
 std::size_t ProResPictureEncoder::packedRowBytes() const {
-    const std::size_t bytesPerPixel = codec_->kind == PictureKind::Yuv422 ? 4 : 6;
+    const std::size_t bytesPerPixel = codec_->kind == OutputFormat::Yuv422 ? 4 : 6;
     return bytesPerPixel * static_cast<std::size_t>(codec_->width);
 }
 
@@ -178,42 +185,46 @@ AVFrame* ProResPictureEncoder::Codec::writableFrame() {
     return pictures.back().frame.get();
 }
 
-bool ProResPictureEncoder::Codec::drain(const PacketSink& sink) {
+Status ProResPictureEncoder::Codec::drain(const PacketSink& sink) {
     for (;;) {
         const int result = avcodec_receive_packet(context.get(), packet.get());
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return {};
         if (result < 0) return fail(libraryError("the ProRes encoder failed", result));
         output.data.assign(packet->data, packet->data + packet->size);
         output.frameIndex = packet->pts;
         av_packet_unref(packet.get());
         // Every frame is a key frame and the codec keeps their order.
         if (output.frameIndex != delivered)
-            return fail("the encoder returned frame " + std::to_string(output.frameIndex) + " where frame " +
-                        std::to_string(delivered) + " was due");
+            return fail(Status::failure(ErrorCode::kFailed,
+                                        "the encoder returned frame " + std::to_string(output.frameIndex) +
+                                            " where frame " + std::to_string(delivered) + " was due"));
         ++delivered;
         if (!sink || !sink(output))
-            return fail("the packet of frame " + std::to_string(output.frameIndex) + " was not taken");
+            return fail(Status::failure(
+                ErrorCode::kFailed,
+                "the packet of frame " + std::to_string(output.frameIndex) + " was not taken"));
     }
 }
 
-bool ProResPictureEncoder::encode(const std::uint8_t* rows, std::size_t rowBytes, const PacketSink& sink) {
+Status ProResPictureEncoder::encode(const std::uint8_t* rows, std::size_t rowBytes, const PacketSink& sink) {
     Codec& c = *codec_;
-    if (!c.context || c.failed) return c.fail(c.error.empty() ? "the encoder is not open" : c.error);
-    if (c.flushed) return c.fail("the stream has ended");
-    if (!rows) return c.fail("no picture");
+    if (!c.failure.ok()) return c.failure;
+    if (c.flushed) return c.fail(refusal("the stream has ended"));
+    if (!rows) return c.fail(refusal("no picture"));
     if (rowBytes < packedRowBytes())
-        return c.fail("rows of " + std::to_string(rowBytes) + " bytes are shorter than a picture row of " +
-                      std::to_string(packedRowBytes()));
+        return c.fail(refusal("rows of " + std::to_string(rowBytes) +
+                              " bytes are shorter than a picture row of " +
+                              std::to_string(packedRowBytes())));
     if (reinterpret_cast<std::uintptr_t>(rows) % 2 != 0 || rowBytes % 2 != 0)
-        return c.fail("the picture's 16-bit samples are not aligned");
+        return c.fail(refusal("the picture's 16-bit samples are not aligned"));
 
     AVFrame* frame = c.writableFrame();
-    if (!frame) return c.fail("out of memory for a picture");
+    if (!frame) return c.fail(Status::failure(ErrorCode::kNoMemory, "out of memory for a picture"));
     // Planes of 10-bit samples: av_frame_get_buffer aligned every row to 16-bit words.
     const auto plane = [frame](int index) { return reinterpret_cast<std::uint16_t*>(frame->data[index]); };
     const Yuv10Planes planes = {
         plane(0), plane(1), plane(2), frame->linesize[0] / 2, frame->linesize[1] / 2, frame->linesize[2] / 2};
-    if (c.kind == PictureKind::Yuv422)
+    if (c.kind == OutputFormat::Yuv422)
         convertYuv422WordsToPlanes(rows, rowBytes, c.width, 0, c.height, planes);
     else
         convertRgb48ToYcbcr444(rows, rowBytes, c.width, 0, c.height, planes);
@@ -228,7 +239,7 @@ bool ProResPictureEncoder::encode(const std::uint8_t* rows, std::size_t rowBytes
 
     int result = avcodec_send_frame(c.context.get(), frame);
     if (result == AVERROR(EAGAIN)) {
-        if (!c.drain(sink)) return false;
+        if (const Status drained = c.drain(sink); !drained.ok()) return drained;
         result = avcodec_send_frame(c.context.get(), frame);
     }
     if (result < 0) return c.fail(libraryError("the ProRes encoder refused a frame", result));
@@ -236,18 +247,19 @@ bool ProResPictureEncoder::encode(const std::uint8_t* rows, std::size_t rowBytes
     return c.drain(sink);
 }
 
-bool ProResPictureEncoder::flush(const PacketSink& sink) {
+Status ProResPictureEncoder::flush(const PacketSink& sink) {
     Codec& c = *codec_;
-    if (!c.context || c.failed) return c.fail(c.error.empty() ? "the encoder is not open" : c.error);
-    if (c.flushed) return true;
+    if (!c.failure.ok()) return c.failure;
+    if (c.flushed) return {};
     c.flushed = true;
     const int result = avcodec_send_frame(c.context.get(), nullptr);
     if (result < 0) return c.fail(libraryError("the ProRes encoder could not end the stream", result));
-    if (!c.drain(sink)) return false;
+    if (const Status drained = c.drain(sink); !drained.ok()) return drained;
     if (c.delivered != c.submitted)
-        return c.fail("the encoder returned " + std::to_string(c.delivered) + " of " +
-                      std::to_string(c.submitted) + " frames");
-    return true;
+        return c.fail(Status::failure(ErrorCode::kFailed, "the encoder returned " +
+                                                              std::to_string(c.delivered) + " of " +
+                                                              std::to_string(c.submitted) + " frames"));
+    return {};
 }
 
 std::int64_t ProResPictureEncoder::framesSubmitted() const {
@@ -260,8 +272,4 @@ std::size_t ProResPictureEncoder::pictureBuffers() const {
 
 std::int64_t ProResPictureEncoder::packetsDelivered() const {
     return codec_->delivered;
-}
-
-const std::string& ProResPictureEncoder::error() const {
-    return codec_->error;
 }

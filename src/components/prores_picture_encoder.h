@@ -8,6 +8,8 @@
 
 #include "components/encoded_stream.h"
 #include "components/prores_settings.h"
+#include "media/output_format.h"
+#include "platform/status.h"
 
 // How the codec spreads its work. Two frame threads encode two frames at once for about
 // the processor time per frame of one thread, so two free cores nearly double the rate.
@@ -34,12 +36,13 @@ public:
     ProResPictureEncoder(const ProResPictureEncoder&) = delete;
     ProResPictureEncoder& operator=(const ProResPictureEncoder&) = delete;
 
-    // Opens the codec for width x height pictures of one kind at quality 1 to 5 (clamped)
-    // and frames per second rateNumerator / rateDenominator; every frame header and the
-    // stream name `transfer` as the pictures' transfer characteristic. On failure returns
-    // false and error() says why. Opening again starts a new stream.
-    bool open(PictureKind kind, int width, int height, int quality, int rateNumerator, int rateDenominator,
-              ProResThreading threading = {}, AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED);
+    // Opens the codec for width x height pictures of one kind (Yuv422 or Rgb444) at
+    // quality 1 to 5 (clamped) and frames per second rateNumerator / rateDenominator; every
+    // frame header and the stream name `transfer` as the pictures' transfer characteristic.
+    // The failure says why it cannot. Opening again starts a new stream.
+    Status open(OutputFormat kind, int width, int height, int quality, int rateNumerator, int rateDenominator,
+                ProResThreading threading = {},
+                AVColorTransferCharacteristic transfer = AVCOL_TRC_UNSPECIFIED);
 
     // The stream as the multiplexer needs it; filled by a successful open.
     const EncodedStreamInfo& streamInfo() const;
@@ -51,20 +54,19 @@ public:
     // Encodes one picture whose rows start rowBytes apart (at least packedRowBytes(),
     // even, the picture 16-bit aligned); bytes beyond the packed row are not read. Packets
     // that are ready go to the sink; with frame threads the first ones come a frame or two
-    // later. False when the encoder is not open, the input is unusable, the codec fails or
-    // the sink refuses a packet; error() says which.
-    bool encode(const std::uint8_t* rows, std::size_t rowBytes, const PacketSink& sink);
+    // later. Fails when the encoder is not open, the input is unusable, the codec fails or
+    // the sink refuses a packet, and says which; a stream that failed stays failed.
+    Status encode(const std::uint8_t* rows, std::size_t rowBytes, const PacketSink& sink);
 
     // Ends the stream: every frame still in the codec goes to the sink. After it, encode
     // fails until the next open.
-    bool flush(const PacketSink& sink);
+    Status flush(const PacketSink& sink);
 
     std::int64_t framesSubmitted() const;
     // Picture buffers made so far: they are reused, so the count stops at the number of
     // frames the codec holds at once (about one per thread, plus one).
     std::size_t pictureBuffers() const;
     std::int64_t packetsDelivered() const;
-    const std::string& error() const;
 
 private:
     struct Codec;

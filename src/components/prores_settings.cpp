@@ -25,7 +25,7 @@ constexpr ProResSettings kRgb444Profiles[kHighestQuality] = {
 
 }  // namespace
 
-ProResSettings chooseProResSettings(PictureKind kind, int quality) {
+ProResSettings chooseProResSettings(OutputFormat kind, int quality) {
     const int index = std::clamp(quality, kLowestQuality, kHighestQuality) - kLowestQuality;
-    return kind == PictureKind::Yuv422 ? kYuv422Profiles[index] : kRgb444Profiles[index];
+    return kind == OutputFormat::Yuv422 ? kYuv422Profiles[index] : kRgb444Profiles[index];
 }

@@ -1,10 +1,6 @@
 #pragma once
 
-// The two picture kinds a movie of pictures carries.
-enum class PictureKind {
-    Yuv422,  // per row width / 2 groups of the 16-bit studio-range words Y0, Cr, Y1, Cb
-    Rgb444,  // per row width pixels of the 16-bit samples R, G, B
-};
+#include "media/output_format.h"
 
 // What the quality setting chooses: the profile (which names the stream and picks the
 // quantisation matrix) and one fixed quantiser for every slice of every frame.
@@ -20,4 +16,5 @@ inline constexpr int kDefaultQuality = 4;
 
 // Quality 1 to 5; values outside are taken as the nearest end, since the setting arrives
 // unchecked from the command line and the encoder reports nothing about it.
-ProResSettings chooseProResSettings(PictureKind kind, int quality);
+// Yuv422 pictures take the 422 profiles, Rgb444 pictures the 4444 ones.
+ProResSettings chooseProResSettings(OutputFormat kind, int quality);

@@ -1,6 +1,7 @@
 #include "components/qt_mux_filter.h"
 
 #include "media/known_ids.h"
+#include "media/result_status.h"
 
 CQtMux::CQtMux() : CMovieMux(CLSID_QtMux, MovieContainer::Mov) {}
 
@@ -8,21 +9,13 @@ HRESULT CQtMux::SetFileName(const std::string& path, const MediaType*) {
     return name_.setFileName(path, isStopped());
 }
 
-HRESULT CQtMux::GetCurFile(std::string* path, MediaType* type) {
-    return name_.getCurFile(path, type);
-}
-
 HRESULT CQtMux::SetMode(std::uint32_t flags) {
     return name_.setMode(flags);
 }
 
-HRESULT CQtMux::GetMode(std::uint32_t* flags) {
-    return name_.getMode(flags);
-}
-
 HRESULT CQtMux::openMovie() {
     if (name_.path().empty()) return E_FAIL;
-    return movieResultCode(file_.create(name_.path()));
+    return resultFromStatus(file_.create(name_.path()));
 }
 
 HRESULT CQtMux::closeMovie(bool complete) {
@@ -30,7 +23,7 @@ HRESULT CQtMux::closeMovie(bool complete) {
         file_.abandon();
         return S_OK;
     }
-    return movieResultCode(file_.commit());
+    return resultFromStatus(file_.commit());
 }
 
 HRESULT CQtMux::NonDelegatingQueryInterface(const Guid& iid, void** object) {

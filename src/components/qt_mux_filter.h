@@ -18,9 +18,7 @@ public:
     CBasePin* GetPin(int n) override { return n == 0 ? input_.get() : nullptr; }
 
     HRESULT SetFileName(const std::string& path, const MediaType* type) override;
-    HRESULT GetCurFile(std::string* path, MediaType* type) override;
     HRESULT SetMode(std::uint32_t flags) override;
-    HRESULT GetMode(std::uint32_t* flags) override;
 
 protected:
     HRESULT NonDelegatingQueryInterface(const Guid& iid, void** object) override;

@@ -113,14 +113,14 @@ HRESULT CEncodeGraph::SetOptionFlagB(bool on) {
     return S_OK;
 }
 
-void CEncodeGraph::SetClipColor(const float matrix[12], const float gains[4]) {
+void CEncodeGraph::setClipColor(const float matrix[12], const float gains[4]) {
     colorMatrix_.fill(0.0f);
     whiteBalance_.fill(0.0f);
     if (matrix != nullptr) std::copy(matrix, matrix + colorMatrix_.size(), colorMatrix_.begin());
     if (gains != nullptr) std::copy(gains, gains + whiteBalance_.size(), whiteBalance_.begin());
 }
 
-void CEncodeGraph::SetMetadataTags(const MetadataTagList* tags) {
+void CEncodeGraph::setMetadataTags(const MetadataTagList* tags) {
     userTags_ = tags;
 }
 
@@ -250,7 +250,7 @@ HRESULT CEncodeGraph::Finish() {
     return hr;
 }
 
-HRESULT CEncodeGraph::Abandon() {
+HRESULT CEncodeGraph::abandon() {
     if (!graph_) return S_OK;
     return stopGraph();
 }
@@ -271,6 +271,6 @@ HRESULT CEncodeGraph::stopGraph() {
     return hr;
 }
 
-std::vector<std::string> CEncodeGraph::TakeMessages() {
+std::vector<std::string> CEncodeGraph::takeMessages() {
     return std::exchange(messages_, {});
 }

@@ -21,7 +21,7 @@
 // class id in the component registry.
 //
 // Per clip: SetOutputFile, CreateVideoSource, SetQuality, SetOptionFlagA,
-// SetOptionFlagB, (SetClipColor, SetMetadataTags whenever before the first
+// SetOptionFlagB, (setClipColor, setMetadataTags whenever before the first
 // frame), EncodeFrame for each frame, Finish. The graph is built and started
 // on the first frame; a clip without frames makes no file. All calls on the
 // thread that made the object. Results are result codes: negative is failure,
@@ -56,10 +56,10 @@ public:
     HRESULT SetOptionFlagB(bool on);
     // The clip's colour matrix (12 floats, three rows of four) and
     // white-balance gains (4 floats), sent as COLM and WBAL; null leaves zeros.
-    void SetClipColor(const float matrix[12], const float gains[4]);
+    void setClipColor(const float matrix[12], const float gains[4]);
     // The user's tags, sent after the fixed ones; the list stays the caller's
     // and must live until the graph is built. Null sends none.
-    void SetMetadataTags(const MetadataTagList* tags);
+    void setMetadataTags(const MetadataTagList* tags);
 
     // One frame, top row first, rows pitch bytes apart. The first frame of a
     // clip builds and starts the graph; a failure there is returned and no
@@ -74,10 +74,10 @@ public:
     // Ends the clip without completing its movie: the graph is stopped with
     // no end-of-stream, so the components throw away what they hold and
     // leave no file. For a run that failed; S_OK when there is no graph.
-    HRESULT Abandon();
+    HRESULT abandon();
     // What the components had to say about the movies finished or abandoned
     // since the last call (metadata they could not store, ...), and forgets it.
-    std::vector<std::string> TakeMessages();
+    std::vector<std::string> takeMessages();
 
     ContainerKind container() const { return output_.container; }
     const std::string& outputPath() const { return output_.path; }

@@ -15,23 +15,20 @@ constexpr std::int64_t kUnitsPerSecond = 10'000'000;
 
 }  // namespace
 
-FramePixelFormat framePixelFormat(bool raw, bool rgb444) {
-    if (raw) return FramePixelFormat{makeFourCC("BYR4"), makeFourCC("BYR4"), 16};
-    if (rgb444) return FramePixelFormat{makeFourCC("RG48"), makeFourCC("RG48"), 48};
-    // The 4:2:2 subtype and compression codes differ on purpose: the encoder
-    // expects exactly this pair.
-    return FramePixelFormat{makeFourCC("YU63"), makeFourCC("YU64"), 32};
+OutputFormat readOutputFormat(const FrameFormat& format) {
+    if (format.raw) return OutputFormat::Raw;
+    return format.rgb444 ? OutputFormat::Rgb444 : OutputFormat::Yuv422;
 }
 
-std::optional<std::uint32_t> frameImageBytes(std::int32_t width, std::int32_t height,
-                                             std::uint16_t bitCount) {
+std::optional<std::uint32_t> computeImageBytes(std::int32_t width, std::int32_t height,
+                                               std::uint16_t bitCount) {
     if (width <= 0 || height <= 0 || bitCount == 0) return std::nullopt;
     const std::int64_t rowBytes = ((std::int64_t{width} * bitCount + 31) / 8) & ~std::int64_t{3};
     if (rowBytes > std::numeric_limits<std::int32_t>::max() / height) return std::nullopt;
     return static_cast<std::uint32_t>(rowBytes * height);
 }
 
-std::optional<std::int64_t> averageTimePerFrame(float frameRate) {
+std::optional<std::int64_t> computeAverageTimePerFrame(float frameRate) {
     if (!std::isfinite(frameRate) || frameRate <= 0.0f) return std::nullopt;
     const double time = static_cast<double>(kUnitsPerSecond) / static_cast<double>(frameRate) + 0.5;
     // 2^62 leaves the conversion well inside the 64-bit range.
@@ -47,10 +44,10 @@ std::optional<std::int64_t> frameDuration(std::int32_t rateNumerator, std::int32
 HRESULT makeFrameMediaType(const FrameFormat& format, MediaType* type) {
     if (type == nullptr) return E_POINTER;
     if (format.width <= 0 || format.height <= 0) return E_FAIL;
-    const FramePixelFormat pixels = framePixelFormat(format.raw, format.rgb444);
+    const FramePixelFormat pixels = toPixelFormat(readOutputFormat(format));
     const std::optional<std::uint32_t> imageBytes =
-        frameImageBytes(format.width, format.height, pixels.bitCount);
-    const std::optional<std::int64_t> pictureTime = averageTimePerFrame(format.frameRate);
+        computeImageBytes(format.width, format.height, pixels.bitCount);
+    const std::optional<std::int64_t> pictureTime = computeAverageTimePerFrame(format.frameRate);
     if (!imageBytes || !pictureTime) return E_FAIL;
 
     VideoInfoHeader header;

@@ -4,14 +4,13 @@
 #include <optional>
 
 #include "media/media_type.h"
+#include "media/output_format.h"
 #include "media/result_codes.h"
 
-// The one media type the frame source offers, by output kind:
-//   RAW Bayer (raw, which wins over rgb444): "BYR4", 16 bits a pixel;
-//   RGB 4:4:4 (rgb444): "RG48", 48 bits;
-//   YUV 4:2:2 (neither): subtype "YU63" with compression "YU64", 32 bits.
-// Video major type, a zero-filled 1128-byte VIDEOINFO format block, fixed-size
-// samples of the image size, no temporal compression.
+// The one media type the frame source offers, by output kind: RAW Bayer (raw,
+// which wins over rgb444), RGB 4:4:4 (rgb444) or YUV 4:2:2 (neither), with the
+// codes of media/output_format.h. Video major type, a zero-filled 1128-byte VIDEOINFO format block,
+// fixed-size samples of the image size, no temporal compression.
 
 struct FrameFormat {
     std::int32_t width = -1;   // pixels (samples for RAW)
@@ -23,24 +22,20 @@ struct FrameFormat {
     std::int32_t rateDenominator = 0;
 };
 
-struct FramePixelFormat {
-    std::uint32_t subtype = 0;      // four characters in memory order
-    std::uint32_t compression = 0;  // biCompression, the same way
-    std::uint16_t bitCount = 0;
-};
-
-FramePixelFormat framePixelFormat(bool raw, bool rgb444);
+// The picture the two flags stand for: raw wins over rgb444; neither is 4:2:2.
+OutputFormat readOutputFormat(const FrameFormat& format);
 
 // Bytes of one picture: rows of (width × bitCount + 31) ÷ 8 bytes with the low
 // two bits cleared (so padded to a multiple of 4), times height. Nothing when
 // the size is not positive or does not fit a signed 32-bit count, the largest
 // buffer a sample can have.
-std::optional<std::uint32_t> frameImageBytes(std::int32_t width, std::int32_t height, std::uint16_t bitCount);
+std::optional<std::uint32_t> computeImageBytes(std::int32_t width, std::int32_t height,
+                                               std::uint16_t bitCount);
 
 // 10,000,000 ÷ frameRate + 0.5 in double precision, truncated toward zero:
 // the picture time in 100-ns units. Nothing for a rate that is not a
 // positive finite number or whose time does not fit.
-std::optional<std::int64_t> averageTimePerFrame(float frameRate);
+std::optional<std::int64_t> computeAverageTimePerFrame(float frameRate);
 
 // 10,000,000 × denominator ÷ numerator in 64-bit integers, truncated: the
 // time between frames stamped on the samples. Nothing unless both are

@@ -31,7 +31,6 @@ public:
     // without a lock afterwards.
     void setFormat(const FrameFormat& format, std::int64_t frameDuration);
     const FrameFormat& format() const { return format_; }
-    std::int64_t frameDuration() const { return frameDuration_; }
     // Start time of the next frame.
     std::int64_t nextStart() const;
 

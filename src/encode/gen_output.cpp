@@ -15,7 +15,7 @@ constexpr std::int32_t kBuffersAsked = 2;
 // The picture size a type's bitmap header states, when it is usable as a
 // buffer size.
 std::optional<std::uint32_t> statedImageBytes(const MediaType& type) {
-    const std::optional<BitmapInfoHeader> bitmap = bitmapHeaderOf(type);
+    const std::optional<BitmapInfoHeader> bitmap = readBitmapHeaderOfType(type);
     if (!bitmap || bitmap->sizeImage == 0 ||
         bitmap->sizeImage > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
         return std::nullopt;
@@ -32,7 +32,7 @@ HRESULT CGenOutput::CheckMediaType(const MediaType& type) {
     if (type.majorType != MEDIATYPE_Video) return S_FALSE;
     if (type.formatType != FORMAT_VideoInfo && type.formatType != FORMAT_VideoInfo2) return S_FALSE;
     // A block too short for its header would leave the buffer size unknown.
-    if (!bitmapHeaderOf(type)) return S_FALSE;
+    if (!readBitmapHeaderOfType(type)) return S_FALSE;
     return S_OK;
 }
 

@@ -53,7 +53,6 @@ HRESULT CBaseFilter::Pause() {
 
 HRESULT CBaseFilter::Run(std::int64_t start) {
     AutoLock hold(stateLock_);
-    start_ = start;
     if (state() == FilterState::Stopped) {
         const HRESULT hr = Pause();
         if (failed(hr)) return hr;
@@ -78,12 +77,6 @@ void CBaseFilter::deactivatePins(int count) {
     }
 }
 
-HRESULT CBaseFilter::GetState(std::uint32_t, FilterState* state) {
-    if (state == nullptr) return E_POINTER;
-    *state = this->state();
-    return S_OK;
-}
-
 HRESULT CBaseFilter::EnumPins(int position, ComPtr<IPin>* pin) {
     if (pin == nullptr) return E_POINTER;
     pin->reset();
@@ -94,43 +87,10 @@ HRESULT CBaseFilter::EnumPins(int position, ComPtr<IPin>* pin) {
     return S_OK;
 }
 
-HRESULT CBaseFilter::FindPin(const std::string& id, ComPtr<IPin>* pin) {
-    if (pin == nullptr) return E_POINTER;
-    pin->reset();
-    const int count = GetPinCount();
-    for (int index = 0; index < count; ++index) {
-        CBasePin* candidate = GetPin(index);
-        if (candidate != nullptr && candidate->name() == id) {
-            *pin = ComPtr<IPin>(candidate);
-            return S_OK;
-        }
-    }
-    return VFW_E_NOT_FOUND;
-}
-
-HRESULT CBaseFilter::QueryFilterInfo(FilterInfo* info) {
-    if (info == nullptr) return E_POINTER;
-    AutoLock hold(stateLock_);
-    info->name = name_;
-    info->graph = ComPtr<IFilterGraph>(graph_);
-    return S_OK;
-}
-
 HRESULT CBaseFilter::JoinFilterGraph(IFilterGraph* graph, const std::string& name) {
     AutoLock hold(stateLock_);
-    graph_ = graph;
     name_ = graph != nullptr ? name : std::string();
     return S_OK;
-}
-
-std::int64_t CBaseFilter::startTime() const {
-    AutoLock hold(stateLock_);
-    return start_;
-}
-
-IFilterGraph* CBaseFilter::graph() const {
-    AutoLock hold(stateLock_);
-    return graph_;
 }
 
 std::string CBaseFilter::name() const {

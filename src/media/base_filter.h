@@ -11,8 +11,8 @@
 class CBasePin;
 
 // The common part of every filter: the run state under a lock the subclass
-// gives, the graph it is in (a plain pointer, never a reference), its name
-// there, and the pins the subclass provides through GetPinCount and GetPin.
+// gives, its name in the graph it is in, and the pins the subclass provides
+// through GetPinCount and GetPin.
 //
 // Pause from stopped activates every connected pin (an output pin commits its
 // allocator); Stop deactivates them (allocators decommitted). A filter with
@@ -31,10 +31,7 @@ public:
     HRESULT Stop() override;
     HRESULT Pause() override;
     HRESULT Run(std::int64_t start) override;
-    HRESULT GetState(std::uint32_t timeoutMilliseconds, FilterState* state) override;
     HRESULT EnumPins(int position, ComPtr<IPin>* pin) override;
-    HRESULT FindPin(const std::string& id, ComPtr<IPin>* pin) override;
-    HRESULT QueryFilterInfo(FilterInfo* info) override;
     HRESULT JoinFilterGraph(IFilterGraph* graph, const std::string& name) override;
 
     virtual int GetPinCount() = 0;
@@ -45,10 +42,7 @@ public:
     FilterState state() const { return state_.load(std::memory_order_acquire); }
     bool isStopped() const { return state() == FilterState::Stopped; }
     bool isActive() const { return state() != FilterState::Stopped; }
-    // The stream time given to the last Run.
-    std::int64_t startTime() const;
-    // The graph the filter is in, or null; no reference added.
-    IFilterGraph* graph() const;
+    // The name it has in its graph; empty out of a graph.
     std::string name() const;
 
 protected:
@@ -63,7 +57,5 @@ private:
     CritSec& stateLock_;
     const Guid clsid_;
     std::atomic<FilterState> state_{FilterState::Stopped};
-    std::int64_t start_ = 0;
-    IFilterGraph* graph_ = nullptr;
     std::string name_;
 };

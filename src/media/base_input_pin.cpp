@@ -27,11 +27,10 @@ HRESULT CBaseInputPin::GetAllocator(ComPtr<IMemAllocator>* allocator) {
     return S_OK;
 }
 
-HRESULT CBaseInputPin::NotifyAllocator(IMemAllocator* allocator, bool readOnly) {
+HRESULT CBaseInputPin::NotifyAllocator(IMemAllocator* allocator, bool) {
     if (allocator == nullptr) return E_POINTER;
     AutoLock hold(lock_);
     allocator_ = ComPtr<IMemAllocator>(allocator);
-    readOnly_ = readOnly;
     return S_OK;
 }
 
@@ -42,10 +41,6 @@ HRESULT CBaseInputPin::GetAllocatorRequirements(AllocatorProperties*) {
 HRESULT CBaseInputPin::Receive(IMediaSample* sample) {
     if (sample == nullptr) return E_POINTER;
     return CheckStreaming();
-}
-
-HRESULT CBaseInputPin::ReceiveCanBlock() {
-    return S_OK;
 }
 
 HRESULT CBaseInputPin::CheckStreaming() const {
@@ -77,11 +72,5 @@ HRESULT CBaseInputPin::BreakConnect() {
         allocator_->Decommit();
         allocator_.reset();
     }
-    readOnly_ = false;
     return S_OK;
-}
-
-bool CBaseInputPin::isReadOnly() const {
-    AutoLock hold(lock_);
-    return readOnly_;
 }

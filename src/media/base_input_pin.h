@@ -21,7 +21,6 @@ public:
     // No requirements: E_NOTIMPL.
     HRESULT GetAllocatorRequirements(AllocatorProperties* properties) override;
     HRESULT Receive(IMediaSample* sample) override;
-    HRESULT ReceiveCanBlock() override;
 
     HRESULT BeginFlush() override;
     HRESULT EndFlush() override;
@@ -29,8 +28,6 @@ public:
     HRESULT BreakConnect() override;
 
     bool isFlushing() const { return flushing_.load(std::memory_order_acquire); }
-    // Whether the samples must be treated as read-only (told by NotifyAllocator).
-    bool isReadOnly() const;
 
 protected:
     CBaseInputPin(CBaseFilter* filter, CritSec& lock, std::string name);
@@ -42,6 +39,5 @@ protected:
 
 private:
     ComPtr<IMemAllocator> allocator_;
-    bool readOnly_ = false;
     std::atomic<bool> flushing_{false};
 };

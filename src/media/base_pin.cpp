@@ -132,17 +132,6 @@ HRESULT CBasePin::ConnectedTo(ComPtr<IPin>* pin) {
     return connected_ ? S_OK : VFW_E_NOT_CONNECTED;
 }
 
-HRESULT CBasePin::ConnectionMediaType(MediaType* type) {
-    if (type == nullptr) return E_POINTER;
-    AutoLock hold(lock_);
-    if (!connected_) {
-        *type = MediaType{};
-        return VFW_E_NOT_CONNECTED;
-    }
-    *type = mediaType_;
-    return S_OK;
-}
-
 HRESULT CBasePin::QueryPinInfo(PinInfo* info) {
     if (info == nullptr) return E_POINTER;
     info->filter = ComPtr<IBaseFilter>(filter_);
@@ -155,17 +144,6 @@ HRESULT CBasePin::QueryDirection(PinDirection* direction) {
     if (direction == nullptr) return E_POINTER;
     *direction = direction_;
     return S_OK;
-}
-
-HRESULT CBasePin::QueryId(std::string* id) {
-    if (id == nullptr) return E_POINTER;
-    *id = name_;
-    return S_OK;
-}
-
-HRESULT CBasePin::QueryAccept(const MediaType& type) {
-    AutoLock hold(lock_);
-    return CheckMediaType(type) == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT CBasePin::EnumMediaTypes(int position, MediaType* type) {

@@ -36,11 +36,8 @@ public:
     HRESULT ReceiveConnection(IPin* connector, const MediaType& type) override;
     HRESULT Disconnect() override;
     HRESULT ConnectedTo(ComPtr<IPin>* pin) override;
-    HRESULT ConnectionMediaType(MediaType* type) override;
     HRESULT QueryPinInfo(PinInfo* info) override;
     HRESULT QueryDirection(PinDirection* direction) override;
-    HRESULT QueryId(std::string* id) override;
-    HRESULT QueryAccept(const MediaType& type) override;
     HRESULT EnumMediaTypes(int position, MediaType* type) override;
     HRESULT EndOfStream() override;
     HRESULT BeginFlush() override;
@@ -76,7 +73,6 @@ public:
     // A copy of the agreed type (empty when not connected).
     MediaType connectionType() const;
     const std::string& name() const { return name_; }
-    PinDirection direction() const { return direction_; }
     CBaseFilter* filter() const { return filter_; }
 
 protected:

@@ -44,8 +44,6 @@ public:
         reset();
         pointer_ = pointer;
     }
-    // Gives the reference away without releasing it.
-    T* detach() { return std::exchange(pointer_, nullptr); }
 
     // Asks the object for another of its interfaces; an empty pointer when it
     // does not offer it.

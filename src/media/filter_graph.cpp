@@ -52,17 +52,6 @@ HRESULT CFilterGraph::AddFilter(IBaseFilter* filter, const std::string& name) {
     return result;
 }
 
-HRESULT CFilterGraph::RemoveFilter(IBaseFilter* filter) {
-    AutoLock hold(lock_);
-    const int index = indexOfLocked(filter);
-    if (index < 0) return VFW_E_NOT_FOUND;
-    filter->Stop();
-    disconnectLocked(filter);
-    filter->JoinFilterGraph(nullptr, std::string());
-    members_.erase(members_.begin() + index);
-    return S_OK;
-}
-
 HRESULT CFilterGraph::EnumFilters(int position, ComPtr<IBaseFilter>* filter) {
     if (filter == nullptr) return E_POINTER;
     AutoLock hold(lock_);
@@ -72,19 +61,6 @@ HRESULT CFilterGraph::EnumFilters(int position, ComPtr<IBaseFilter>* filter) {
     }
     *filter = members_[static_cast<std::size_t>(position)].filter;
     return S_OK;
-}
-
-HRESULT CFilterGraph::FindFilterByName(const std::string& name, ComPtr<IBaseFilter>* filter) {
-    if (filter == nullptr) return E_POINTER;
-    AutoLock hold(lock_);
-    filter->reset();
-    for (const Member& member : members_) {
-        if (member.name == name) {
-            *filter = member.filter;
-            return S_OK;
-        }
-    }
-    return VFW_E_NOT_FOUND;
 }
 
 HRESULT CFilterGraph::ConnectDirect(IPin* output, IPin* input, const MediaType* type) {
@@ -235,11 +211,4 @@ HRESULT CFilterGraph::Pause() {
 HRESULT CFilterGraph::Stop() {
     AutoLock hold(lock_);
     return stopLocked();
-}
-
-HRESULT CFilterGraph::GetState(std::uint32_t, FilterState* state) {
-    if (state == nullptr) return E_POINTER;
-    AutoLock hold(lock_);
-    *state = state_;
-    return S_OK;
 }

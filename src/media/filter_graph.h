@@ -32,9 +32,7 @@ public:
     ~CFilterGraph() override;
 
     HRESULT AddFilter(IBaseFilter* filter, const std::string& name) override;
-    HRESULT RemoveFilter(IBaseFilter* filter) override;
     HRESULT EnumFilters(int position, ComPtr<IBaseFilter>* filter) override;
-    HRESULT FindFilterByName(const std::string& name, ComPtr<IBaseFilter>* filter) override;
     HRESULT ConnectDirect(IPin* output, IPin* input, const MediaType* type) override;
     HRESULT Disconnect(IPin* pin) override;
 
@@ -43,7 +41,6 @@ public:
     HRESULT Run() override;
     HRESULT Pause() override;
     HRESULT Stop() override;
-    HRESULT GetState(std::uint32_t timeoutMilliseconds, FilterState* state) override;
 
 protected:
     HRESULT NonDelegatingQueryInterface(const Guid& iid, void** object) override;

@@ -18,7 +18,6 @@ struct IPin;
 struct IBaseFilter;
 struct IFilterGraph;
 struct PinInfo;
-struct FilterInfo;
 
 // One connection point of a filter. Connections are made and broken only
 // while the filter is stopped; data flows only while it is paused or running.
@@ -36,12 +35,8 @@ struct IPin : virtual IUnknown {
     virtual HRESULT Disconnect() = 0;
     // VFW_E_NOT_CONNECTED when there is no peer.
     virtual HRESULT ConnectedTo(ComPtr<IPin>* pin) = 0;
-    virtual HRESULT ConnectionMediaType(MediaType* type) = 0;
     virtual HRESULT QueryPinInfo(PinInfo* info) = 0;
     virtual HRESULT QueryDirection(PinDirection* direction) = 0;
-    virtual HRESULT QueryId(std::string* id) = 0;
-    // S_OK when the pin would accept the type now, S_FALSE when not.
-    virtual HRESULT QueryAccept(const MediaType& type) = 0;
     // The pin's preferred types one at a time: S_OK with the type at
     // position, S_FALSE when there is none there (nor after it).
     virtual HRESULT EnumMediaTypes(int position, MediaType* type) = 0;
@@ -69,16 +64,12 @@ struct IBaseFilter : virtual IUnknown {
     virtual HRESULT Pause() = 0;
     // start: the stream time that maps to now; the graph passes 0.
     virtual HRESULT Run(std::int64_t start) = 0;
-    virtual HRESULT GetState(std::uint32_t timeoutMilliseconds, FilterState* state) = 0;
     // The filter's pins one at a time, in a fixed order: S_OK with the pin at
     // position, S_FALSE when there is none there.
     virtual HRESULT EnumPins(int position, ComPtr<IPin>* pin) = 0;
-    // The pin whose QueryId is id; VFW_E_NOT_FOUND when none.
-    virtual HRESULT FindPin(const std::string& id, ComPtr<IPin>* pin) = 0;
-    virtual HRESULT QueryFilterInfo(FilterInfo* info) = 0;
     // Called by a graph when the filter is added (with the name it has there)
-    // and removed (null graph). The filter keeps a plain pointer to the graph,
-    // never a reference: the graph owns its filters.
+    // and removed (null graph). The filter takes no reference to the graph:
+    // the graph owns its filters.
     virtual HRESULT JoinFilterGraph(IFilterGraph* graph, const std::string& name) = 0;
 };
 
@@ -89,12 +80,8 @@ struct IFilterGraph : virtual IUnknown {
     // Adds a filter under a name. A name already taken gets a numbered suffix
     // (" 0001", " 0002", ...) and the result is VFW_S_DUPLICATE_NAME.
     virtual HRESULT AddFilter(IBaseFilter* filter, const std::string& name) = 0;
-    // Disconnects the filter's pins and takes it out; VFW_E_NOT_FOUND when it
-    // is not in the graph.
-    virtual HRESULT RemoveFilter(IBaseFilter* filter) = 0;
     // The filters in the order they were added: S_OK, or S_FALSE past the end.
     virtual HRESULT EnumFilters(int position, ComPtr<IBaseFilter>* filter) = 0;
-    virtual HRESULT FindFilterByName(const std::string& name, ComPtr<IBaseFilter>* filter) = 0;
     // Connects the two pins to each other, nothing in between.
     virtual HRESULT ConnectDirect(IPin* output, IPin* input, const MediaType* type) = 0;
     // Breaks one pin's side of a connection.
@@ -105,11 +92,6 @@ struct PinInfo {
     ComPtr<IBaseFilter> filter;  // the owning filter, a reference added
     PinDirection direction = PinDirection::Input;
     std::string name;
-};
-
-struct FilterInfo {
-    std::string name;
-    ComPtr<IFilterGraph> graph;  // the graph the filter is in, or empty
 };
 
 // Messages about the stream's timeliness, sent upstream. Nothing here acts on

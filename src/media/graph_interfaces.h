@@ -27,5 +27,4 @@ struct IMediaControl : virtual IUnknown {
     // before the call has passed through (see IBaseFilter's stop contract).
     // The result is the first failure a filter reported, else S_OK.
     virtual HRESULT Stop() = 0;
-    virtual HRESULT GetState(std::uint32_t timeoutMilliseconds, FilterState* state) = 0;
 };

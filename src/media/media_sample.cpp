@@ -76,24 +76,6 @@ HRESULT CMediaSample::SetSyncPoint(bool syncPoint) {
     return S_OK;
 }
 
-HRESULT CMediaSample::IsPreroll() {
-    return preroll_ ? S_OK : S_FALSE;
-}
-
-HRESULT CMediaSample::SetPreroll(bool preroll) {
-    preroll_ = preroll;
-    return S_OK;
-}
-
-HRESULT CMediaSample::IsDiscontinuity() {
-    return discontinuity_ ? S_OK : S_FALSE;
-}
-
-HRESULT CMediaSample::SetDiscontinuity(bool discontinuity) {
-    discontinuity_ = discontinuity;
-    return S_OK;
-}
-
 std::int32_t CMediaSample::GetActualDataLength() {
     return actualLength_;
 }
@@ -108,7 +90,5 @@ HRESULT CMediaSample::SetActualDataLength(std::int32_t length) {
 void CMediaSample::prepareForUse(const std::int64_t* start, const std::int64_t* stop) {
     SetTime(start, stop);
     syncPoint_ = false;
-    preroll_ = false;
-    discontinuity_ = false;
     actualLength_ = size_;
 }

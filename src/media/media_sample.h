@@ -25,10 +25,6 @@ public:
     HRESULT SetTime(const std::int64_t* start, const std::int64_t* stop) override;
     HRESULT IsSyncPoint() override;
     HRESULT SetSyncPoint(bool syncPoint) override;
-    HRESULT IsPreroll() override;
-    HRESULT SetPreroll(bool preroll) override;
-    HRESULT IsDiscontinuity() override;
-    HRESULT SetDiscontinuity(bool discontinuity) override;
     std::int32_t GetActualDataLength() override;
     HRESULT SetActualDataLength(std::int32_t length) override;
 
@@ -48,6 +44,4 @@ private:
     bool hasStart_ = false;
     bool hasStop_ = false;
     bool syncPoint_ = false;
-    bool preroll_ = false;
-    bool discontinuity_ = false;
 };

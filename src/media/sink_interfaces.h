@@ -19,15 +19,12 @@ struct IFileSinkFilter : virtual IUnknown {
 
     // The file to write, a UTF-8 path; type may be null.
     virtual HRESULT SetFileName(const std::string& path, const MediaType* type) = 0;
-    // E_FAIL when no name was set; type may be null.
-    virtual HRESULT GetCurFile(std::string* path, MediaType* type) = 0;
 };
 
 struct IFileSinkFilter2 : IFileSinkFilter {
     static constexpr Guid kIid = IID_IFileSinkFilter2;
 
     virtual HRESULT SetMode(std::uint32_t flags) = 0;
-    virtual HRESULT GetMode(std::uint32_t* flags) = 0;
 };
 
 enum class InterleavingMode : std::int32_t {
@@ -41,8 +38,6 @@ struct IConfigInterleaving : virtual IUnknown {
     static constexpr Guid kIid = IID_IConfigInterleaving;
 
     virtual HRESULT put_Mode(InterleavingMode mode) = 0;
-    virtual HRESULT get_Mode(InterleavingMode* mode) = 0;
     // Interleave and preroll times in 100-ns units.
     virtual HRESULT put_Interleaving(const std::int64_t* interleave, const std::int64_t* preroll) = 0;
-    virtual HRESULT get_Interleaving(std::int64_t* interleave, std::int64_t* preroll) = 0;
 };

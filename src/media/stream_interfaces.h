@@ -28,10 +28,6 @@ struct IMediaSample : virtual IUnknown {
     // S_OK when set, S_FALSE when not.
     virtual HRESULT IsSyncPoint() = 0;
     virtual HRESULT SetSyncPoint(bool syncPoint) = 0;
-    virtual HRESULT IsPreroll() = 0;
-    virtual HRESULT SetPreroll(bool preroll) = 0;
-    virtual HRESULT IsDiscontinuity() = 0;
-    virtual HRESULT SetDiscontinuity(bool discontinuity) = 0;
     // Bytes of valid data; a new sample starts with the whole buffer.
     virtual std::int32_t GetActualDataLength() = 0;
     // VFW_E_BUFFER_OVERFLOW beyond the buffer's size, E_INVALIDARG below 0.
@@ -88,6 +84,4 @@ struct IMemInputPin : virtual IUnknown {
     // One sample. S_OK: send more; S_FALSE: send no more; a failure: the
     // stream has failed (the code says why).
     virtual HRESULT Receive(IMediaSample* sample) = 0;
-    // S_OK when Receive may block, S_FALSE when it never does.
-    virtual HRESULT ReceiveCanBlock() = 0;
 };

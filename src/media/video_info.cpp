@@ -96,7 +96,7 @@ std::vector<std::uint8_t> makeVideoInfo(const VideoInfoHeader& header) {
     return block;
 }
 
-std::optional<BitmapInfoHeader> bitmapHeaderOf(const MediaType& type) {
+std::optional<BitmapInfoHeader> readBitmapHeaderOfType(const MediaType& type) {
     if (type.formatType == FORMAT_VideoInfo) return readBitmapInfoHeader(type.format, kVideoInfoBitmapOffset);
     if (type.formatType == FORMAT_VideoInfo2)
         return readBitmapInfoHeader(type.format, kVideoInfo2BitmapOffset);

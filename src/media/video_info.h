@@ -73,4 +73,4 @@ std::vector<std::uint8_t> makeVideoInfo(const VideoInfoHeader& header);
 // The bitmap header of a video type, at the offset its format type gives
 // (FORMAT_VideoInfo or FORMAT_VideoInfo2); nothing for any other format type
 // or a format block too short for its header.
-std::optional<BitmapInfoHeader> bitmapHeaderOf(const MediaType& type);
+std::optional<BitmapInfoHeader> readBitmapHeaderOfType(const MediaType& type);

@@ -31,7 +31,7 @@ TEST(BayerQuadrants, OddSizesGiveTheExtraColumnAndRowToTheLeftAndTop) {
     bayerToQuadrants(bayer.data(), 5, 3, quadrants.data());
     EXPECT_EQ(expected, quadrants);
 
-    const QuadrantSplit split = quadrantSplit(5, 3);
+    const QuadrantSplit split = splitQuadrants(5, 3);
     EXPECT_EQ(3, split.leftWidth);
     EXPECT_EQ(2, split.rightWidth);
     EXPECT_EQ(2, split.topHeight);

@@ -226,14 +226,14 @@ TEST(EncoderFilter, OutputTypeFollowsTheInput) {
         EXPECT_EQ(E_FAIL, static_cast<CBasePin*>(encoder->GetPin(1))->GetMediaType(0, &type));
     }
     EncoderGraph raw(CLSID_RawBayerEncoder, bayerType(64, 32));
-    MediaType rawOut;
-    ASSERT_EQ(S_OK, raw.encoder->GetPin(1)->ConnectionMediaType(&rawOut));
+    ASSERT_TRUE(raw.encoder->GetPin(1)->isConnected());
+    const MediaType rawOut = raw.encoder->GetPin(1)->connectionType();
     EXPECT_EQ(MEDIATYPE_Video, rawOut.majorType);
     EXPECT_EQ(fourccGuid(fourcc("MJPG")), rawOut.subtype);
 
     EncoderGraph yuv(CLSID_PictureEncoder, frameType("YU63", "YU64", 32, 64, 32));
-    MediaType yuvOut;
-    ASSERT_EQ(S_OK, yuv.encoder->GetPin(1)->ConnectionMediaType(&yuvOut));
+    ASSERT_TRUE(yuv.encoder->GetPin(1)->isConnected());
+    const MediaType yuvOut = yuv.encoder->GetPin(1)->connectionType();
     EXPECT_EQ(fourccGuid(fourcc("apch")), yuvOut.subtype);
 }
 
@@ -289,8 +289,8 @@ TEST(EncoderFilter, PicturesComeOutAsProRes) {
     for (const Case& item : {Case{frameType("RG48", "RG48", 48, 64, 32), "ap4h", AV_PIX_FMT_YUV444P12LE},
                              Case{frameType("YU63", "YU64", 32, 64, 32), "apch", AV_PIX_FMT_YUV422P10LE}}) {
         EncoderGraph chain(CLSID_PictureEncoder, item.type);
-        MediaType output;
-        ASSERT_EQ(S_OK, chain.encoder->GetPin(1)->ConnectionMediaType(&output));
+        ASSERT_TRUE(chain.encoder->GetPin(1)->isConnected());
+        const MediaType output = chain.encoder->GetPin(1)->connectionType();
         EXPECT_EQ(fourccGuid(fourcc(item.tag)), output.subtype);
         ASSERT_EQ(S_OK, chain.graph->Run());
         const std::vector<std::uint8_t> picture(item.type.sampleSize, 0x80);

@@ -36,15 +36,14 @@ public:
     int maxPauseMicroseconds = 0;
     int heldBack = 0;             // packets that leave this many frames late
     std::int64_t failFrame = -1;  // encode() of this frame fails
-    HRESULT failure = E_FAIL;
+    Status failure = Status::failure(ErrorCode::kFailed, "scripted failure");
 
-    bool open(const FrameLayout&, const EncoderChoices&, std::string*) override { return true; }
+    Status open(const FrameLayout&, const EncoderChoices&) override { return {}; }
     const EncodedStreamInfo& streamInfo() const override { return info_; }
     std::size_t maxPacketBytes() const override { return kFrameBytes; }
     int concurrentFrames() const override { return concurrent; }
 
-    HRESULT encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
-                   PacketSink& sink) override {
+    Status encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) override {
         const int now = ++inFlight_;
         int seen = mostAtOnce_.load();
         while (now > seen && !mostAtOnce_.compare_exchange_weak(seen, now)) {
@@ -53,24 +52,24 @@ public:
         if (maxPauseMicroseconds > 0) std::this_thread::sleep_for(std::chrono::microseconds(pause()));
         --inFlight_;
         if (frameIndex == failFrame) return failure;
-        if (numberIn(frame) != frameIndex) return E_UNEXPECTED;
+        if (numberIn(frame) != frameIndex) return Status::failure(ErrorCode::kFailed, "wrong frame");
         if (heldBack == 0) return sink.put(frame, kFrameBytes, frameIndex);
         // One thread at a time here (concurrent is 1 when holding back).
         held_.emplace_back(frame, frame + kFrameBytes);
-        if (static_cast<int>(held_.size()) <= heldBack) return S_OK;
+        if (static_cast<int>(held_.size()) <= heldBack) return {};
         const std::vector<std::uint8_t> oldest = held_.front();
         held_.erase(held_.begin());
         return sink.put(oldest.data(), oldest.size(), numberIn(oldest.data()));
     }
 
-    HRESULT flush(PacketSink& sink) override {
+    Status flush(PacketSink& sink) override {
         ++flushes_;
         for (const std::vector<std::uint8_t>& packet : held_) {
-            const HRESULT hr = sink.put(packet.data(), packet.size(), numberIn(packet.data()));
-            if (failed(hr)) return hr;
+            const Status put = sink.put(packet.data(), packet.size(), numberIn(packet.data()));
+            if (!put.ok()) return put;
         }
         held_.clear();
-        return S_OK;
+        return {};
     }
 
     int mostAtOnce() const { return mostAtOnce_.load(); }
@@ -287,7 +286,7 @@ TEST(EncodingWorkers, SendNoMoreFromDownstreamIsAFailure) {
 TEST(EncodingWorkers, EncoderFailureStopsTheStream) {
     ScriptedEncoder encoder;
     encoder.failFrame = 3;
-    encoder.failure = E_OUTOFMEMORY;
+    encoder.failure = Status::failure(ErrorCode::kNoMemory, "scripted failure");
     encoder.maxPauseMicroseconds = 300;
     RecordingDelivery delivery;
     ComPtr<CMemAllocator> allocator = committedAllocator(4);

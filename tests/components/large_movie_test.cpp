@@ -49,11 +49,11 @@ void writeAndReadBack(MovieContainer container, const std::string& path) {
         MovieFile file;
         ASSERT_TRUE(file.create(path).ok());
         MovieMuxer muxer(container, file);
-        MovieResult result = muxer.writeHeader(info, {});
+        Status result = muxer.writeHeader(info, {});
         for (int index = 0; index < kFrames && result.ok(); ++index)
             result = muxer.writePacket({frameBytes(index), index});
         if (result.ok()) result = muxer.writeTrailer();
-        ASSERT_TRUE(result.ok()) << result.describe();
+        ASSERT_TRUE(result.ok()) << result.message();
         ASSERT_TRUE(file.commit().ok());
     }
     EXPECT_GT(std::filesystem::file_size(path), std::uintmax_t{1} << 32);

@@ -88,16 +88,16 @@ protected:
             SCOPED_TRACE(avx2 ? "AVX2 where available" : "reference");
             options.allowAvx2 = avx2;
             std::vector<std::uint8_t> image(losslessJpegMaxBytes(width, height));
-            const LosslessJpegResult result =
+            const Result<std::size_t> result =
                 encodeLosslessJpeg(bayer.data(), static_cast<std::size_t>(width), width, height, workspace_,
                                    image.data(), image.size(), options);
-            EXPECT_EQ(LosslessJpegStatus::Ok, result.status);
-            if (result.status != LosslessJpegStatus::Ok) return 0;
-            image.resize(result.bytes);
+            EXPECT_TRUE(result.ok()) << result.status().message();
+            if (!result.ok()) return 0;
+            image.resize(result.value());
             if (bytes != 0) {
-                EXPECT_EQ(bytes, result.bytes) << "both forms give the same image";
+                EXPECT_EQ(bytes, result.value()) << "both forms give the same image";
             }
-            bytes = result.bytes;
+            bytes = result.value();
 
             const Decoded decoded = decodeWithFfmpeg(image.data(), image.size());
             EXPECT_TRUE(decoded.ok);
@@ -231,9 +231,10 @@ TEST_F(LosslessJpegRoundTrip, RowsFurtherApartThanTheWidth) {
         encodeLosslessJpeg(frame.data(), stride, width, height, workspace_, strided.data(), strided.size());
     const auto fromPacked =
         encodeLosslessJpeg(packed.data(), width, width, height, workspace_, tight.data(), tight.size());
-    ASSERT_EQ(LosslessJpegStatus::Ok, fromStride.status);
-    ASSERT_EQ(fromPacked.bytes, fromStride.bytes);
-    EXPECT_EQ(0, std::memcmp(strided.data(), tight.data(), fromStride.bytes));
+    ASSERT_TRUE(fromStride.ok());
+    ASSERT_TRUE(fromPacked.ok());
+    ASSERT_EQ(fromPacked.value(), fromStride.value());
+    EXPECT_EQ(0, std::memcmp(strided.data(), tight.data(), fromStride.value()));
     expectRoundTrip(packed, width, height);
 }
 

@@ -39,16 +39,16 @@ TEST(LosslessJpegOutputBound, NeverWritesPastTheGivenRoom) {
     for (std::size_t capacity : {std::size_t{0}, std::size_t{1}, std::size_t{62}, std::size_t{63},
                                  std::size_t{200}, bound / 2, bound - 1, bound}) {
         Bytes buffer(bound + 64, 0xEE);
-        const LosslessJpegResult result =
+        const Result<std::size_t> result =
             encodeLosslessJpeg(frame.data(), width, width, height, workspace, buffer.data(), capacity);
         for (std::size_t i = capacity; i < buffer.size(); ++i)
             ASSERT_EQ(0xEE, buffer[i]) << "byte " << i << " written with room for " << capacity;
-        if (capacity == bound || result.status == LosslessJpegStatus::Ok) {
-            EXPECT_EQ(LosslessJpegStatus::Ok, result.status);
-            EXPECT_LE(result.bytes, capacity);
+        if (capacity == bound || result.ok()) {
+            ASSERT_TRUE(result.ok()) << result.status().message();
+            EXPECT_LE(result.value(), capacity);
         }
         if (capacity <= 200) {
-            EXPECT_EQ(LosslessJpegStatus::OutputTooSmall, result.status) << capacity;
+            EXPECT_EQ(ErrorCode::kFailed, result.status().code()) << capacity;
         }
     }
 }
@@ -61,19 +61,20 @@ TEST(LosslessJpegOutputBound, RefusesWhatItCannotCode) {
                             LosslessJpegOptions options = {}) {
         return encodeLosslessJpeg(samples, stride, width, height, workspace, buffer.data(), buffer.size(),
                                   options)
-            .status;
+            .status()
+            .code();
     };
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(nullptr, 8, 8, 8));
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(frame.data(), 8, 0, 8));
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(frame.data(), 8, 8, -1));
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(frame.data(), 70000, 65536, 1));
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(frame.data(), 7, 8, 8)) << "rows overlap";
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(frame.data(), 8, 8, 8, {.predictor = 0}));
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(frame.data(), 8, 8, 8, {.predictor = 8}));
-    EXPECT_EQ(LosslessJpegStatus::BadArgument, encode(frame.data(), 8, 8, 8, {.tableRowStep = 0}));
-    EXPECT_EQ(LosslessJpegStatus::BadArgument,
-              encodeLosslessJpeg(frame.data(), 8, 8, 8, workspace, nullptr, 100).status);
-    EXPECT_EQ(LosslessJpegStatus::Ok, encode(frame.data(), 8, 8, 8));
+    EXPECT_EQ(ErrorCode::kBadInput, encode(nullptr, 8, 8, 8));
+    EXPECT_EQ(ErrorCode::kBadInput, encode(frame.data(), 8, 0, 8));
+    EXPECT_EQ(ErrorCode::kBadInput, encode(frame.data(), 8, 8, -1));
+    EXPECT_EQ(ErrorCode::kBadInput, encode(frame.data(), 70000, 65536, 1));
+    EXPECT_EQ(ErrorCode::kBadInput, encode(frame.data(), 7, 8, 8)) << "rows overlap";
+    EXPECT_EQ(ErrorCode::kBadInput, encode(frame.data(), 8, 8, 8, {.predictor = 0}));
+    EXPECT_EQ(ErrorCode::kBadInput, encode(frame.data(), 8, 8, 8, {.predictor = 8}));
+    EXPECT_EQ(ErrorCode::kBadInput, encode(frame.data(), 8, 8, 8, {.tableRowStep = 0}));
+    EXPECT_EQ(ErrorCode::kBadInput,
+              encodeLosslessJpeg(frame.data(), 8, 8, 8, workspace, nullptr, 100).status().code());
+    EXPECT_EQ(ErrorCode::kNone, encode(frame.data(), 8, 8, 8));
 }
 
 }  // namespace

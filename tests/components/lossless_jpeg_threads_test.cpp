@@ -14,9 +14,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes encode(const Samples& frame, int width, int height, LosslessJpegWorkspace& workspace) {
     Bytes image(losslessJpegMaxBytes(width, height));
-    const LosslessJpegResult result = encodeLosslessJpeg(frame.data(), static_cast<std::size_t>(width), width,
+    const Result<std::size_t> bytes = encodeLosslessJpeg(frame.data(), static_cast<std::size_t>(width), width,
                                                          height, workspace, image.data(), image.size());
-    image.resize(result.status == LosslessJpegStatus::Ok ? result.bytes : 0);
+    image.resize(bytes.ok() ? bytes.value() : 0);
     return image;
 }
 

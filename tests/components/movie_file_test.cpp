@@ -68,8 +68,6 @@ TEST(MovieFile, WritesUnderAHiddenNameAndRenamesOnlyWhenComplete) {
     testing_support::writeFileBytes(finalPath, "an older movie");
     MovieFile file;
     ASSERT_TRUE(file.create(finalPath).ok());
-    EXPECT_EQ(dir.file(".shot.mov.tmp-" + hostName() + "-" + std::to_string(::getpid())),
-              file.temporaryPath());
     EXPECT_EQ(
         (std::set<std::string>{"shot.mov", ".shot.mov.tmp-" + hostName() + "-" + std::to_string(::getpid())}),
         entries(dir));
@@ -78,8 +76,8 @@ TEST(MovieFile, WritesUnderAHiddenNameAndRenamesOnlyWhenComplete) {
     EXPECT_EQ(5, write(file, 8, "TAIL!"));
     EXPECT_EQ(4, write(file, 0, "HEAD"));
     EXPECT_EQ("an older movie", testing_support::readFileBytes(finalPath));
-    const MovieResult result = file.commit();
-    ASSERT_TRUE(result.ok()) << result.describe();
+    const Status result = file.commit();
+    ASSERT_TRUE(result.ok()) << result.message();
     EXPECT_EQ((std::set<std::string>{"shot.mov"}), entries(dir));
     EXPECT_EQ("HEADBODYTAIL!", testing_support::readFileBytes(finalPath));
 }
@@ -107,7 +105,7 @@ TEST(MovieFile, AWriteOverTheSizeLimitLeavesNoFileAndGivesTheErrno) {
     for (const MovieContainer container : {MovieContainer::Mov, MovieContainer::Avi}) {
         MovieFile file;
         ASSERT_TRUE(file.create(dir.file("limited")).ok());
-        MovieResult result;
+        Status result;
         {
             const FileSizeLimit limit(8192);
             MovieMuxer muxer(container, file);
@@ -117,11 +115,14 @@ TEST(MovieFile, AWriteOverTheSizeLimitLeavesNoFileAndGivesTheErrno) {
             if (result.ok()) result = muxer.writeTrailer();
         }
         ASSERT_FALSE(result.ok());
-        EXPECT_EQ(EFBIG, result.writeError);
-        EXPECT_EQ("File too large", result.reason());
+        EXPECT_EQ(ErrorCode::kWriteFailed, result.code());
+        EXPECT_EQ(EFBIG, result.systemError());
+        const std::string reason = ": File too large";
+        EXPECT_EQ(reason, result.message().substr(result.message().size() - reason.size()))
+            << result.message();
         // A caller that commits anyway is refused, and the file goes.
-        const MovieResult committed = file.commit();
-        EXPECT_EQ(EFBIG, committed.writeError);
+        const Status committed = file.commit();
+        EXPECT_EQ(EFBIG, committed.systemError());
         EXPECT_TRUE(entries(dir).empty());
     }
 }
@@ -129,10 +130,11 @@ TEST(MovieFile, AWriteOverTheSizeLimitLeavesNoFileAndGivesTheErrno) {
 TEST(MovieFile, ReportsADirectoryThatTakesNoFile) {
     testing_support::TempDir dir;
     MovieFile file;
-    const MovieResult result = file.create(dir.file("missing/shot.mov"));
-    EXPECT_EQ(ENOENT, result.writeError);
+    const Status result = file.create(dir.file("missing/shot.mov"));
+    EXPECT_EQ(ErrorCode::kWriteFailed, result.code());
+    EXPECT_EQ(ENOENT, result.systemError());
     EXPECT_FALSE(file.isOpen());
-    EXPECT_EQ(EISDIR, file.create(dir.path() + "/").writeError);
+    EXPECT_EQ(EISDIR, file.create(dir.path() + "/").systemError());
     EXPECT_TRUE(entries(dir).empty());
 }
 
@@ -144,9 +146,9 @@ TEST(MovieFile, AFailedRenameRemovesTheTemporaryFile) {
     MovieFile file;
     ASSERT_TRUE(file.create(dir.file("shot.mov")).ok());
     EXPECT_EQ(4, write(file, 0, "data"));
-    const MovieResult result = file.commit();
-    EXPECT_TRUE(result.isWriteFailure());
-    EXPECT_NE(std::string::npos, result.describe().find("renaming")) << result.describe();
+    const Status result = file.commit();
+    EXPECT_EQ(ErrorCode::kWriteFailed, result.code());
+    EXPECT_NE(std::string::npos, result.message().find("renaming")) << result.message();
     EXPECT_EQ((std::set<std::string>{"shot.mov"}), entries(dir));
     EXPECT_EQ("x", testing_support::readFileBytes(dir.file("shot.mov/inside")));
 }

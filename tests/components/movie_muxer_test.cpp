@@ -20,8 +20,8 @@ constexpr std::uint32_t fourCc(const char* text) {
            static_cast<std::uint32_t>(text[2]) << 16 | static_cast<std::uint32_t>(text[3]) << 24;
 }
 
-MovieResult writeMovie(MovieMuxer& muxer, const TestStream& stream, const std::vector<MovieTag>& tags = {}) {
-    MovieResult result = muxer.writeHeader(stream.info, tags);
+Status writeMovie(MovieMuxer& muxer, const TestStream& stream, const std::vector<MovieTag>& tags = {}) {
+    Status result = muxer.writeHeader(stream.info, tags);
     for (const EncodedPacket& packet : stream.packets)
         if (result.ok()) result = muxer.writePacket(packet);
     if (result.ok()) result = muxer.writeTrailer();
@@ -33,8 +33,8 @@ std::vector<std::uint8_t> movieBytes(MovieContainer container, const TestStream&
     MemorySink sink;
     sink.largestWrite = largestWrite;
     MovieMuxer muxer(container, sink);
-    const MovieResult result = writeMovie(muxer, stream);
-    EXPECT_TRUE(result.ok()) << result.describe();
+    const Status result = writeMovie(muxer, stream);
+    EXPECT_TRUE(result.ok()) << result.message();
     return sink.bytes;
 }
 
@@ -229,14 +229,14 @@ TEST(MovieMuxer, ReportsTheSinksErrnoWhenAWriteFails) {
         sink.limit = 3000;
         sink.refusal = EFBIG;
         MovieMuxer muxer(container, sink);
-        const MovieResult result = writeMovie(muxer, stream);
+        const Status result = writeMovie(muxer, stream);
         ASSERT_FALSE(result.ok());
-        EXPECT_TRUE(result.isWriteFailure());
-        EXPECT_EQ(EFBIG, result.writeError);
-        EXPECT_NE(std::string::npos, result.describe().find("File too large")) << result.describe();
-        const MovieResult again = muxer.writeTrailer();
-        EXPECT_EQ(EFBIG, again.writeError);
-        EXPECT_EQ(result.step, again.step);
+        EXPECT_EQ(ErrorCode::kWriteFailed, result.code());
+        EXPECT_EQ(EFBIG, result.systemError());
+        EXPECT_NE(std::string::npos, result.message().find("File too large")) << result.message();
+        const Status again = muxer.writeTrailer();
+        EXPECT_EQ(EFBIG, again.systemError());
+        EXPECT_EQ(result.message(), again.message());
     }
 }
 
@@ -245,9 +245,9 @@ TEST(MovieMuxer, RefusesStreamsAndFramesItCannotWrite) {
     TestStream stream = movie_test::losslessJpegStream(32, 16, 2, 24, 1);
     {
         MovieMuxer muxer(MovieContainer::Mov, sink);
-        const MovieResult early = muxer.writePacket(stream.packets[0]);
-        EXPECT_FALSE(early.ok());
-        EXPECT_FALSE(early.isWriteFailure());
+        const Status early = muxer.writePacket(stream.packets[0]);
+        EXPECT_EQ(ErrorCode::kFailed, early.code());
+        EXPECT_EQ("writing frame 0 outside the movie: Invalid argument", early.message());
     }
     for (const auto& change : std::vector<void (*)(EncodedStreamInfo&)>{
              [](EncodedStreamInfo& info) { info.codecId = AV_CODEC_ID_H264; },
@@ -256,13 +256,13 @@ TEST(MovieMuxer, RefusesStreamsAndFramesItCannotWrite) {
         EncodedStreamInfo info = stream.info;
         change(info);
         MovieMuxer muxer(MovieContainer::Avi, sink);
-        EXPECT_EQ(AVERROR(EINVAL), muxer.writeHeader(info, {}).libraryError);
+        EXPECT_EQ("describing the stream: Invalid argument", muxer.writeHeader(info, {}).message());
     }
     MovieMuxer muxer(MovieContainer::Avi, sink);
     ASSERT_TRUE(muxer.writeHeader(stream.info, {}).ok());
     ASSERT_TRUE(muxer.writePacket(stream.packets[1]).ok());
     // Frame 0 after frame 1: the order is broken, the movie ends.
-    EXPECT_EQ(AVERROR(EINVAL), muxer.writePacket(stream.packets[0]).libraryError);
+    EXPECT_EQ("writing frame 0: Invalid argument", muxer.writePacket(stream.packets[0]).message());
     EXPECT_FALSE(muxer.writeTrailer().ok());
     EXPECT_EQ(1, muxer.framesWritten());
 }

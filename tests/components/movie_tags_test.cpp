@@ -100,11 +100,11 @@ WrittenMovie writeMovie(const testing_support::TempDir& dir, const std::string& 
         movie_test::proResStream(32, 16, 3, 2, rateNumerator, rateDenominator);
     MemorySink sink;
     MovieMuxer muxer(container, sink);
-    MovieResult result = muxer.writeHeader(stream.info, tags);
+    Status result = muxer.writeHeader(stream.info, tags);
     for (const EncodedPacket& packet : stream.packets)
         if (result.ok()) result = muxer.writePacket(packet);
     if (result.ok()) result = muxer.writeTrailer();
-    EXPECT_TRUE(result.ok()) << result.describe();
+    EXPECT_TRUE(result.ok()) << result.message();
     WrittenMovie written{dir.file(name), muxer.warnings(), muxer.startTimeCode()};
     testing_support::writeFileBytes(written.path, std::string(sink.bytes.begin(), sink.bytes.end()));
     return written;

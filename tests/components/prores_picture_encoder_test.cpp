@@ -76,22 +76,23 @@ struct Encoded {
 
 constexpr double kNoise = 120;  // about two 10-bit steps
 
-std::vector<std::uint16_t> makeScene(PictureKind kind, int width, int height, int frame,
+std::vector<std::uint16_t> makeScene(OutputFormat kind, int width, int height, int frame,
                                      std::size_t rowWords) {
-    return kind == PictureKind::Yuv422 ? prores_test::makeYuv422Scene(width, height, frame, kNoise, rowWords)
-                                       : prores_test::makeRgbScene(width, height, frame, kNoise, rowWords);
+    return kind == OutputFormat::Yuv422 ? prores_test::makeYuv422Scene(width, height, frame, kNoise, rowWords)
+                                        : prores_test::makeRgbScene(width, height, frame, kNoise, rowWords);
 }
 
-std::size_t packedWords(PictureKind kind, int width) {
-    return (kind == PictureKind::Yuv422 ? 2 : 3) * static_cast<std::size_t>(width);
+std::size_t packedWords(OutputFormat kind, int width) {
+    return (kind == OutputFormat::Yuv422 ? 2 : 3) * static_cast<std::size_t>(width);
 }
 
-Encoded encodeScenes(PictureKind kind, int width, int height, int quality, int frames,
+Encoded encodeScenes(OutputFormat kind, int width, int height, int quality, int frames,
                      ProResThreading threading = {}, std::size_t paddingWords = 0) {
     Encoded encoded;
     ProResPictureEncoder encoder;
-    if (!encoder.open(kind, width, height, quality, 24000, 1001, threading)) {
-        encoded.error = encoder.error();
+    if (const Status opened = encoder.open(kind, width, height, quality, 24000, 1001, threading);
+        !opened.ok()) {
+        encoded.error = opened.message();
         return encoded;
     }
     encoded.info = encoder.streamInfo();
@@ -102,13 +103,16 @@ Encoded encodeScenes(PictureKind kind, int width, int height, int quality, int f
     const std::size_t rowWords = packedWords(kind, width) + paddingWords;
     for (int frame = 0; frame < frames; ++frame) {
         const std::vector<std::uint16_t> picture = makeScene(kind, width, height, frame, rowWords);
-        if (!encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 2 * rowWords, sink)) {
-            encoded.error = encoder.error();
+        if (const Status encodedFrame =
+                encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 2 * rowWords, sink);
+            !encodedFrame.ok()) {
+            encoded.error = encodedFrame.message();
             return encoded;
         }
     }
-    encoded.ok = encoder.flush(sink);
-    encoded.error = encoder.error();
+    const Status flushed = encoder.flush(sink);
+    encoded.ok = flushed.ok();
+    encoded.error = flushed.message();
     return encoded;
 }
 
@@ -118,7 +122,7 @@ struct PlanePsnr {
     double plane[3] = {0, 0, 0};
 };
 
-PlanePsnr measure(PictureKind kind, int width, int height, const Decoded& decoded) {
+PlanePsnr measure(OutputFormat kind, int width, int height, const Decoded& decoded) {
     double sums[3] = {0, 0, 0};
     double counts[3] = {0, 0, 0};
     for (std::size_t index = 0; index < decoded.frames.size(); ++index) {
@@ -127,7 +131,7 @@ PlanePsnr measure(PictureKind kind, int width, int height, const Decoded& decode
         const auto input = makeScene(kind, width, height, static_cast<int>(index), rowWords);
         for (int y = 0; y < height; ++y) {
             const std::uint16_t* row = input.data() + rowWords * y;
-            if (kind == PictureKind::Yuv422) {
+            if (kind == OutputFormat::Yuv422) {
                 for (int x = 0; x < width; ++x) {
                     const double luma = prores_test::sampleAt(frame, 0, x, y) * 64.25;
                     const double difference = luma - row[4 * (x / 2) + (x % 2 ? 2 : 0)];
@@ -166,8 +170,8 @@ struct ExpectedStream {
 };
 
 // The profiles each quality asks for, and the codec tags that name them in a movie.
-ExpectedStream expectedStream(PictureKind kind, int quality) {
-    if (kind == PictureKind::Yuv422) {
+ExpectedStream expectedStream(OutputFormat kind, int quality) {
+    if (kind == OutputFormat::Yuv422) {
         const ExpectedStream table[] = {{FF_PROFILE_PRORES_PROXY, fourcc("apco")},
                                         {FF_PROFILE_PRORES_LT, fourcc("apcs")},
                                         {FF_PROFILE_PRORES_STANDARD, fourcc("apcn")},
@@ -184,8 +188,8 @@ ExpectedStream expectedStream(PictureKind kind, int quality) {
 // is close to the input, and a higher quality is never worse.
 TEST(ProResPictureEncoder, EveryQualityDecodesToTheInputPicture) {
     const int width = 192, height = 108, frames = 3;
-    for (PictureKind kind : {PictureKind::Yuv422, PictureKind::Rgb444}) {
-        const bool is422 = kind == PictureKind::Yuv422;
+    for (OutputFormat kind : {OutputFormat::Yuv422, OutputFormat::Rgb444}) {
+        const bool is422 = kind == OutputFormat::Yuv422;
         PlanePsnr previous;
         for (int quality = 1; quality <= 5; ++quality) {
             const std::string label = std::string(is422 ? "4:2:2" : "4:4:4") + " q" + std::to_string(quality);
@@ -251,7 +255,7 @@ TEST(ProResPictureEncoder, EveryQualityDecodesToTheInputPicture) {
 // the same bytes for every frame, and with row padding too.
 TEST(ProResPictureEncoder, ThreadsAndRowPaddingDoNotChangeTheFrames) {
     const int width = 160, height = 96, frames = 7;
-    for (PictureKind kind : {PictureKind::Yuv422, PictureKind::Rgb444}) {
+    for (OutputFormat kind : {OutputFormat::Yuv422, OutputFormat::Rgb444}) {
         const Encoded single = encodeScenes(kind, width, height, 5, frames, {1, false});
         ASSERT_TRUE(single.ok) << single.error;
         ASSERT_EQ(static_cast<std::size_t>(frames), single.packets.size());
@@ -274,14 +278,14 @@ TEST(ProResPictureEncoder, ReusesAFewPictureBuffersForAnyNumberOfFrames) {
     const int width = 64, height = 32;
     for (const ProResThreading threading : {ProResThreading{1, false}, ProResThreading{2, false}}) {
         ProResPictureEncoder encoder;
-        ASSERT_TRUE(encoder.open(PictureKind::Rgb444, width, height, 4, 25, 1, threading));
+        ASSERT_TRUE(encoder.open(OutputFormat::Rgb444, width, height, 4, 25, 1, threading).ok());
         const auto keep = [](const EncodedPacket&) { return true; };
         for (int frame = 0; frame < 40; ++frame) {
             const auto picture = prores_test::makeRgbScene(width, height, frame, kNoise, 3 * width);
             ASSERT_TRUE(
-                encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 6 * width, keep));
+                encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 6 * width, keep).ok());
         }
-        ASSERT_TRUE(encoder.flush(keep));
+        ASSERT_TRUE(encoder.flush(keep).ok());
         EXPECT_EQ(40, encoder.packetsDelivered());
         std::printf("%d thread(s): %zu picture buffers\n", threading.threads, encoder.pictureBuffers());
         EXPECT_LE(encoder.pictureBuffers(), static_cast<std::size_t>(threading.threads) + 2);
@@ -291,43 +295,46 @@ TEST(ProResPictureEncoder, ReusesAFewPictureBuffersForAnyNumberOfFrames) {
 // RGB pictures need no even size; every size gets its own frame header and decodes whole.
 TEST(ProResPictureEncoder, OddRgbSizesDecodeAtTheirSize) {
     for (const auto& [width, height] : {std::pair{33, 17}, std::pair{1, 1}, std::pair{1921, 3}}) {
-        const Encoded encoded = encodeScenes(PictureKind::Rgb444, width, height, 4, 2);
+        const Encoded encoded = encodeScenes(OutputFormat::Rgb444, width, height, 4, 2);
         ASSERT_TRUE(encoded.ok) << width << "x" << height << ": " << encoded.error;
         const Decoded decoded = decodeAll(encoded.packets, encoded.info.codecTag);
         ASSERT_EQ(2u, decoded.frames.size()) << width << "x" << height;
         EXPECT_EQ(width, decoded.frames[0]->width);
         EXPECT_EQ(height, decoded.frames[0]->height);
-        EXPECT_GT(measure(PictureKind::Rgb444, width, height, decoded).plane[1], 40.0)
+        EXPECT_GT(measure(OutputFormat::Rgb444, width, height, decoded).plane[1], 40.0)
             << width << "x" << height;
     }
 }
 
 TEST(ProResPictureEncoder, QualityOutsideOneToFiveTakesTheNearestEnd) {
     ProResPictureEncoder encoder;
-    ASSERT_TRUE(encoder.open(PictureKind::Yuv422, 64, 32, 0, 25, 1));
+    ASSERT_TRUE(encoder.open(OutputFormat::Yuv422, 64, 32, 0, 25, 1).ok());
     EXPECT_EQ(fourcc("apco"), encoder.streamInfo().codecTag);
-    ASSERT_TRUE(encoder.open(PictureKind::Yuv422, 64, 32, -7, 25, 1));
+    ASSERT_TRUE(encoder.open(OutputFormat::Yuv422, 64, 32, -7, 25, 1).ok());
     EXPECT_EQ(fourcc("apco"), encoder.streamInfo().codecTag);
-    ASSERT_TRUE(encoder.open(PictureKind::Yuv422, 64, 32, 99, 25, 1));
+    ASSERT_TRUE(encoder.open(OutputFormat::Yuv422, 64, 32, 99, 25, 1).ok());
     EXPECT_EQ(fourcc("apch"), encoder.streamInfo().codecTag);
     EXPECT_EQ(2, encoder.settings().quantiser);
-    ASSERT_TRUE(encoder.open(PictureKind::Rgb444, 64, 32, 6, 25, 1));
+    ASSERT_TRUE(encoder.open(OutputFormat::Rgb444, 64, 32, 6, 25, 1).ok());
     EXPECT_EQ(fourcc("ap4x"), encoder.streamInfo().codecTag);
 }
 
 TEST(ProResPictureEncoder, RefusesSizesAndRatesItCannotEncode) {
     ProResPictureEncoder encoder;
-    EXPECT_FALSE(encoder.open(PictureKind::Yuv422, 1921, 1080, 4, 25, 1));  // 4:2:2 pairs need an even width
-    EXPECT_NE(std::string::npos, encoder.error().find("even width")) << encoder.error();
-    EXPECT_FALSE(encoder.open(PictureKind::Rgb444, 0, 1080, 4, 25, 1));
-    EXPECT_FALSE(encoder.open(PictureKind::Rgb444, 1920, -2, 4, 25, 1));
-    EXPECT_FALSE(encoder.open(PictureKind::Rgb444, 65536, 16, 4, 25, 1));
-    EXPECT_FALSE(encoder.open(PictureKind::Rgb444, 1920, 1080, 4, 0, 1));
-    EXPECT_FALSE(encoder.open(PictureKind::Rgb444, 1920, 1080, 4, 25, 0));
-    EXPECT_FALSE(encoder.open(PictureKind::Rgb444, 1920, 1080, 4, 25, 1, {0, false}));
+    const Status oddWidth =
+        encoder.open(OutputFormat::Yuv422, 1921, 1080, 4, 25, 1);  // 4:2:2 pairs need an even width
+    EXPECT_EQ(ErrorCode::kBadInput, oddWidth.code());
+    EXPECT_NE(std::string::npos, oddWidth.message().find("even width")) << oddWidth.message();
+    EXPECT_EQ(ErrorCode::kBadInput, encoder.open(OutputFormat::Raw, 64, 32, 4, 25, 1).code());
+    EXPECT_FALSE(encoder.open(OutputFormat::Rgb444, 0, 1080, 4, 25, 1).ok());
+    EXPECT_FALSE(encoder.open(OutputFormat::Rgb444, 1920, -2, 4, 25, 1).ok());
+    EXPECT_FALSE(encoder.open(OutputFormat::Rgb444, 65536, 16, 4, 25, 1).ok());
+    EXPECT_FALSE(encoder.open(OutputFormat::Rgb444, 1920, 1080, 4, 0, 1).ok());
+    EXPECT_FALSE(encoder.open(OutputFormat::Rgb444, 1920, 1080, 4, 25, 0).ok());
+    EXPECT_FALSE(encoder.open(OutputFormat::Rgb444, 1920, 1080, 4, 25, 1, {0, false}).ok());
     // A refused open leaves nothing to encode into.
     const std::vector<std::uint16_t> picture(6 * 1920);
-    EXPECT_FALSE(encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 6 * 1920, {}));
+    EXPECT_FALSE(encoder.encode(reinterpret_cast<const std::uint8_t*>(picture.data()), 6 * 1920, {}).ok());
 }
 
 // Unusable input is refused before any byte of it is read, and a stream that failed or
@@ -336,26 +343,26 @@ TEST(ProResPictureEncoder, RefusesUnusableInputAndUseAfterTheEnd) {
     const int width = 32, height = 16;
     ProResPictureEncoder encoder;
     const auto keep = [](const EncodedPacket&) { return true; };
-    EXPECT_FALSE(encoder.encode(nullptr, 0, keep));  // never opened
-    ASSERT_TRUE(encoder.open(PictureKind::Rgb444, width, height, 4, 25, 1, {1, false}));
+    EXPECT_FALSE(encoder.encode(nullptr, 0, keep).ok());  // never opened
+    ASSERT_TRUE(encoder.open(OutputFormat::Rgb444, width, height, 4, 25, 1, {1, false}).ok());
     EXPECT_EQ(6u * width, encoder.packedRowBytes());
     std::vector<std::uint16_t> picture(3 * width * height + 8, 1000);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(picture.data());
-    EXPECT_FALSE(encoder.encode(nullptr, 6 * width, keep));
-    ASSERT_TRUE(encoder.open(PictureKind::Rgb444, width, height, 4, 25, 1, {1, false}));
-    EXPECT_FALSE(encoder.encode(bytes, 6 * width - 2, keep));  // rows shorter than the picture's
-    EXPECT_NE(std::string::npos, encoder.error().find("shorter")) << encoder.error();
-    ASSERT_TRUE(encoder.open(PictureKind::Rgb444, width, height, 4, 25, 1, {1, false}));
-    EXPECT_FALSE(encoder.encode(bytes + 1, 6 * width, keep));  // samples not 16-bit aligned
-    ASSERT_TRUE(encoder.open(PictureKind::Rgb444, width, height, 4, 25, 1, {1, false}));
-    EXPECT_FALSE(encoder.encode(bytes, 6 * width + 1, keep));  // odd row length
-    EXPECT_FALSE(encoder.encode(bytes, 6 * width, keep)) << "a failed stream stays failed";
+    EXPECT_FALSE(encoder.encode(nullptr, 6 * width, keep).ok());
+    ASSERT_TRUE(encoder.open(OutputFormat::Rgb444, width, height, 4, 25, 1, {1, false}).ok());
+    const Status shortRows = encoder.encode(bytes, 6 * width - 2, keep);  // rows shorter than the picture's
+    EXPECT_NE(std::string::npos, shortRows.message().find("shorter")) << shortRows.message();
+    ASSERT_TRUE(encoder.open(OutputFormat::Rgb444, width, height, 4, 25, 1, {1, false}).ok());
+    EXPECT_FALSE(encoder.encode(bytes + 1, 6 * width, keep).ok());  // samples not 16-bit aligned
+    ASSERT_TRUE(encoder.open(OutputFormat::Rgb444, width, height, 4, 25, 1, {1, false}).ok());
+    EXPECT_FALSE(encoder.encode(bytes, 6 * width + 1, keep).ok());  // odd row length
+    EXPECT_FALSE(encoder.encode(bytes, 6 * width, keep).ok()) << "a failed stream stays failed";
 
-    ASSERT_TRUE(encoder.open(PictureKind::Rgb444, width, height, 4, 25, 1, {1, false}));
-    ASSERT_TRUE(encoder.encode(bytes, 6 * width, keep));
-    ASSERT_TRUE(encoder.flush(keep));
-    EXPECT_TRUE(encoder.flush(keep)) << "ending twice is harmless";
-    EXPECT_FALSE(encoder.encode(bytes, 6 * width, keep));
+    ASSERT_TRUE(encoder.open(OutputFormat::Rgb444, width, height, 4, 25, 1, {1, false}).ok());
+    ASSERT_TRUE(encoder.encode(bytes, 6 * width, keep).ok());
+    ASSERT_TRUE(encoder.flush(keep).ok());
+    EXPECT_TRUE(encoder.flush(keep).ok()) << "ending twice is harmless";
+    EXPECT_FALSE(encoder.encode(bytes, 6 * width, keep).ok());
     EXPECT_EQ(1, encoder.framesSubmitted());
     EXPECT_EQ(1, encoder.packetsDelivered());
 }
@@ -365,15 +372,15 @@ TEST(ProResPictureEncoder, RefusesUnusableInputAndUseAfterTheEnd) {
 TEST(ProResPictureEncoder, ASinkThatRefusesAPacketFailsTheStream) {
     const int width = 32, height = 16;
     ProResPictureEncoder encoder;
-    ASSERT_TRUE(encoder.open(PictureKind::Yuv422, width, height, 4, 25, 1, {1, false}));
+    ASSERT_TRUE(encoder.open(OutputFormat::Yuv422, width, height, 4, 25, 1, {1, false}).ok());
     const std::vector<std::uint16_t> picture(2 * width * height, 32768);
     int taken = 0;
     const auto sink = [&](const EncodedPacket&) { return ++taken < 2; };
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(picture.data());
-    EXPECT_TRUE(encoder.encode(bytes, 4 * width, sink));
-    EXPECT_FALSE(encoder.encode(bytes, 4 * width, sink));
-    EXPECT_NE(std::string::npos, encoder.error().find("frame 1")) << encoder.error();
-    EXPECT_FALSE(encoder.flush(sink));
+    EXPECT_TRUE(encoder.encode(bytes, 4 * width, sink).ok());
+    const Status refused = encoder.encode(bytes, 4 * width, sink);
+    EXPECT_NE(std::string::npos, refused.message().find("frame 1")) << refused.message();
+    EXPECT_FALSE(encoder.flush(sink).ok());
     EXPECT_EQ(2, taken);
 }
 
@@ -383,9 +390,9 @@ namespace {
 
 struct KeptPackets final : PacketSink {
     std::vector<EncodedPacket> packets;
-    HRESULT put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) override {
+    Status put(const std::uint8_t* data, std::size_t bytes, std::int64_t frameIndex) override {
         packets.push_back({std::vector<std::uint8_t>(data, data + bytes), frameIndex});
-        return S_OK;
+        return {};
     }
 };
 
@@ -403,28 +410,26 @@ TEST(ProResFrameEncoder, FrameHeadersNameThePlainGammaTransferOnly) {
         {0x20101, AVCOL_TRC_LINEAR},
         {0x17101, AVCOL_TRC_UNSPECIFIED},
         {0x50101, AVCOL_TRC_UNSPECIFIED}};
-    for (const FrameKind kind : {FrameKind::Rgb444, FrameKind::Yuv422}) {
-        const PictureKind pictureKind = kind == FrameKind::Rgb444 ? PictureKind::Rgb444 : PictureKind::Yuv422;
+    for (const OutputFormat kind : {OutputFormat::Rgb444, OutputFormat::Yuv422}) {
         for (const auto& [curveCode, transfer] : curves) {
             char label[48];
             std::snprintf(label, sizeof label, "%s curve 0x%05x",
-                          kind == FrameKind::Rgb444 ? "4:4:4" : "4:2:2", static_cast<unsigned>(curveCode));
+                          kind == OutputFormat::Rgb444 ? "4:4:4" : "4:2:2", static_cast<unsigned>(curveCode));
             const std::unique_ptr<FrameEncoder> encoder = makeFrameEncoder(kind);
-            const FrameLayout layout{kind, width, height, packedWords(pictureKind, width) * 2, 25, 1};
-            std::string reason;
-            ASSERT_TRUE(encoder->open(layout, EncoderChoices{5, curveCode}, &reason))
-                << label << ": " << reason;
+            const FrameLayout layout{kind, width, height, packedWords(kind, width) * 2, 25, 1};
+            const Status opened = encoder->open(layout, EncoderChoices{5, curveCode});
+            ASSERT_TRUE(opened.ok()) << label << ": " << opened.message();
             EXPECT_EQ(transfer, encoder->streamInfo().colorTransfer) << label;
             EXPECT_EQ(AVCOL_PRI_UNSPECIFIED, encoder->streamInfo().colorPrimaries) << label;
             KeptPackets sink;
             for (int frame = 0; frame < 2; ++frame) {
-                const auto picture =
-                    makeScene(pictureKind, width, height, frame, packedWords(pictureKind, width));
-                ASSERT_EQ(S_OK, encoder->encode(0, reinterpret_cast<const std::uint8_t*>(picture.data()),
-                                                frame, sink))
+                const auto picture = makeScene(kind, width, height, frame, packedWords(kind, width));
+                ASSERT_TRUE(
+                    encoder->encode(0, reinterpret_cast<const std::uint8_t*>(picture.data()), frame, sink)
+                        .ok())
                     << label;
             }
-            ASSERT_EQ(S_OK, encoder->flush(sink)) << label;
+            ASSERT_TRUE(encoder->flush(sink).ok()) << label;
             const Decoded decoded = decodeAll(sink.packets, encoder->streamInfo().codecTag);
             ASSERT_FALSE(decoded.failed) << label;
             ASSERT_EQ(2u, decoded.frames.size()) << label;
@@ -434,7 +439,7 @@ TEST(ProResFrameEncoder, FrameHeadersNameThePlainGammaTransferOnly) {
                 EXPECT_EQ(AVCOL_SPC_BT709, frame->colorspace) << label;
                 EXPECT_EQ(AVCOL_RANGE_MPEG, frame->color_range) << label;
             }
-            const PlanePsnr measured = measure(pictureKind, width, height, decoded);
+            const PlanePsnr measured = measure(kind, width, height, decoded);
             for (int plane = 0; plane < 3; ++plane) EXPECT_GT(measured.plane[plane], 40.0) << label;
         }
     }

@@ -61,30 +61,30 @@ TEST(FrameMediaType, RawFramesAreOfferedAsBayerSamplesInAVideoInfo) {
 TEST(FrameMediaType, EachOutputKindHasItsCodesAndDepth) {
     const MediaType rgb = offered(format(1920, 1080, true, false));
     EXPECT_EQ(makeGuid("{38344752-0000-0010-8000-00AA00389B71}"), rgb.subtype);
-    EXPECT_EQ(48, bitmapHeaderOf(rgb)->bitCount);
-    EXPECT_EQ(0x38344752u, bitmapHeaderOf(rgb)->compression);
-    EXPECT_EQ(12441600u, bitmapHeaderOf(rgb)->sizeImage);
+    EXPECT_EQ(48, readBitmapHeaderOfType(rgb)->bitCount);
+    EXPECT_EQ(0x38344752u, readBitmapHeaderOfType(rgb)->compression);
+    EXPECT_EQ(12441600u, readBitmapHeaderOfType(rgb)->sizeImage);
 
     // 4:2:2: the subtype says "YU63", the compression "YU64".
     const MediaType yuv = offered(format(1920, 1080, false, false));
     EXPECT_EQ(makeGuid("{33365559-0000-0010-8000-00AA00389B71}"), yuv.subtype);
-    EXPECT_EQ(32, bitmapHeaderOf(yuv)->bitCount);
+    EXPECT_EQ(32, readBitmapHeaderOfType(yuv)->bitCount);
     const std::vector<std::uint8_t> compression(yuv.format.begin() + 64, yuv.format.begin() + 68);
     EXPECT_EQ((std::vector<std::uint8_t>{'Y', 'U', '6', '4'}), compression);
-    EXPECT_EQ(8294400u, bitmapHeaderOf(yuv)->sizeImage);
+    EXPECT_EQ(8294400u, readBitmapHeaderOfType(yuv)->sizeImage);
 
     // RAW wins over RGB 4:4:4.
     const MediaType both = offered(format(1920, 1080, true, true));
     EXPECT_EQ(fourccGuid(0x34525942), both.subtype);
-    EXPECT_EQ(16, bitmapHeaderOf(both)->bitCount);
+    EXPECT_EQ(16, readBitmapHeaderOfType(both)->bitCount);
 }
 
 TEST(FrameMediaType, RowsOfOddWidthsArePaddedToFourBytes) {
     // 1921 × 16 bits: 30736 + 31 = 30767 bits, 3845 bytes, 3844 once the low
     // two bits are cleared. 1921 × 48: 11529 → 11528. 1921 × 32: 7687 → 7684.
-    EXPECT_EQ(3844u * 2, bitmapHeaderOf(offered(format(1921, 2, false, true)))->sizeImage);
-    EXPECT_EQ(11528u * 2, bitmapHeaderOf(offered(format(1921, 2, true, false)))->sizeImage);
-    EXPECT_EQ(7684u * 2, bitmapHeaderOf(offered(format(1921, 2, false, false)))->sizeImage);
+    EXPECT_EQ(3844u * 2, readBitmapHeaderOfType(offered(format(1921, 2, false, true)))->sizeImage);
+    EXPECT_EQ(11528u * 2, readBitmapHeaderOfType(offered(format(1921, 2, true, false)))->sizeImage);
+    EXPECT_EQ(7684u * 2, readBitmapHeaderOfType(offered(format(1921, 2, false, false)))->sizeImage);
 }
 
 TEST(FrameMediaType, PictureTimeAndFrameDurationFollowTheRate) {
@@ -99,14 +99,14 @@ TEST(FrameMediaType, PictureTimeAndFrameDurationFollowTheRate) {
           Rate{30000, 1001, 333666, 333667}, Rate{25, 1, 400000, 400000}}) {
         EXPECT_EQ(rate.duration, frameDuration(rate.numerator, rate.denominator)) << rate.numerator;
         const float perSecond = static_cast<float>(rate.numerator) / static_cast<float>(rate.denominator);
-        EXPECT_EQ(rate.pictureTime, averageTimePerFrame(perSecond)) << rate.numerator;
+        EXPECT_EQ(rate.pictureTime, computeAverageTimePerFrame(perSecond)) << rate.numerator;
         EXPECT_EQ(
             rate.pictureTime,
             readVideoInfoHeader(offered(format(16, 2, false, true, perSecond)).format)->avgTimePerFrame);
     }
     EXPECT_FALSE(frameDuration(0, 1));
     EXPECT_FALSE(frameDuration(24, 0));
-    EXPECT_FALSE(averageTimePerFrame(0.0f));
+    EXPECT_FALSE(computeAverageTimePerFrame(0.0f));
 }
 
 TEST(FrameMediaType, NoTypeWithoutAUsableSizeOrRate) {
@@ -116,5 +116,5 @@ TEST(FrameMediaType, NoTypeWithoutAUsableSizeOrRate) {
     EXPECT_EQ(E_FAIL, makeFrameMediaType(format(1920, 1080, false, true, 0.0f), &type));
     // 100000 × 48 bits is 600000 bytes a row; 100000 rows overflow 32 bits.
     EXPECT_EQ(E_FAIL, makeFrameMediaType(format(100000, 100000, true, false), &type));
-    EXPECT_FALSE(frameImageBytes(100000, 100000, 48));
+    EXPECT_FALSE(computeImageBytes(100000, 100000, 48));
 }

@@ -95,7 +95,9 @@ TEST(GenFilter, HasOneOutputPinMadeOnFirstRequest) {
     ASSERT_NE(nullptr, pin);
     EXPECT_EQ(pin, source->GetPin(0));
     EXPECT_EQ("Output", pin->name());
-    EXPECT_EQ(PinDirection::Output, pin->direction());
+    PinDirection direction = PinDirection::Input;
+    EXPECT_EQ(S_OK, pin->QueryDirection(&direction));
+    EXPECT_EQ(PinDirection::Output, direction);
     Guid clsid = CLSID_AviDest;
     EXPECT_EQ(S_OK, source->GetClassID(&clsid));
     EXPECT_EQ(GUID_NULL, clsid);

@@ -13,13 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     type.majorType = MEDIATYPE_Video;
     type.format.assign(data, data + size);
     type.formatType = FORMAT_VideoInfo;
-    const std::optional<BitmapInfoHeader> info = bitmapHeaderOf(type);
+    const std::optional<BitmapInfoHeader> info = readBitmapHeaderOfType(type);
     assert(info.has_value() == (size >= kVideoInfoBitmapOffset + kBitmapInfoHeaderBytes));
     const std::optional<VideoInfoHeader> header = readVideoInfoHeader(type.format);
     assert(header.has_value() == (size >= kVideoInfoHeaderBytes));
     if (header) assert(header->bitmap.sizeImage == info->sizeImage);
     type.formatType = FORMAT_VideoInfo2;
-    const std::optional<BitmapInfoHeader> info2 = bitmapHeaderOf(type);
+    const std::optional<BitmapInfoHeader> info2 = readBitmapHeaderOfType(type);
     assert(info2.has_value() == (size >= kVideoInfo2BitmapOffset + kBitmapInfoHeaderBytes));
     return 0;
 }

@@ -33,9 +33,6 @@ TEST(ComponentRegistry, ARegisteredClassIsMadeUntilItIsUnregistered) {
     ComPtr<IBaseFilter> filter;
     ASSERT_EQ(S_OK, createInstance(kTestClass, &filter));
     ASSERT_TRUE(filter);
-    FilterState state = FilterState::Running;
-    EXPECT_EQ(S_OK, filter->GetState(0, &state));
-    EXPECT_EQ(FilterState::Stopped, state);
 
     EXPECT_EQ(S_FALSE, registerComponentClass(kTestClass, makeSink));  // replaces
     EXPECT_EQ(S_OK, unregisterComponentClass(kTestClass));
@@ -44,7 +41,8 @@ TEST(ComponentRegistry, ARegisteredClassIsMadeUntilItIsUnregistered) {
     EXPECT_EQ(REGDB_E_CLASSNOTREG, createInstance(kTestClass, &another));
     EXPECT_FALSE(another);
     // What was made before lives on.
-    EXPECT_EQ(S_OK, filter->GetState(0, &state));
+    ComPtr<IPin> pin;
+    EXPECT_EQ(S_OK, filter->EnumPins(0, &pin));
 }
 
 TEST(ComponentRegistry, AMissingInterfaceOrObjectIsReported) {
@@ -65,9 +63,7 @@ TEST(ComponentRegistry, TheGraphManagerIsAlwaysThere) {
     ASSERT_EQ(S_OK, createInstance(CLSID_FilterGraph, &builder));
     ComPtr<IMediaControl> control = builder.as<IMediaControl>();
     ASSERT_TRUE(control);
-    FilterState state = FilterState::Running;
-    EXPECT_EQ(S_OK, control->GetState(0, &state));
-    EXPECT_EQ(FilterState::Stopped, state);
+    EXPECT_EQ(S_OK, control->Stop()) << "a graph with no filters stops at once";
 }
 
 TEST(ComponentRegistry, InitialisationIsCounted) {

@@ -49,14 +49,8 @@ TEST(MediaSample, FlagsAreClearUntilSetAndClearedAgainOnReuse) {
     ComPtr<CMemAllocator> allocator = oneBufferAllocator();
     ComPtr<IMediaSample> sample = takeSample(allocator);
     EXPECT_EQ(S_FALSE, sample->IsSyncPoint());
-    EXPECT_EQ(S_FALSE, sample->IsPreroll());
-    EXPECT_EQ(S_FALSE, sample->IsDiscontinuity());
     sample->SetSyncPoint(true);
-    sample->SetPreroll(true);
-    sample->SetDiscontinuity(true);
     EXPECT_EQ(S_OK, sample->IsSyncPoint());
-    EXPECT_EQ(S_OK, sample->IsPreroll());
-    EXPECT_EQ(S_OK, sample->IsDiscontinuity());
     ASSERT_EQ(S_OK, sample->SetActualDataLength(10));
     sample.reset();
 
@@ -64,8 +58,6 @@ TEST(MediaSample, FlagsAreClearUntilSetAndClearedAgainOnReuse) {
     const std::int64_t stop = 6;
     sample = takeSample(allocator, &start, &stop);
     EXPECT_EQ(S_FALSE, sample->IsSyncPoint());
-    EXPECT_EQ(S_FALSE, sample->IsPreroll());
-    EXPECT_EQ(S_FALSE, sample->IsDiscontinuity());
     EXPECT_EQ(100, sample->GetActualDataLength());
     std::int64_t readStart = 0;
     std::int64_t readStop = 0;

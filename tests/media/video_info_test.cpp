@@ -83,7 +83,7 @@ TEST(VideoInfo, AShortBlockIsNotRead) {
     MediaType type;
     type.formatType = FORMAT_VideoInfo;
     type.format = block;
-    EXPECT_FALSE(bitmapHeaderOf(type));
+    EXPECT_FALSE(readBitmapHeaderOfType(type));
     EXPECT_FALSE(readBitmapInfoHeader(block, 200));
 }
 
@@ -91,20 +91,20 @@ TEST(VideoInfo, EachFormatTypeHasItsBitmapHeaderOffset) {
     MediaType type;
     type.formatType = FORMAT_VideoInfo;
     type.format = makeVideoInfo(sampleHeader());
-    ASSERT_TRUE(bitmapHeaderOf(type));
-    EXPECT_EQ(1920, bitmapHeaderOf(type)->width);
+    ASSERT_TRUE(readBitmapHeaderOfType(type));
+    EXPECT_EQ(1920, readBitmapHeaderOfType(type)->width);
 
     // A VIDEOINFOHEADER2 carries its bitmap header at byte 72 of 112.
     type.formatType = FORMAT_VideoInfo2;
     type.format.assign(112, 0);
     const std::vector<std::uint8_t> size = le32(777);
     std::copy(size.begin(), size.end(), type.format.begin() + 72 + 20);
-    ASSERT_TRUE(bitmapHeaderOf(type));
-    EXPECT_EQ(777u, bitmapHeaderOf(type)->sizeImage);
+    ASSERT_TRUE(readBitmapHeaderOfType(type));
+    EXPECT_EQ(777u, readBitmapHeaderOfType(type)->sizeImage);
     type.format.resize(111);
-    EXPECT_FALSE(bitmapHeaderOf(type));
+    EXPECT_FALSE(readBitmapHeaderOfType(type));
 
     type.formatType = FORMAT_None;
     type.format.assign(1128, 0);
-    EXPECT_FALSE(bitmapHeaderOf(type));
+    EXPECT_FALSE(readBitmapHeaderOfType(type));
 }

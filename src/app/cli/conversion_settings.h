@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-enum class OutputFormat { Raw, Yuv422, Rgb444 };
+#include "media/output_format.h"
 
 // Curve kinds of the tone table, as the encoder records them.
 enum CurveKind : std::int32_t { kCurveLog = 1, kCurveGamma = 2, kCurveCineon = 5 };

@@ -21,7 +21,7 @@ public:
     DpxSink(const RunInputs& inputs, Console& console);
     ~DpxSink() override;
 
-    SinkPicture picture() const override { return SinkPicture::Rgb444; }
+    OutputFormat picture() const override { return OutputFormat::Rgb444; }
     StepOutcome startClip(const PassState& pass, const std::string& basePath,
                           const std::string& baseName) override;
     StepOutcome prepareClip(const ClipState& clip) override;

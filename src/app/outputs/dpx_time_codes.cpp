@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "components/movie_metadata.h"
-#include "components/movie_tag.h"
-#include "components/time_code_request.h"
 #include "encode/metadata_records.h"
+#include "timing/metadata_items.h"
+#include "timing/movie_tag.h"
+#include "timing/time_code_request.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ DpxTimeCodes planDpxTimeCodes(const MetadataTagList& tags, std::int32_t rateNume
                               std::int32_t rateDenominator) {
     DpxTimeCodes timeCodes;
     const TimeCodeRequest request =
-        requestedStartTimeCode(collectMovieMetadata(tagsOf(tags)), rateNumerator, rateDenominator);
+        readStartTimeCodeRequest(collectMovieMetadata(tagsOf(tags)), rateNumerator, rateDenominator);
     if (!request.asked) return timeCodes;
     const std::string refused = "TIMC " + request.shownText + " gives the DPX files no time code: ";
     if (!request.timeCode) {
@@ -45,7 +45,7 @@ DpxTimeCodes planDpxTimeCodes(const MetadataTagList& tags, std::int32_t rateNume
 DPXFrameTiming dpxFrameTiming(const DpxTimeCodes& timeCodes, std::uint64_t filesBefore) {
     DPXFrameTiming timing;
     if (!timeCodes.start) return timing;
-    const StartTimeCode label = timeCodeAfter(*timeCodes.start, static_cast<std::int64_t>(filesBefore));
+    const StartTimeCode label = advanceTimeCode(*timeCodes.start, static_cast<std::int64_t>(filesBefore));
     timing.timeCode = {label.hours, label.minutes, label.seconds, label.frames, label.dropFrame};
     timing.frameRate = timeCodes.frameRate;
     return timing;

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "components/start_time_code.h"
 #include "encode/metadata_tag_list.h"
 #include "files/dpx_time_code.h"
+#include "timing/start_time_code.h"
 
 // The time codes of one clip's DPX files. The TIMC and TIMB tags are read as
 // a movie of the clip reads them, so the first file of the clip carries the

@@ -1,26 +1,25 @@
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
 #include "app/outputs/output_sink.h"
 #include "app/report/console.h"
 #include "app/run/run_inputs.h"
-#include "encode/encode_graph.h"
+#include "encode/movie_writer.h"
 
-struct WorkerPool;
-
-// The movie output: one AVI or MOV file per converted clip, made through the
-// encoding graph. The graph is configured by the clip's first frame; a clip
-// that delivers no frame makes no file. The run's graph object lives until
-// the sink goes, after the run's last line.
+// The movie output: one AVI or MOV file per converted clip, made by the movie
+// writer. The movie is set up by the clip's first frame; a clip that delivers
+// no frame makes no file. The run's writer lives until the sink goes, after
+// the run's last line.
 class MovieSink : public OutputSink {
 public:
     // calibrationPath: the run's black calibration clip, as chosen.
-    MovieSink(const RunInputs& inputs, const std::string& calibrationPath, SinkPicture picture,
+    MovieSink(const RunInputs& inputs, const std::string& calibrationPath, OutputFormat picture,
               Console& console);
 
-    SinkPicture picture() const override { return picture_; }
+    OutputFormat picture() const override { return picture_; }
     StepOutcome startClip(const PassState& pass, const std::string& basePath,
                           const std::string& baseName) override;
     StepOutcome prepareClip(const ClipState& clip) override;
@@ -34,19 +33,21 @@ public:
 private:
     // Completes the movie being written, if any, and says how a failure ends the run.
     StepOutcome finishMovie();
-    // The message and exit code of an encoding failure with result code.
-    StepOutcome encodingFailure(std::int32_t result) const;
+    // The message and exit code of an encoding failure.
+    StepOutcome encodingFailure(const Status& failure) const;
     void sayComponentMessages();
 
     const RunInputs& inputs_;
     const std::string& calibrationPath_;
-    SinkPicture picture_;
+    OutputFormat picture_;
     Console& console_;
-    // The clip's rate and curve, told the encoder with its first frame.
+    MovieWriter writer_;
+    bool encoderStartPending_ = true;
+    // The clip's rate, curve and colour, told the encoder with its first frame.
     std::int32_t rateNumerator_ = 0;
     std::int32_t rateDenominator_ = 1;
     std::uint32_t curveCode_ = 0;
-    CEncodeGraph graph_;
-    bool encoderStartPending_ = true;
+    std::array<float, 12> colorMatrix_{};
+    std::array<float, 4> whiteBalance_{};
     std::string movieName_;  // the movie being written
 };

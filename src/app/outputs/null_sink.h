@@ -6,7 +6,7 @@
 // sequence, and nothing is written or printed for it.
 class NullSink : public OutputSink {
 public:
-    SinkPicture picture() const override { return SinkPicture::Rgb444; }
+    OutputFormat picture() const override { return OutputFormat::Rgb444; }
     StepOutcome startClip(const PassState&, const std::string&, const std::string&) override {
         return std::nullopt;
     }

@@ -6,6 +6,7 @@
 
 #include "app/report/exit_codes.h"
 #include "app/run/frame_buffers.h"
+#include "media/output_format.h"
 
 // How a step of the run ends it: with the end-of-run steps (pool stopped,
 // buffers released, "\ndone\n") or at once, and with which exit code.
@@ -25,13 +26,6 @@ struct PassState;
 struct ClipState;
 struct ClipSettings;
 
-// The picture an output takes from every frame.
-enum class SinkPicture {
-    Bayer,   // the cropped Bayer frame, 16-bit samples, rows crop width * 2 bytes apart
-    Rgb444,  // R, G, B 16-bit samples at the output size, rows width * 6 bytes apart
-    Yuv422,  // Y0, Cr, Y1, Cb words in the first width * 4 bytes of rows width * 6 bytes apart
-};
-
 // One finished frame. An output that keeps reading the picture after frame()
 // returns swaps buffer for a picture of its own, so that the next frame goes
 // into another one.
@@ -49,7 +43,11 @@ class OutputSink {
 public:
     virtual ~OutputSink() = default;
 
-    virtual SinkPicture picture() const = 0;
+    // The picture this output takes from every frame: the cropped Bayer frame
+    // (Raw) with rows crop width * 2 bytes apart; R, G, B samples (Rgb444) at
+    // the output size, rows width * 6 bytes apart; or the 4:2:2 words (Yuv422)
+    // in the first width * 4 bytes of rows width * 6 bytes apart.
+    virtual OutputFormat picture() const = 0;
 
     // A clip of a conversion pass is about to be opened; basePath is the clip
     // without ".RAW" and baseName its name in a wildcard listing.

@@ -78,7 +78,7 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     if (settings.outputWidth < 1) settings.outputWidth = clip.crop.cropWidth;
     if (settings.outputHeight < 1) settings.outputHeight = clip.crop.cropHeight;
     // Bayer frames go out at the crop size: only pictures are resampled.
-    const bool takesBayer = run.sink->picture() == SinkPicture::Bayer;
+    const bool takesBayer = run.sink->picture() == OutputFormat::Raw;
     clip.outputWidth = takesBayer ? clip.crop.cropWidth : settings.outputWidth;
     clip.outputHeight = takesBayer ? clip.crop.cropHeight : settings.outputHeight;
 

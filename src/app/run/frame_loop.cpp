@@ -111,7 +111,7 @@ StepOutcome deliverPicture(BatchRun& run, bool bandsMade422) {
         }
         picture = &clip.buffers.output;
     }
-    if (run.sink->picture() == SinkPicture::Yuv422 && !bandsMade422)
+    if (run.sink->picture() == OutputFormat::Yuv422 && !bandsMade422)
         toYuv422OnPool(run.pool, picture->data(), clip.outputWidth, clip.outputHeight);
     FramePicture frame{picture, clip.outputWidth, clip.outputHeight,
                        static_cast<std::size_t>(clip.outputWidth) * 6};
@@ -127,7 +127,7 @@ StepOutcome runPictureLoop(BatchRun& run) {
     PassState& pass = run.pass;
     BlackFrame* black = clip.blackFrameInUse ? &run.calibration.black : nullptr;
     // Without resampling the 4:2:2 conversion is done by the bands too, while their rows are in cache.
-    const bool bandsMake422 = run.sink->picture() == SinkPicture::Yuv422 && !clip.resampling();
+    const bool bandsMake422 = run.sink->picture() == OutputFormat::Yuv422 && !clip.resampling();
 
     SampleBuffer* current = &clip.buffers.bayer;
     SampleBuffer* next = &clip.buffers.bayerAhead;
@@ -167,6 +167,6 @@ StepOutcome runPictureLoop(BatchRun& run) {
 }  // namespace
 
 StepOutcome runFrameLoop(BatchRun& run) {
-    if (run.pass.calibrating() || run.sink->picture() == SinkPicture::Bayer) return runPlainLoop(run);
+    if (run.pass.calibrating() || run.sink->picture() == OutputFormat::Raw) return runPlainLoop(run);
     return runPictureLoop(run);
 }

@@ -13,18 +13,6 @@
 
 namespace {
 
-SinkPicture moviePicture(OutputFormat format) {
-    switch (format) {
-        case OutputFormat::Rgb444:
-            return SinkPicture::Rgb444;
-        case OutputFormat::Yuv422:
-            return SinkPicture::Yuv422;
-        case OutputFormat::Raw:
-            break;
-    }
-    return SinkPicture::Bayer;
-}
-
 // Clips named one by one all write the output name filled in with the frame
 // counter: without a number in it, each movie would replace the one before.
 bool moviesWouldShareOneName(const RunInputs& inputs) {
@@ -69,7 +57,7 @@ StepOutcome chooseOutput(BatchRun& run) {
         return RunStop{exit_codes::kUsage, false};
     }
     run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path,
-                                           moviePicture(settings.outputFormat), console);
+                                           settings.outputFormat, console);
     return std::nullopt;
 }
 

@@ -6,8 +6,8 @@
 
 #include "app/run/frame_buffers.h"
 #include "app/run/read_event_lines.h"
-#include "components/rgb_resampler.h"
 #include "imaging/bayer_crop.h"
+#include "imaging/rgb_resampler.h"
 #include "imaging/tone_table.h"
 #include "raw/black_frame.h"
 #include "raw/clip_reader.h"

@@ -112,25 +112,13 @@ HRESULT FakeAviMux::NonDelegatingQueryInterface(const Guid& iid, void** object) 
 
 HRESULT FakeAviMux::put_Mode(InterleavingMode mode) {
     log("interleave mode " + std::to_string(static_cast<int>(mode)));
-    mode_ = mode;
-    return S_OK;
-}
-
-HRESULT FakeAviMux::get_Mode(InterleavingMode* mode) {
-    *mode = mode_;
     return S_OK;
 }
 
 HRESULT FakeAviMux::put_Interleaving(const std::int64_t* interleave, const std::int64_t* preroll) {
-    interleave_ = interleave != nullptr ? *interleave : -1;
-    preroll_ = preroll != nullptr ? *preroll : -1;
-    log("interleave " + std::to_string(interleave_) + " preroll " + std::to_string(preroll_));
-    return S_OK;
-}
-
-HRESULT FakeAviMux::get_Interleaving(std::int64_t* interleave, std::int64_t* preroll) {
-    *interleave = interleave_;
-    *preroll = preroll_;
+    const std::int64_t interleaveTime = interleave != nullptr ? *interleave : -1;
+    const std::int64_t prerollTime = preroll != nullptr ? *preroll : -1;
+    log("interleave " + std::to_string(interleaveTime) + " preroll " + std::to_string(prerollTime));
     return S_OK;
 }
 
@@ -150,21 +138,9 @@ HRESULT FakeFileSink::SetFileName(const std::string& path, const MediaType*) {
     return setFileNameResult_;
 }
 
-HRESULT FakeFileSink::GetCurFile(std::string* path, MediaType* type) {
-    if (path_.empty()) return E_FAIL;
-    *path = path_;
-    if (type != nullptr) *type = MediaType{};
-    return S_OK;
-}
-
 HRESULT FakeFileSink::SetMode(std::uint32_t flags) {
     log("mode " + std::to_string(flags));
     mode_ = flags;
-    return S_OK;
-}
-
-HRESULT FakeFileSink::GetMode(std::uint32_t* flags) {
-    *flags = mode_;
     return S_OK;
 }
 

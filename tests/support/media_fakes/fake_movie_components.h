@@ -56,18 +56,13 @@ public:
     FakeAviMux(Options options, EventLog* log, bool offerInterleaving);
 
     HRESULT put_Mode(InterleavingMode mode) override;
-    HRESULT get_Mode(InterleavingMode* mode) override;
     HRESULT put_Interleaving(const std::int64_t* interleave, const std::int64_t* preroll) override;
-    HRESULT get_Interleaving(std::int64_t* interleave, std::int64_t* preroll) override;
 
 protected:
     HRESULT NonDelegatingQueryInterface(const Guid& iid, void** object) override;
 
 private:
     const bool offerInterleaving_;
-    InterleavingMode mode_ = InterleavingMode::Capture;
-    std::int64_t interleave_ = 0;
-    std::int64_t preroll_ = 0;
 };
 
 // The file writer, and the MOV multiplexer, which is its own file sink.
@@ -77,9 +72,11 @@ public:
                  HRESULT setFileNameResult);
 
     HRESULT SetFileName(const std::string& path, const MediaType* type) override;
-    HRESULT GetCurFile(std::string* path, MediaType* type) override;
     HRESULT SetMode(std::uint32_t flags) override;
-    HRESULT GetMode(std::uint32_t* flags) override;
+
+    // The name and mode it was given last.
+    const std::string& path() const { return path_; }
+    std::uint32_t mode() const { return mode_; }
 
 protected:
     HRESULT NonDelegatingQueryInterface(const Guid& iid, void** object) override;
