@@ -1,6 +1,9 @@
 #include "components/lossless_jpeg_frame_encoder.h"
 
+#include <algorithm>
 #include <new>
+
+#include "platform/processors.h"
 
 Status LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderChoices&) {
     if (layout.kind != OutputFormat::Raw || layout.rowBytes % 2 != 0 ||
@@ -12,6 +15,8 @@ Status LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderCh
         return Status::failure(ErrorCode::kUnsupported,
                                "a lossless JPEG image is at most 65535 samples wide and high");
     layout_ = layout;
+    workers_.clear();
+    workers_.resize(static_cast<std::size_t>(std::clamp(platform::processorCount(), 1, kMostWorkers)));
     info_ = EncodedStreamInfo{};
     info_.codecId = AV_CODEC_ID_MJPEG;
     info_.codecTag = 0;
@@ -25,7 +30,7 @@ Status LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderCh
 
 Status LosslessJpegFrameEncoder::encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex,
                                         PacketSink& sink) {
-    if (worker < 0 || worker >= kWorkers)
+    if (worker < 0 || static_cast<std::size_t>(worker) >= workers_.size())
         return Status::failure(ErrorCode::kBadInput, "no encoding worker " + std::to_string(worker));
     Worker& own = workers_[static_cast<std::size_t>(worker)];
     if (own.output.size() < maxBytes_) {

@@ -1,22 +1,23 @@
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "components/frame_encoder.h"
 #include "components/lossless_jpeg_encoder.h"
 
-// RAW Bayer frames as lossless JPEG images, two frames at once: each worker
-// has its own workspace and output buffer. The quality setting changes
+// RAW Bayer frames as lossless JPEG images, several frames at once: one
+// worker for each processor the process may use, up to kMostWorkers, each
+// with its own workspace and output buffer. The quality setting changes
 // nothing: every sample comes back exactly.
 class LosslessJpegFrameEncoder final : public FrameEncoder {
 public:
-    static constexpr int kWorkers = 2;
+    // Each worker holds an output buffer of the largest image a frame can make.
+    static constexpr int kMostWorkers = 8;
 
     Status open(const FrameLayout& layout, const EncoderChoices& choices) override;
     const EncodedStreamInfo& streamInfo() const override { return info_; }
     std::size_t maxPacketBytes() const override { return maxBytes_; }
-    int concurrentFrames() const override { return kWorkers; }
+    int concurrentFrames() const override { return static_cast<int>(workers_.size()); }
     Status encode(int worker, const std::uint8_t* frame, std::int64_t frameIndex, PacketSink& sink) override;
     Status flush(PacketSink&) override { return {}; }
 
@@ -28,5 +29,5 @@ private:
     FrameLayout layout_;
     EncodedStreamInfo info_;
     std::size_t maxBytes_ = 0;
-    std::array<Worker, kWorkers> workers_;
+    std::vector<Worker> workers_;
 };

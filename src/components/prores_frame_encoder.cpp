@@ -1,13 +1,26 @@
 #include "components/prores_frame_encoder.h"
 
+#include <algorithm>
+
 #include "components/curve_transfer.h"
 #include "components/lossless_jpeg_frame_encoder.h"
+#include "platform/processors.h"
+
+namespace {
+
+// The codec keeps a picture and a packet for every frame thread.
+constexpr int kMostProResThreads = 8;
+
+}  // namespace
 
 Status ProResFrameEncoder::open(const FrameLayout& layout, const EncoderChoices& choices) {
     // The frame headers name the transfer only when the curve is a plain power.
+    // One frame thread for each processor the process may use.
+    ProResThreading threading;
+    threading.threads = std::clamp(platform::processorCount(), 1, kMostProResThreads);
     const Status opened =
         encoder_.open(layout.kind, layout.width, layout.height, choices.quality, layout.rateNumerator,
-                      layout.rateDenominator, ProResThreading{}, lookUpCurveTransfer(choices.curveCode));
+                      layout.rateDenominator, threading, lookUpCurveTransfer(choices.curveCode));
     if (!opened.ok()) return opened;
     rowBytes_ = layout.rowBytes;
     // The codec spends at most about 4 bytes a pixel even at its finest

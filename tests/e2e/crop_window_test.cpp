@@ -41,13 +41,24 @@ void makeRampClip(const TempDir& dir, const std::string& name, int width, int he
 
 }  // namespace
 
-// A 1928-wide frame is cut to 1920 columns from the left.
+// A 1928-wide frame is cut to 1920 columns from the left, and the columns
+// left out are named, for DPX and RAW movies, clip by clip; a window typed
+// says where the picture comes from instead.
 TEST(CropWindow, WidthIsCutToAMultipleOfSixteen) {
     TempDir dir;
     makeRampClip(dir, "wide.RAW", 1928, 8);
+    const std::string leftOut =
+        "raw2tvx: warning: wide.RAW: the frame is 1928 wide and a picture a multiple of 16: columns 0 to "
+        "1919 "
+        "are used and 1920 to 1927 left out (a window -(x1,y1,x2,y2) chooses others)\n";
     const auto result = runRaw2tvx({"wide.RAW", "wide.dpx", "-d0"}, dir.path());
     ASSERT_EQ(0, result.exitCode) << result.out;
     EXPECT_EQ("wide.RAW\n1928x8 1 frames 24.000 fps\n.\ndone\n", result.out);
+    EXPECT_EQ(leftOut, result.err);
+    const auto movie = runRaw2tvx({"wide.RAW", "wide.RAW", "wide%d.mov"}, dir.path());
+    EXPECT_EQ(0, movie.exitCode) << movie.err;
+    EXPECT_EQ(leftOut + leftOut + "raw2tvx: 2 clips converted; 2 frames written\n", movie.err);
+    EXPECT_EQ("", runRaw2tvx({"wide.RAW", "window.dpx", "-(0,0,1920,8)"}, dir.path()).err);
     EXPECT_EQ(2048u + 1920 * 8 * 4, readText(dir.file("wide.dpx")).size());
     EXPECT_TRUE(holdsRampRegion(readDpx(dir.file("wide.dpx")), 0, 0, 1920, 8));
 }

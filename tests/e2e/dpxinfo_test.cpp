@@ -24,7 +24,8 @@ std::string block(const std::string& name, const std::string& size, const std::s
                   const std::string& packing, const std::string& order, const std::string& offset,
                   const std::string& rest = "frame rate: none\ntime code: none\nsecond element: none\n") {
     return "file: " + name + "\nsize: " + size + "\ndescriptor: 50 (RGB)\nbit depth: " + bitDepth +
-           "\npacking: " + packing + "\nbyte order: " + order + "\nimage data offset: " + offset + "\n" + rest;
+           "\npacking: " + packing + "\nbyte order: " + order + "\nimage data offset: " + offset + "\n" +
+           rest;
 }
 
 const char kFilledLow[] = "1 (filled 32-bit words, padding at the low end)";
@@ -57,9 +58,10 @@ TEST(Dpxinfo, ShowsTheTimeCodeAndTheSecondElement) {
     const auto result = runDpxinfo({"tc.dpx"}, dir.path());
     EXPECT_EQ(0, result.exitCode) << result.err;
     // The element follows 2048 header bytes and 16 x 2 x 4 image bytes.
-    EXPECT_EQ(block("tc.dpx", "16x2", "10", kFilledLow, "big-endian (SDPX)", "2048",
-                    "frame rate: none\ntime code: 10:59:58:23\nsecond element: 8x4, 300 bytes at offset 2176\n"),
-              result.out);
+    EXPECT_EQ(
+        block("tc.dpx", "16x2", "10", kFilledLow, "big-endian (SDPX)", "2048",
+              "frame rate: none\ntime code: 10:59:58:23\nsecond element: 8x4, 300 bytes at offset 2176\n"),
+        result.out);
 }
 
 // FFmpeg writes little-endian files with a 1664-byte header and no industry
@@ -68,9 +70,10 @@ TEST(Dpxinfo, ReadsFilesOfOtherWriters) {
     if (!toolExists("/usr/bin/ffmpeg") || !toolExists("/usr/bin/oiiotool"))
         GTEST_SKIP() << "ffmpeg and oiiotool are needed";
     TempDir dir;
-    ASSERT_EQ(0, runProgram({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                             "testsrc=size=64x32", "-frames:v", "1", "-pix_fmt", "gbrp10le", dir.file("ff.dpx")})
-                     .exitCode);
+    ASSERT_EQ(0,
+              runProgram({"/usr/bin/ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                          "testsrc=size=64x32", "-frames:v", "1", "-pix_fmt", "gbrp10le", dir.file("ff.dpx")})
+                  .exitCode);
     ASSERT_EQ(0, runProgram({"/usr/bin/oiiotool", "--pattern", "constant:color=0.5,0.25,1", "40x6", "3", "-d",
                              "uint10", "-o", dir.file("oiio.dpx")})
                      .exitCode);
@@ -96,11 +99,13 @@ TEST(Dpxinfo, NamesEveryDamagedFileOnItsOwnLineAndExitsWithOne) {
     writeFileBytes(dir.file("lying.dpx"), lying);
 
     const auto result = runDpxinfo(
-        {"cut.dpx", "good.dpx", "header.dpx", "magic.dpx", "empty.dpx", "lying.dpx", "missing.dpx"}, dir.path());
+        {"cut.dpx", "good.dpx", "header.dpx", "magic.dpx", "empty.dpx", "lying.dpx", "missing.dpx"},
+        dir.path());
     EXPECT_EQ(1, result.exitCode);
     EXPECT_EQ(block("good.dpx", "64x32", "10", kFilledLow, "big-endian (SDPX)", "2048"), result.out);
     EXPECT_EQ(
-        "dpxinfo: cut.dpx: the file is cut short: its image data ends at byte 10240 but it holds 10236 bytes\n"
+        "dpxinfo: cut.dpx: the file is cut short: its image data ends at byte 10240 but it holds 10236 "
+        "bytes\n"
         "dpxinfo: header.dpx: the image data offset 2048 lies beyond the end of the 1000-byte file\n"
         "dpxinfo: magic.dpx: not a DPX file: it begins with \"SDPY\", not \"SDPX\" or \"XPDS\"\n"
         "dpxinfo: empty.dpx: the file holds 0 bytes, fewer than the 768-byte file information header\n"

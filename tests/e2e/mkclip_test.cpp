@@ -108,7 +108,8 @@ TEST(Mkclip, AddsBoundedSeededNoiseToAScene) {
     int lowest = 65535, highest = 0;
     for (std::size_t offset = 0; offset < 2 * frameBytes; offset += 2) {
         const int sample =
-            (static_cast<unsigned char>(bytes[offset]) | static_cast<unsigned char>(bytes[offset + 1]) << 8) / 4;
+            (static_cast<unsigned char>(bytes[offset]) | static_cast<unsigned char>(bytes[offset + 1]) << 8) /
+            4;
         sum += sample;
         lowest = std::min(lowest, sample);
         highest = std::max(highest, sample);

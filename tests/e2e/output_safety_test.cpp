@@ -3,8 +3,10 @@
 // writes that fail, and movie output that is not built.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -197,4 +199,48 @@ TEST(OutputSafety, MissingOutputDirectoryEndsWithCodeSeven) {
         << taken.err;
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("taken.dpx")));
     EXPECT_EQ((std::vector<std::string>{"clip.RAW", "taken.dpx"}), directoryNames(dir.path()));
+}
+
+// A run killed with SIGKILL leaves its temporary file. The next run that
+// writes into that directory removes the ones of this host whose process is
+// gone, and nothing else: not a live run's, not another host's, not a name
+// of another form.
+TEST(OutputSafety, TemporaryFilesOfKilledRunsAreRemoved) {
+    TempDir dir;
+    makeSmallClip(dir, "clip.RAW");
+    std::filesystem::create_directory(dir.file("out"));
+    char hostName[256] = {};
+    ASSERT_EQ(0, ::gethostname(hostName, sizeof hostName - 1));
+    const std::string host = hostName;
+    // A process id that is free: a child that has ended and been waited for.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    int status = 0;
+    ASSERT_EQ(gone, ::waitpid(gone, &status, 0));
+    const std::string dead = std::to_string(gone);
+    const std::string alive = std::to_string(::getpid());
+    const std::vector<std::string> stale = {".f_7.dpx.tmp-" + host + "-" + dead,
+                                            ".raw2tvx.tmp-" + host + "-" + dead};
+    const std::vector<std::string> kept = {
+        ".f_8.dpx.tmp-" + host + "-" + alive,  // a run still going
+        ".f_9.dpx.tmp-render9-" + dead,        // another machine's
+        "f_9.dpx.tmp-" + host + "-" + dead,    // not hidden: not ours
+        ".f_9.dpx.tmp-" + host + "-" + dead + "x",
+        ".f_9.dpx.tmp-" + dead,  // no host
+    };
+    for (const std::string& name : stale) testing_support::writeFileBytes(dir.file("out/" + name), "part");
+    for (const std::string& name : kept) testing_support::writeFileBytes(dir.file("out/" + name), "part");
+    std::filesystem::create_directory(dir.file("out/.g.dpx.tmp-" + host + "-" + dead));
+
+    const auto result = runRaw2tvx({"clip.RAW", "out/f_%d.dpx"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    std::vector<std::string> expected = kept;
+    expected.insert(expected.end(), {".g.dpx.tmp-" + host + "-" + dead, "f_0.dpx", "f_1.dpx"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, directoryNames(dir.file("out")));
+
+    // A movie run sweeps its directory too.
+    testing_support::writeFileBytes(dir.file("out/" + stale[0]), "part");
+    ASSERT_EQ(0, runRaw2tvx({"clip.RAW", "out/m.mov"}, dir.path()).exitCode);
+    EXPECT_FALSE(fileExists(dir.file("out/" + stale[0])));
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "raw/clip_frame_rate.h"
+#include "timing/ntsc_rate.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ SwitchFrameRate frameRateOfSwitch(float frameRate) {
     // The rate as typed, to thousandths: 29.97f is 29.969999..., which is 29970.
     const double thousandths = std::round(static_cast<double>(frameRate) * 1000.0);
     if (std::isfinite(thousandths) && std::fabs(thousandths) < 1e12)
-        if (const std::optional<ClipFrameRate> ntsc = ntscFrameRate(static_cast<std::int64_t>(thousandths)))
+        if (const std::optional<ExactFrameRate> ntsc = ntscFrameRate(static_cast<std::int64_t>(thousandths)))
             return SwitchFrameRate{frameRate, ntsc->numerator, ntsc->denominator};
     // Every other rate compares the single-precision rate widened to double with
     // double constants: 29.97f lies just below 29.97, so it stays 29969/1000.
