@@ -60,12 +60,13 @@ TEST(KeepGoing, ACardWithBadClipsIsConvertedPastThem) {
     // What could be read of the truncated clip is kept, as a whole movie.
     EXPECT_EQ("2", framesIn(dir.file("out/A002.mov")));
 
-    // DPX: the same clips and frames, numbered on across the clips.
+    // DPX: the same clips and frames, numbered on across the clips as if the
+    // truncated clip had held the four frames its trailer announces.
     const auto dpx = runRaw2tvx({"card/*.RAW", "out/*_%02d.dpx", "-444", "--keep-going"}, dir.path());
     EXPECT_EQ(e2e::kClipUnusableStatus, dpx.exitCode);
     const std::vector<std::string> files = directoryNames(dir.file("out"));
-    for (const char* name : {"A001_00.dpx", "A001_02.dpx", "A002_03.dpx", "A002_04.dpx", "A003_05.dpx",
-                             "A005_08.dpx", "A005_10.dpx"})
+    for (const char* name : {"A001_00.dpx", "A001_02.dpx", "A002_03.dpx", "A002_04.dpx", "A003_07.dpx",
+                             "A003_09.dpx", "A005_10.dpx", "A005_12.dpx"})
         EXPECT_NE(files.end(), std::find(files.begin(), files.end(), name)) << name;
     EXPECT_EQ(4u + 11u, files.size());
 }

@@ -11,6 +11,7 @@
 #include "app/run/clip_conversion.h"
 #include "app/run/clip_paths.h"
 #include "app/run/clip_plan.h"
+#include "app/run/frame_selection.h"
 #include "app/run/output_choice.h"
 #include "app/run/run_checks.h"
 #include "platform/directory.h"
@@ -57,6 +58,7 @@ StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::
             samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
             return std::nullopt;
     }
+    const std::uint64_t counterAtStart = run.pass.frameCounter;
     const StepOutcome outcome = convertClip(run, basePath);
     if (run.pass.calibrating()) return outcome;
     if (!outcome) {
@@ -65,8 +67,18 @@ StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::
     }
     if (!outcome->clipFailure) return outcome;
     run.tally.recordFailure(clipFilePath(basePath, -1), outcome->exitCode);
-    if (run.inputs.options.keepGoing) return std::nullopt;
-    return outcome;
+    if (!run.inputs.options.keepGoing) return outcome;
+    // The clips after it are numbered as if every frame its trailer announces
+    // had been read: their names do not depend on the damage, and a run of
+    // that clip alone numbers them the same way.
+    if (run.clip.reader.openFailure().problem == ClipOpenProblem::None) {
+        const ConversionSettings& settings = run.inputs.settings;
+        const std::uint64_t frames =
+            framesToConvert(run.clip.reader.trailer().frameCount, settings.inPoint, settings.skipFrames,
+                            settings.inPoint, settings.outPoint, counterAtStart);
+        run.pass.frameCounter = counterAfterFrames(counterAtStart, frames, settings.skipFrames);
+    }
+    return std::nullopt;
 }
 
 // One pass: the clip an argument names, or every clip its wildcard matches.
