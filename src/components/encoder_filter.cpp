@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "archive/archive_format.h"
 #include "media/known_ids.h"
 #include "timing/tag_value_text.h"
 
@@ -17,6 +18,13 @@ std::uint32_t readCurveCode(const std::vector<MovieTag>& tags) {
         return code;
     }
     return 0;
+}
+
+// An archive's movie says so with its ARCV tag, whatever the value.
+bool isArchive(const std::vector<MovieTag>& tags) {
+    for (const MovieTag& tag : tags)
+        if (tag.tag == makeTagCode(kTagArchiveVersion)) return true;
+    return false;
 }
 
 }  // namespace
@@ -53,6 +61,7 @@ HRESULT CEncoderFilter::openEncoder(const FrameLayout& layout) {
         std::lock_guard<std::mutex> lock(settingsLock_);
         choices.quality = quality_;
         choices.curveCode = readCurveCode(tags_);
+        choices.markArchiveFrames = isArchive(tags_);
     }
     if (const Status opened = encoder->open(layout, choices); !opened.ok()) {
         std::lock_guard<std::mutex> lock(settingsLock_);

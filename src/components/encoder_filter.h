@@ -18,7 +18,8 @@
 // class takes RGB 4:4:4 or YUV 4:2:2 pictures and writes ProRes. It keeps the
 // settings and every tag it is sent (before its pins connect), encodes on
 // threads of its own and hands the multiplexer the compressed frames in
-// order.
+// order. An ARCV tag makes the movie a camera archive, whose lossless JPEG
+// frames carry their index and checksum.
 //
 // Stop keeps the graph's stop contract: after an end-of-stream it returns
 // only when every frame and the end-of-stream have gone to the multiplexer;

@@ -21,6 +21,9 @@ struct FrameLayout {
 struct EncoderChoices {
     int quality = 4;              // the -q value as given
     std::uint32_t curveCode = 0;  // the tone curve the pictures went through
+    // The movie is a camera archive (it has an ARCV tag): every lossless JPEG
+    // frame carries its index and the checksum of its samples.
+    bool markArchiveFrames = false;
 };
 
 // Where an encoder's compressed frames go, in frame order.

@@ -17,6 +17,11 @@ constexpr std::size_t kHeaderBytes = 2 + (2 + 11) + (2 + 3 + 16 + kDifferenceCat
 constexpr std::size_t kTrailerBytes = 2;  // EOI
 constexpr std::size_t kMostBitsPerSample = 2 * kMaxHuffmanCodeLength;
 
+// COM: marker, length, text.
+std::size_t commentSegmentBytes(std::size_t commentBytes) {
+    return commentBytes == 0 ? 0 : 4 + commentBytes;
+}
+
 bool sizeSupported(int width, int height) {
     return width >= 1 && height >= 1 && width <= kMaxLosslessJpegSide && height <= kMaxLosslessJpegSide;
 }
@@ -46,8 +51,15 @@ struct SegmentWriter {
     }
 };
 
-void writeHeaders(SegmentWriter& out, int width, int height, const HuffmanTable& table, int predictor) {
+void writeHeaders(SegmentWriter& out, int width, int height, const HuffmanTable& table, int predictor,
+                  std::string_view comment) {
     out.marker(0xD8);  // SOI
+
+    if (!comment.empty()) {
+        out.marker(0xFE);  // COM
+        out.bigEndian16(static_cast<unsigned>(2 + comment.size()));
+        for (const char character : comment) out.byte(static_cast<unsigned char>(character));
+    }
 
     out.marker(0xC3);  // SOF3: lossless, Huffman coded
     out.bigEndian16(11);
@@ -113,10 +125,11 @@ Status noRoom() {
 
 }  // namespace
 
-std::size_t losslessJpegMaxBytes(int width, int height) {
-    if (!sizeSupported(width, height)) return 0;
+std::size_t losslessJpegMaxBytes(int width, int height, std::size_t commentBytes) {
+    if (!sizeSupported(width, height) || commentBytes > kMaxLosslessJpegCommentBytes) return 0;
     const std::size_t samples = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    return kHeaderBytes + JpegBitWriter::worstCaseBytes(kMostBitsPerSample * samples) + kTrailerBytes;
+    return kHeaderBytes + commentSegmentBytes(commentBytes) +
+           JpegBitWriter::worstCaseBytes(kMostBitsPerSample * samples) + kTrailerBytes;
 }
 
 Result<std::size_t> encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t strideSamples, int width,
@@ -130,9 +143,9 @@ Result<std::size_t> encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t s
                                "high, not " +
                                    std::to_string(width) + "x" + std::to_string(height));
     if (strideSamples < static_cast<std::size_t>(width) || options.predictor < 1 || options.predictor > 7 ||
-        options.tableRowStep < 1)
+        options.tableRowStep < 1 || options.comment.size() > kMaxLosslessJpegCommentBytes)
         return Status::failure(ErrorCode::kBadInput, "the lossless JPEG encoder cannot use its options");
-    if (capacity < kHeaderBytes) return noRoom();
+    if (capacity < kHeaderBytes + commentSegmentBytes(options.comment.size())) return noRoom();
 
     const RowKernels kernels = rowKernels(options.allowAvx2);
     const std::size_t paddedWidth = static_cast<std::size_t>(width) + kRowPadding;
@@ -151,7 +164,7 @@ Result<std::size_t> encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t s
     const CategoryCodes codes = categoryCodesOf(table);
 
     SegmentWriter segments{output, capacity};
-    writeHeaders(segments, width, height, table, options.predictor);
+    writeHeaders(segments, width, height, table, options.predictor, options.comment);
 
     JpegBitWriter writer;
     writer.out = output + segments.position;

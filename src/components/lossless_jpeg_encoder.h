@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "platform/status.h"
@@ -13,11 +14,12 @@
 // quadrantsToBayer turns it into the frame again, every sample exact.
 //
 // The stream: SOI, SOF3, one DHT, SOS, the entropy-coded rows, EOI; no restart
-// markers. The Huffman table is made for each frame from the differences of
-// every 16th row: on camera frames it codes as well as one made from all rows,
-// at a sixteenth of the cost. A difference of 32768 (category 16) is followed by
-// the 16 bits 0x8000: the standard writes none, but FFmpeg's decoder reads 16
-// bits there and takes them as +32768, which gives the same sample modulo 65536.
+// markers. A comment, when asked for, goes in a COM segment right after SOI.
+// The Huffman table is made for each frame from the differences of every 16th
+// row: on camera frames it codes as well as one made from all rows, at a
+// sixteenth of the cost. A difference of 32768 (category 16) is followed by the
+// 16 bits 0x8000: the standard writes none, but FFmpeg's decoder reads 16 bits
+// there and takes them as +32768, which gives the same sample modulo 65536.
 
 // Each encoding thread owns one; it keeps the row buffers between frames, so
 // frames of one size allocate nothing after the first.
@@ -39,13 +41,18 @@ struct LosslessJpegOptions {
     int tableRowStep = 16;
     // False runs the plain reference code even where AVX2 is available.
     bool allowAvx2 = true;
+    // The text of a COM segment before the frame header, at most
+    // kMaxLosslessJpegCommentBytes; none when empty.
+    std::string_view comment;
 };
 
 inline constexpr int kMaxLosslessJpegSide = 65535;
+inline constexpr std::size_t kMaxLosslessJpegCommentBytes = 65533;
 
 // The most bytes an image of this size can take, whatever its samples: every
-// difference at 32 bits and every byte of it stuffed. 0 for a size the encoder refuses.
-std::size_t losslessJpegMaxBytes(int width, int height);
+// difference at 32 bits and every byte of it stuffed, and a comment of
+// commentBytes. 0 for a size the encoder refuses.
+std::size_t losslessJpegMaxBytes(int width, int height, std::size_t commentBytes = 0);
 
 // Encodes one Bayer frame of width x height samples, rows `strideSamples`
 // apart, into `output`, and gives the image's size in bytes. Refused with

@@ -1,16 +1,29 @@
 #include "components/lossless_jpeg_frame_encoder.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
+#include <string>
 
+#include "archive/archive_format.h"
+#include "archive/crc32c.h"
 #include "platform/processors.h"
 
-Status LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderChoices&) {
+namespace {
+
+// The longest comment a frame of an archive can carry.
+const std::size_t kMostMarkBytes =
+    archiveFrameComment({std::numeric_limits<std::uint64_t>::max(), 0xFFFFFFFFu}).size();
+
+}  // namespace
+
+Status LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderChoices& choices) {
     if (layout.kind != OutputFormat::Raw || layout.rowBytes % 2 != 0 ||
         layout.rowBytes / 2 < static_cast<std::size_t>(layout.width))
         return Status::failure(ErrorCode::kUnsupported,
                                "lossless JPEG takes Bayer frames of 16-bit samples only");
-    maxBytes_ = losslessJpegMaxBytes(layout.width, layout.height);
+    markFrames_ = choices.markArchiveFrames;
+    maxBytes_ = losslessJpegMaxBytes(layout.width, layout.height, markFrames_ ? kMostMarkBytes : 0);
     if (maxBytes_ == 0)
         return Status::failure(ErrorCode::kUnsupported,
                                "a lossless JPEG image is at most 65535 samples wide and high");
@@ -41,9 +54,18 @@ Status LosslessJpegFrameEncoder::encode(int worker, const std::uint8_t* frame, s
         }
     }
     // Sample rows are padded to 4 bytes, so the stride is whole samples.
+    const auto* samples = reinterpret_cast<const std::uint16_t*>(frame);
+    const std::size_t strideSamples = layout_.rowBytes / 2;
+    std::string mark;
+    LosslessJpegOptions options;
+    if (markFrames_) {
+        mark = archiveFrameComment({static_cast<std::uint64_t>(frameIndex),
+                                    frameChecksum(samples, layout_.width, layout_.height, strideSamples)});
+        options.comment = mark;
+    }
     const Result<std::size_t> bytes =
-        encodeLosslessJpeg(reinterpret_cast<const std::uint16_t*>(frame), layout_.rowBytes / 2, layout_.width,
-                           layout_.height, own.workspace, own.output.data(), own.output.size());
+        encodeLosslessJpeg(samples, strideSamples, layout_.width, layout_.height, own.workspace,
+                           own.output.data(), own.output.size(), options);
     // The frame was checked when the encoder opened: a refusal now is the encoder's own failure.
     if (!bytes.ok()) return Status::failure(ErrorCode::kFailed, bytes.status().message());
     return sink.put(own.output.data(), bytes.value(), frameIndex);

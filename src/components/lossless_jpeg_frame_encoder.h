@@ -8,7 +8,9 @@
 // RAW Bayer frames as lossless JPEG images, several frames at once: one
 // worker for each processor the process may use, up to kMostWorkers, each
 // with its own workspace and output buffer. The quality setting changes
-// nothing: every sample comes back exactly.
+// nothing: every sample comes back exactly. The frames of an archive each
+// carry a comment with the frame's index and the checksum of its samples
+// (archive/archive_format.h), worked out by the worker that encodes it.
 class LosslessJpegFrameEncoder final : public FrameEncoder {
 public:
     // Each worker holds an output buffer of the largest image a frame can make.
@@ -29,5 +31,6 @@ private:
     FrameLayout layout_;
     EncodedStreamInfo info_;
     std::size_t maxBytes_ = 0;
+    bool markFrames_ = false;
     std::vector<Worker> workers_;
 };

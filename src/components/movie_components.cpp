@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "components/archive_reader_component.h"
 #include "components/avi_mux_filter.h"
 #include "components/encoder_filter.h"
 #include "components/file_writer_filter.h"
@@ -29,5 +30,8 @@ void registerMovieComponents() {
     });
     registerComponentClass(CLSID_QtMux, [] {
         return static_cast<IUnknown*>(static_cast<IBaseFilter*>(new (std::nothrow) CQtMux));
+    });
+    registerComponentClass(CLSID_ArchiveReader, [] {
+        return static_cast<IUnknown*>(static_cast<IArchiveReader*>(new (std::nothrow) CArchiveReader));
     });
 }
