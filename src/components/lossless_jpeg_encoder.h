@@ -43,7 +43,7 @@ struct LosslessJpegOptions {
     bool allowAvx2 = true;
     // The text of a COM segment before the frame header, at most
     // kMaxLosslessJpegCommentBytes; none when empty.
-    std::string_view comment;
+    std::string_view comment = {};
 };
 
 inline constexpr int kMaxLosslessJpegSide = 65535;

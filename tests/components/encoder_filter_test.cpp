@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -147,13 +149,18 @@ struct EncoderGraph {
     ComPtr<CEncoderFilter> encoder;
     ComPtr<FakeSink> sink;
 
-    EncoderGraph(const Guid& clsid, const MediaType& type, FakeSink::Options sinkOptions = {}) {
+    EncoderGraph(const Guid& clsid, const MediaType& type, FakeSink::Options sinkOptions = {},
+                 const std::vector<MovieTag>& tags = {}) {
         FakePushSource::Options sourceOptions;
         sourceOptions.types.offered.push_back(type);
         sourceOptions.buffers = {2, static_cast<std::int32_t>(type.sampleSize), 0, 0};
         source = makeComObject<FakePushSource>(std::move(sourceOptions));
         encoder = makeEncoder(clsid);
         sink = makeComObject<FakeSink>(std::move(sinkOptions), nullptr, "sink");
+        for (const MovieTag& tag : tags)
+            EXPECT_EQ(S_OK,
+                      encoder->SetMetadata(tag.tag, tag.type, static_cast<std::uint32_t>(tag.value.size()),
+                                           tag.value.data()));
         EXPECT_EQ(S_OK, graph->AddFilter(source.get(), "source"));
         EXPECT_EQ(S_OK, graph->AddFilter(encoder.get(), "encoder"));
         EXPECT_EQ(S_OK, graph->AddFilter(sink.get(), "sink"));
@@ -275,6 +282,67 @@ TEST(EncoderFilter, RawFramesComeOutInOrderAndStopWaitsForThem) {
                         sampleAt(frames[static_cast<std::size_t>(frame)], kWidth, x, y);
             }
         EXPECT_TRUE(equal) << "frame " << frame;
+    }
+}
+
+// CRC-32C bit by bit (reflected polynomial 0x82F63B78): the checksum an
+// archive's frame carries, over its samples row by row, low byte first.
+std::uint32_t bitwiseCrc32c(const std::vector<std::uint8_t>& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0x82F63B78u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// With an ARCV tag, whatever its value, every lossless JPEG frame carries a
+// COM segment right after SOI: "raw2tvx archive frame N crc32c XXXXXXXX",
+// the frame's place in the stream and the CRC-32C of its samples, the row
+// padding left out. Otherwise the frames are the same, byte for byte, and
+// FFmpeg decodes them all the same; without the tag there is no comment.
+TEST(EncoderFilter, ArchiveFramesCarryTheirIndexAndChecksum) {
+    constexpr int kWidth = 37, kHeight = 9, kFrames = 5, kRowBytes = 76;  // rows padded to 4 bytes
+    const MovieTag archive{fourcc("ARCV"), 'L', {7, 0, 0, 0}};
+    EncoderGraph marked(CLSID_RawBayerEncoder, bayerType(kWidth, kHeight), {}, {archive});
+    EncoderGraph plain(CLSID_RawBayerEncoder, bayerType(kWidth, kHeight));
+    ASSERT_EQ(S_OK, marked.graph->Run());
+    ASSERT_EQ(S_OK, plain.graph->Run());
+    std::vector<std::vector<std::uint8_t>> samples;  // each frame's samples without the padding
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const std::vector<std::uint8_t> packed = bayerFrame(kWidth, kHeight, frame);
+        std::vector<std::uint8_t> padded(static_cast<std::size_t>(kRowBytes) * kHeight, 0xEE);
+        for (int y = 0; y < kHeight; ++y)
+            std::memcpy(padded.data() + static_cast<std::size_t>(y) * kRowBytes,
+                        packed.data() + static_cast<std::size_t>(y) * kWidth * 2, kWidth * 2);
+        samples.push_back(packed);
+        ASSERT_EQ(S_OK, marked.source->deliver(padded, frame * kFrameTime, (frame + 1) * kFrameTime));
+        ASSERT_EQ(S_OK, plain.source->deliver(padded, frame * kFrameTime, (frame + 1) * kFrameTime));
+    }
+    for (EncoderGraph* chain : {&marked, &plain}) {
+        ASSERT_EQ(S_OK, chain->source->deliverEndOfStream());
+        ASSERT_EQ(S_OK, chain->graph->Stop());
+    }
+    const std::vector<FakeSink::Received> withMarks = marked.sink->received();
+    const std::vector<FakeSink::Received> without = plain.sink->received();
+    ASSERT_EQ(static_cast<std::size_t>(kFrames), withMarks.size());
+    ASSERT_EQ(static_cast<std::size_t>(kFrames), without.size());
+    for (std::size_t frame = 0; frame < withMarks.size(); ++frame) {
+        char text[64];
+        std::snprintf(text, sizeof text, "raw2tvx archive frame %zu crc32c %08x", frame,
+                      static_cast<unsigned>(bitwiseCrc32c(samples[frame])));
+        const std::string comment = text;
+        const std::vector<std::uint8_t>& plainBytes = without[frame].bytes;
+        ASSERT_GE(plainBytes.size(), 4u);
+        EXPECT_EQ(0xC3, plainBytes[3]) << "no comment without the tag";
+        std::vector<std::uint8_t> expected = {0xFF, 0xD8, 0xFF,
+                                              0xFE, 0,    static_cast<std::uint8_t>(comment.size() + 2)};
+        expected.insert(expected.end(), comment.begin(), comment.end());
+        expected.insert(expected.end(), plainBytes.begin() + 2, plainBytes.end());
+        EXPECT_TRUE(expected == withMarks[frame].bytes) << "frame " << frame << ": " << comment;
+        const Decoded decoded = decodePacket(AV_CODEC_ID_MJPEG, withMarks[frame].bytes);
+        EXPECT_EQ(static_cast<std::size_t>(kWidth * kHeight), decoded.firstPlane.size());
+        EXPECT_EQ(decodePacket(AV_CODEC_ID_MJPEG, plainBytes).firstPlane, decoded.firstPlane);
     }
 }
 
