@@ -15,7 +15,7 @@ FUZZ_BUILD ?= build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= dpx_header_fuzz clip_reader_fuzz clip_trailer_fuzz unpack_fuzz output_pattern_fuzz \
                 command_line_fuzz metadata_argument_fuzz metadata_records_fuzz video_info_fuzz \
-                lossless_jpeg_roundtrip_fuzz
+                lossless_jpeg_roundtrip_fuzz lossless_jpeg_decoder_fuzz
 CRASH_KILLS ?= 200
 # Sanitizer builds at -O1 with line tables only: reports still name the file
 # and line, and the build takes half the time of -O2 -g.
