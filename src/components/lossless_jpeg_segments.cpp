@@ -108,11 +108,11 @@ Result<LosslessJpegSegments> readLosslessJpegSegments(std::span<const std::uint8
     std::optional<Frame> frame;
     std::array<std::optional<LosslessJpegHuffmanSpec>, kHuffmanTableSlots> tables;
     for (;;) {
-        if (view.u8() != kMarkerStart) return damaged("has bytes where a marker should stand");
+        const std::uint8_t start = view.u8();
         std::uint8_t marker = view.u8();
-        while (marker == kMarkerStart) marker = view.u8();  // fill bytes
-        if (!view.ok()) return damaged("ends before its scan");
-        if (marker == kEndOfImage) return damaged("ends before its scan");
+        while (marker == kMarkerStart && view.ok()) marker = view.u8();  // fill bytes
+        if (!view.ok() || marker == kEndOfImage) return damaged("ends before its scan");
+        if (start != kMarkerStart) return damaged("has bytes where a marker should stand");
         const std::size_t length = view.u16();
         if (!view.ok() || length < 2 || !view.covers(view.position(), length - 2))
             return damaged("has a marker segment cut short");
