@@ -147,7 +147,7 @@ Result<LosslessJpegSegments> readLosslessJpegSegments(std::span<const std::uint8
                 const int componentId = segment.u8();
                 const int tableSlots = segment.u8();
                 const int predictor = segment.u8();
-                segment.skip(1);  // end of spectral selection: unused
+                const int spectralEnd = segment.u8();  // 0 in the lossless process
                 const int approximation = segment.u8();
                 if (!segment.ok() || segment.remaining() != 0) return damaged("has a scan header cut short");
                 if (components != 1 || componentId != frame->componentId)
@@ -155,6 +155,7 @@ Result<LosslessJpegSegments> readLosslessJpegSegments(std::span<const std::uint8
                 if (predictor < 1 || predictor > 7)
                     return unsupported("has predictor " + std::to_string(predictor));
                 if (approximation != 0) return unsupported("has a point transform");
+                if (spectralEnd != 0) return damaged("has a scan header of another process");
                 const int slot = tableSlots >> 4;
                 if (slot >= kHuffmanTableSlots || !tables[static_cast<std::size_t>(slot)])
                     return damaged("has a scan without its Huffman table");
