@@ -33,7 +33,7 @@ constexpr std::size_t kPaddingSlack = 64;
 struct DecodeTable {
     static constexpr std::size_t kLookups = std::size_t{1} << kLookupBits;
     std::array<std::uint8_t, kLookups> total{};     // 0: the canonical way
-    std::array<std::uint8_t, kLookups> lowShift{};  // 64 - total: brings the code's last bit to the bottom
+    std::array<std::uint8_t, kLookups> lowShift{};  // 64 - total: brings the last extra bit to the bottom
     std::array<std::uint16_t, kLookups> lowMask{};  // the extra bits beyond the look-up bits
     std::array<std::uint16_t, kLookups> base{};
 

@@ -15,6 +15,7 @@
 #include "e2e/movie_decode.h"
 #include "encode/metadata_record_writer.h"
 #include "encode/movie_writer.h"
+#include "media/component_registry.h"
 #include "support/temp_dir.h"
 
 // Archives written as the program writes them (the archive's tags in the
@@ -274,6 +275,14 @@ TEST(ArchiveReader, WhatIsNoArchiveIsRefused) {
     }
     ArchiveReader reader;
     EXPECT_EQ(ENOENT, reader.open(directory.file("missing.mov")).systemError());
+
+    // Without the component nothing can be read.
+    const std::string archive = writeMovie(directory.file("archive.mov"), frames);
+    ASSERT_EQ(S_OK, unregisterComponentClass(CLSID_ArchiveReader));
+    const Status unregistered = reader.open(archive);
+    registerMovieComponents();
+    EXPECT_EQ(ErrorCode::kUnsupported, unregistered.code()) << unregistered.message();
+    EXPECT_TRUE(reader.open(archive).ok());
 }
 
 // A cut archive never reads back as whole: a MOV loses its index and is
