@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "raw/packed_group14.h"
+#include "raw/unpack_kernels.h"
 
 namespace {
 
@@ -112,33 +113,14 @@ void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> 
         case UnpackMode::TenBit:
             unpackTenBit(packed, bayer, plan);
             return;
-        case UnpackMode::Table: {
-            const std::uint16_t* table = toneTable.data();
-            std::uint16_t* out = bayer.data();
-            for (std::size_t group = 0; group < groups; ++group) {
-                decodeGroup14(in, samples);
-                for (std::size_t k = 0; k < kGroup14Samples; ++k) out[k] = table[samples[k]];
-                in += kGroup14Bytes;
-                out += kGroup14Samples;
-            }
-            return;
-        }
+        case UnpackMode::Table:
         case UnpackMode::TableLessBlack: {
-            const std::uint16_t* table = toneTable.data();
-            const std::int32_t* blackValues = black->values.data();
-            std::uint16_t* out = bayer.data();
-            for (std::size_t group = 0; group < groups; ++group) {
-                decodeGroup14(in, samples);
-                for (std::size_t k = 0; k < kGroup14Samples; ++k) {
-                    const std::int64_t index =
-                        std::clamp(static_cast<std::int64_t>(samples[k]) - blackValues[k], std::int64_t{0},
-                                   kLargestIndex);
-                    out[k] = table[index];
-                }
-                in += kGroup14Bytes;
-                out += kGroup14Samples;
-                blackValues += kGroup14Samples;
-            }
+            const std::size_t sampleCount = groups * kGroup14Samples;
+            const std::span<const std::int32_t> blackValues =
+                plan.mode == UnpackMode::TableLessBlack
+                    ? std::span<const std::int32_t>(black->values).first(sampleCount)
+                    : std::span<const std::int32_t>();
+            bestUnpackKernels().unpackToneMapped14(packed, blackValues, toneTable, bayer.first(sampleCount));
             return;
         }
         case UnpackMode::SumIntoBlack: {
