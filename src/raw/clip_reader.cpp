@@ -86,6 +86,7 @@ Status RawClipReader::open(const std::string& basePath) {
     trailerOffset_ = found.offset;
 
     trailer_ = *found.trailer;
+    trailerBytes_ = found.bytes;
     if (trailer_.version != kSupportedTrailerVersion) {
         file_.close();
         return refuseOpen({ClipOpenProblem::WrongVersion, path, 0, {}, {}});
@@ -102,6 +103,12 @@ Status RawClipReader::open(const std::string& basePath) {
     currentFileIndex_ = fileIndex;
     if (packedCapacity_ != trailer_.frameBytes) releasePackedBuffer();
     return {};
+}
+
+std::vector<std::string> RawClipReader::clipFiles() const {
+    std::vector<std::string> files{firstFilePath()};
+    for (int index = 0; index <= trailerFileIndex_; ++index) files.push_back(continuationPath(index));
+    return files;
 }
 
 Status RawClipReader::positionAtFirstFrame() {

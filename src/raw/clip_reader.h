@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/file.h"
 #include "platform/status.h"
@@ -103,6 +105,10 @@ public:
     const ClipOpenFailure& openFailure() const { return openFailure_; }
     bool isMultiFile() const { return trailerSearchCount_ > 0; }
     const std::string& trailerFilePath() const { return trailerFilePath_; }
+    // The trailer's 192 bytes exactly as the clip holds them.
+    const std::array<std::uint8_t, kRawClipTrailerBytes>& trailerBytes() const { return trailerBytes_; }
+    // The clip's files, the .RAW first, up to the one holding the trailer.
+    std::vector<std::string> clipFiles() const;
     // The frame of the last PackedFrame read: frame-bytes long.
     std::span<const std::uint8_t> packedFrame() const { return {packedBuffer_.get(), packedCapacity_}; }
     const std::uint8_t* packedFrameData() const { return packedBuffer_.get(); }
@@ -134,6 +140,7 @@ private:
     platform::File file_;
     std::string currentFilePath_;
     RawClipTrailer trailer_;
+    std::array<std::uint8_t, kRawClipTrailerBytes> trailerBytes_{};
     std::string trailerFilePath_;
     int trailerSearchCount_ = 0;  // continuation names tried while looking for the trailer
     int nextContinuation_ = 0;    // number of the next continuation file to open
