@@ -4,6 +4,8 @@
 
 readonly kSkip=77
 farm_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# Sourced, so that the cluster's daemons are this test's own children.
+source "$farm_dir/slurm_cluster.sh"
 
 fail() {
     echo "FAILED: $*" >&2
@@ -31,7 +33,7 @@ cluster=
 cleanup() {
     local status=$?
     if [ -n "$cluster" ]; then
-        bash "$farm_dir/slurm_cluster.sh" stop "$cluster" || true
+        slurm_cluster_stop "$cluster" || true
     fi
     if [ $status -ne 0 ] && [ -n "$work" ] && compgen -G "$work/logs/*" >/dev/null; then
         tail -n 20 "$work"/logs/* >&2 || true
@@ -50,7 +52,8 @@ mkdir -p "$work/logs"
 start_cluster() {
     cluster=$work/cluster
     local started=$SECONDS
-    bash "$farm_dir/slurm_cluster.sh" start "$cluster"
+    mkdir -p "$cluster"
+    slurm_cluster_start "$cluster"
     export SLURM_CONF=$cluster/slurm.conf
     echo "cluster up in $((SECONDS - started)) s"
 }

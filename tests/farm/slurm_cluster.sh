@@ -8,6 +8,10 @@
 #                                start, run COMMAND with SLURM_CONF set, stop whatever happens;
 #                                exits with COMMAND's code
 #
+# A test script can also source this file and call slurm_cluster_start DIR and
+# slurm_cluster_stop DIR itself: the daemons are then its own children, and a
+# test runner that kills the test's process tree on a time-out kills them too.
+#
 # The daemons run as root in the foreground (-D, -F) as background processes,
 # with no systemd and nothing of the system's own: the munge key and socket,
 # the configuration, state, spool, pid and log files all live in DIR, and the
@@ -169,7 +173,7 @@ stop_processes() {
     done
 }
 
-start() {
+slurm_cluster_start() {
     local dir=$1
     if [ -d "$dir/started" ]; then
         log "$dir already holds a cluster; stop it first"
@@ -194,7 +198,7 @@ start() {
     wait_for "$dir" "the node became idle" node_is_idle
 }
 
-stop() {
+slurm_cluster_stop() {
     local dir=$1
     [ -d "$dir/started" ] || return 0
     # Jobs first, so that their step daemons end cleanly while slurmd still
@@ -218,33 +222,40 @@ print_env() {
     echo "export SLURM_CONF=$1/slurm.conf"
 }
 
-[ $# -ge 2 ] || usage
-command=$1
-mkdir -p "$2"
-directory=$(cd "$2" && pwd)
-shift 2
-# A signal ends the script through exit, so the EXIT trap below still runs.
-trap 'exit 130' INT
-trap 'exit 143' TERM
-case $command in
-start)
-    # Whatever fails on the way, nothing started is left running.
-    trap 'stop "$directory"' EXIT
-    start "$directory"
-    trap - EXIT
-    ;;
-stop) stop "$directory" ;;
-env) print_env "$directory" ;;
-run)
-    [ $# -gt 0 ] || usage
-    command_pid=
-    trap 'if [ -n "$command_pid" ]; then kill -TERM "$command_pid" 2>/dev/null || true; fi
-          stop "$directory"' EXIT
-    start "$directory"
-    # In the background, so that a signal to this script is handled at once.
-    SLURM_CONF=$directory/slurm.conf "$@" &
-    command_pid=$!
-    wait "$command_pid"
-    ;;
-*) usage ;;
-esac
+main() {
+    [ $# -ge 2 ] || usage
+    # Not local: the EXIT traps read them after main has returned.
+    local command=$1
+    directory='' command_pid=''
+    mkdir -p "$2"
+    directory=$(cd "$2" && pwd)
+    shift 2
+    # A signal ends the script through exit, so the EXIT trap below still runs.
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    case $command in
+    start)
+        # Whatever fails on the way, nothing started is left running.
+        trap 'slurm_cluster_stop "$directory"' EXIT
+        slurm_cluster_start "$directory"
+        trap - EXIT
+        ;;
+    stop) slurm_cluster_stop "$directory" ;;
+    env) print_env "$directory" ;;
+    run)
+        [ $# -gt 0 ] || usage
+        trap 'if [ -n "$command_pid" ]; then kill -TERM "$command_pid" 2>/dev/null || true; fi
+              slurm_cluster_stop "$directory"' EXIT
+        slurm_cluster_start "$directory"
+        # In the background, so that a signal to this script is handled at once.
+        SLURM_CONF=$directory/slurm.conf "$@" &
+        command_pid=$!
+        wait "$command_pid"
+        ;;
+    *) usage ;;
+    esac
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    main "$@"
+fi
