@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "app/demosaic_jobs.h"
+#include "imaging/demosaic_jobs.h"
 #include "imaging/tone_table.h"
 #include "imaging/worker_pool.h"
 #include "platform/processors.h"

@@ -3,15 +3,17 @@
 #include <exception>
 #include <new>
 
-#include "app/batch_driver.h"
-#include "app/command_line.h"
-#include "app/conversion_settings.h"
-#include "app/exit_codes.h"
-#include "app/help_text.h"
+#include "app/cli/command_line.h"
+#include "app/cli/help_text.h"
+#include "app/cli/metadata_tags.h"
+#include "app/report/console.h"
+#include "app/report/exit_codes.h"
+#include "app/run/batch_driver.h"
 #include "components/movie_components.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/diagnostics.h"
 #include "platform/process.h"
+#include "platform/processors.h"
 
 int main(int argc, char** argv) {
     platform::ignoreFileSizeLimitSignal();
@@ -29,15 +31,18 @@ int main(int argc, char** argv) {
             printHelpText();
             return exit_codes::kHelp;
         }
-        ConversionSettings settings;
+        const CommandLine commandLine = readCommandLine(argc, argv);
+        Console console(commandLine.settings.verbose);
         MetadataTagList tags;
-        const ParseOutcome outcome = parseCommandLine(argc, argv, settings, tags);
-        if (!outcome.ok) {
-            platform::reportError("%s", outcome.message.c_str());
+        addTagArguments(commandLine.arguments, commandLine.argumentsApplied, tags, console);
+        if (!commandLine.ok()) {
+            console.error("%s", commandLine.failure.c_str());
             return exit_codes::kUsage;
         }
+        // The worker pool and the encoders size their threads by it.
+        if (commandLine.options.threads > 0) platform::limitProcessors(commandLine.options.threads);
         registerMovieComponents();
-        return runBatch(argc, argv, settings, tags);
+        return runBatch(commandLine, tags, console);
     } catch (const std::bad_alloc&) {
         platform::reportError("out of memory");
     } catch (const std::exception& error) {

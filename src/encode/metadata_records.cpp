@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "media/little_endian.h"
+#include "bytes/byte_view.h"
 
 namespace {
 
@@ -19,14 +19,15 @@ MetadataRecordReader::MetadataRecordReader(const MetadataTagList& list)
 
 std::optional<MetadataRecord> MetadataRecordReader::next() {
     if (position_ >= bytes_.size() || bytes_.size() - position_ < kHeaderBytes) return std::nullopt;
-    const std::uint32_t sizeAndType = getLE32(bytes_, position_ + 4);
+    ByteView in(bytes_, ByteOrder::kLittleEndian);
+    const std::uint32_t sizeAndType = in.u32At(position_ + 4);
     const std::size_t size = sizeAndType & 0xFFFFFF;
     if (size > bytes_.size() - position_ - kHeaderBytes) {
         position_ = bytes_.size();
         return std::nullopt;
     }
     MetadataRecord record;
-    record.tag = getLE32(bytes_, position_);
+    record.tag = in.u32At(position_);
     record.type = static_cast<std::int8_t>(sizeAndType >> 24);
     record.value = bytes_.subspan(position_ + kHeaderBytes, size);
     position_ += kHeaderBytes + ((size + 3) & ~std::size_t{3});

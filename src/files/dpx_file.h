@@ -6,22 +6,10 @@
 #include <filesystem>
 #include <vector>
 
+#include "files/dpx_layout.h"
 #include "files/dpx_templates.h"
 #include "files/dpx_time_code.h"
 #include "platform/file.h"
-
-// Sizes of the DPX header blocks, in file order.
-inline constexpr std::size_t kDpxFileInformationBytes = 768;
-inline constexpr std::size_t kDpxImageInformationBytes = 640;
-inline constexpr std::size_t kDpxOrientationBytes = 256;
-inline constexpr std::size_t kDpxFilmBytes = 256;
-inline constexpr std::size_t kDpxTelevisionBytes = 128;
-inline constexpr std::uint32_t kDpxGenericHeaderBytes = 1664;  // file + image information + orientation
-inline constexpr std::uint32_t kDpxIndustryHeaderBytes = 384;  // film + television
-// Image element descriptors, and the value of a 32-bit field left undefined.
-inline constexpr std::uint32_t kDpxDescriptorRgb = 50;
-inline constexpr std::uint32_t kDpxDescriptor422 = 100;
-inline constexpr std::uint32_t kDpxUndefined32 = 0xFFFFFFFFu;
 
 // The state both DPX file classes share: the open file, the header blocks as
 // they stand in the file, and the values taken from or put into them. Also the
@@ -87,11 +75,11 @@ protected:
     platform::File file_;
     int lastError_ = 0;
 
-    std::array<std::uint8_t, kDpxFileInformationBytes> fileInformation_{};
-    std::array<std::uint8_t, kDpxImageInformationBytes> imageInformation_{};
-    std::array<std::uint8_t, kDpxOrientationBytes> orientation_{};
-    std::array<std::uint8_t, kDpxFilmBytes> film_{};
-    std::array<std::uint8_t, kDpxTelevisionBytes> television_{};
+    std::array<std::uint8_t, kDpxFileInformation.bytes> fileInformation_{};
+    std::array<std::uint8_t, kDpxImageInformation.bytes> imageInformation_{};
+    std::array<std::uint8_t, kDpxOrientation.bytes> orientation_{};
+    std::array<std::uint8_t, kDpxFilm.bytes> film_{};
+    std::array<std::uint8_t, kDpxTelevision.bytes> television_{};
     std::vector<std::uint8_t> userData_;
 
     std::uint32_t imageDataOffset_ = 0;

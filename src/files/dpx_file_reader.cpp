@@ -22,6 +22,15 @@ bool isPowerOfTwo(std::uint64_t value) {
     return value != 0 && (value & (value - 1)) == 0;
 }
 
+Status badInput(std::string message) {
+    return Status::failure(ErrorCode::kBadInput, std::move(message));
+}
+
+// What was being done, and the system's reason.
+Status readFailure(const std::string& doing, int error) {
+    return Status::failure(ErrorCode::kReadFailed, doing + ": " + platform::errorText(error), error);
+}
+
 }  // namespace
 
 CDPXFileReader::~CDPXFileReader() {
@@ -40,14 +49,14 @@ bool CDPXFileReader::Read(void* buffer, std::size_t count) {
     return ReadChunked(buffer, count, nullptr);
 }
 
-bool CDPXFileReader::fail(std::string reason) {
-    failureReason_ = std::move(reason);
+bool CDPXFileReader::fail(Status failure) {
+    failure_ = std::move(failure);
     return false;
 }
 
-bool CDPXFileReader::failClosed(std::string reason) {
+bool CDPXFileReader::failClosed(Status failure) {
     CloseFile();
-    return fail(std::move(reason));
+    return fail(std::move(failure));
 }
 
 bool CDPXFileReader::Open(const char* narrowPath) {
@@ -55,32 +64,29 @@ bool CDPXFileReader::Open(const char* narrowPath) {
     if (name.GetError() != 0) {
         CloseFile();
         resetFields();
-        return fail("the name is empty or its absolute path is too long");
+        return fail(badInput("the name is empty or its absolute path is too long"));
     }
     return OpenFile(name.GetWide());
 }
 
 bool CDPXFileReader::OpenFile(const std::filesystem::path& path) {
-    failureReason_.clear();
+    failure_ = Status{};
     CloseFile();
     resetFields();
     fileSize_ = 0;
     path_ = path;
-    if (!OpenForHeaderScan(path)) return fail("cannot open it: " + platform::errorText(LastError()));
+    if (!OpenForHeaderScan(path)) return fail(readFailure("cannot open it", LastError()));
     const std::int64_t size = FileSize();
-    if (size < 0) return failClosed("cannot take its size: " + platform::errorText(LastError()));
+    if (size < 0) return failClosed(readFailure("cannot take its size", LastError()));
     fileSize_ = static_cast<std::uint64_t>(size);
     FileSource source(*this, fileSize_);
-    if (!parse(source, ParseMode::File)) {
-        CloseFile();
-        return false;
-    }
+    if (Status parsed = parse(source, ParseMode::File); !parsed.ok()) return failClosed(std::move(parsed));
     CloseFile();
     if (!OpenForDataReads(path, imageDataOffset_))
-        return fail("cannot open it again for the image data: " + platform::errorText(LastError()));
+        return fail(readFailure("cannot open it again for the image data", LastError()));
     if (!Seek(imageDataOffset_, SeekOrigin::Begin)) {
         ReportLastError(LastError());
-        return failClosed("cannot move to the image data: " + platform::errorText(LastError()));
+        return failClosed(readFailure("cannot move to the image data", LastError()));
     }
     return true;
 }
@@ -144,46 +150,49 @@ bool CDPXFileReader::LoadFile(const char* narrowPath, CImageBuffer& image) {
 }
 
 bool CDPXFileReader::LoadFile(const char* narrowPath, CImageBuffer& image, std::uint32_t sectorSize) {
-    failureReason_.clear();
+    failure_ = Status{};
     CloseFile();
     resetFields();
     fileSize_ = 0;
     loadedBytes_ = 0;
     if (!isPowerOfTwo(sectorSize))
-        return fail("the sector size " + number(sectorSize) + " is not a power of two");
+        return fail(badInput("the sector size " + number(sectorSize) + " is not a power of two"));
     const CPathName name(narrowPath);
-    if (name.GetError() != 0) return fail("the name is empty or its absolute path is too long");
-    if (!OpenForWholeFileLoad(name.GetWide()))
-        return fail("cannot open it: " + platform::errorText(LastError()));
+    if (name.GetError() != 0) return fail(badInput("the name is empty or its absolute path is too long"));
+    if (!OpenForWholeFileLoad(name.GetWide())) return fail(readFailure("cannot open it", LastError()));
     const std::int64_t size = FileSize();
-    if (size < 0) return failClosed("cannot take its size: " + platform::errorText(LastError()));
+    if (size < 0) return failClosed(readFailure("cannot take its size", LastError()));
     if (static_cast<std::uint64_t>(size) > kMaxDpxLoadBytes)
-        return failClosed("the file holds " + number(static_cast<std::uint64_t>(size)) +
-                          " bytes, more than a DPX file can describe");
+        return failClosed(badInput("the file holds " + number(static_cast<std::uint64_t>(size)) +
+                                   " bytes, more than a DPX file can describe"));
     fileSize_ = static_cast<std::uint64_t>(size);
     const std::uint64_t rounded = (fileSize_ + sectorSize - 1) / sectorSize * sectorSize;
     if (!image.Reserve(static_cast<std::size_t>(rounded)))
-        return failClosed(image.Granularity() == 0 ? "the image buffer has a granularity of 0"
-                                                   : "no memory for " + number(rounded) + " bytes");
+        return failClosed(
+            image.Granularity() == 0
+                ? badInput("the image buffer has a granularity of 0")
+                : Status::failure(ErrorCode::kNoMemory, "no memory for " + number(rounded) + " bytes"));
     std::size_t reported = 0;
     if (!ReadChunked(image.Data(), static_cast<std::size_t>(rounded), &reported) || reported != rounded)
-        return failClosed("cannot read it: " + platform::errorText(LastError()));
+        return failClosed(readFailure("cannot read it", LastError()));
     loadedBytes_ = rounded;
     CloseFile();
 
     BlockSource source(std::span<const std::uint8_t>(image.Data(), static_cast<std::size_t>(fileSize_)));
-    if (!parse(source, ParseMode::Block)) return false;
+    if (Status parsed = parse(source, ParseMode::Block); !parsed.ok()) return fail(std::move(parsed));
     std::uint32_t formatCode = 0;
     if (descriptor_ == kDpxDescriptorRgb)
         formatCode = kFormatDPX0;
     else if (descriptor_ == kDpxDescriptor422)
         formatCode = kFormatV210;
     else
-        return fail("descriptor " + number(descriptor_) + ": only 50 (RGB) and 100 (4:2:2) can be loaded");
+        return fail(Status::failure(
+            ErrorCode::kUnsupported,
+            "descriptor " + number(descriptor_) + ": only 50 (RGB) and 100 (4:2:2) can be loaded"));
     const std::uint64_t imageEnd = std::uint64_t{imageDataOffset_} + std::uint64_t{rowBytes_} * height_;
     if (imageEnd > fileSize_)
-        return fail("the image data ends at byte " + number(imageEnd) + " but the file holds " +
-                    number(fileSize_));
+        return fail(badInput("the image data ends at byte " + number(imageEnd) + " but the file holds " +
+                             number(fileSize_)));
     image.dataOffset = imageDataOffset_;
     image.width = width_;
     image.height = height_;
@@ -196,12 +205,13 @@ bool CDPXFileReader::LoadFile(const char* narrowPath, CImageBuffer& image, std::
 }
 
 bool CDPXFileReader::ParseHeader(const std::uint8_t* block, std::size_t size) {
-    failureReason_.clear();
+    failure_ = Status{};
     const std::uint64_t recordedSize = fileSize_;
     resetFields();
     // The block may be longer than the file it holds (rounded up to sectors).
     const std::size_t limit =
         recordedSize != 0 ? static_cast<std::size_t>(std::min<std::uint64_t>(size, recordedSize)) : size;
     BlockSource source(std::span<const std::uint8_t>(block, block == nullptr ? 0 : limit));
-    return parse(source, ParseMode::Block);
+    if (Status parsed = parse(source, ParseMode::Block); !parsed.ok()) return fail(std::move(parsed));
+    return true;
 }

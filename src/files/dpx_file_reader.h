@@ -6,9 +6,11 @@
 #include <span>
 #include <string>
 
+#include "bytes/byte_order.h"
 #include "files/dpx_file.h"
 #include "files/file_reader.h"
 #include "files/image_buffer.h"
+#include "platform/status.h"
 
 // The most user data a header may announce; more is taken for a lie.
 inline constexpr std::uint32_t kMaxDpxUserDataBytes = 1u << 20;
@@ -61,7 +63,8 @@ public:
     bool ParseHeader(const std::uint8_t* block, std::size_t size);
 
     // Why the last Open, OpenFile, LoadFile or ParseHeader failed.
-    const std::string& FailureReason() const { return failureReason_; }
+    const Status& Failure() const { return failure_; }
+    const std::string& FailureReason() const { return failure_.message(); }
     // Bytes LoadFile read.
     std::uint64_t LoadedBytes() const { return loadedBytes_; }
 
@@ -108,15 +111,17 @@ private:
     class BlockSource;
     enum class ParseMode { File, Block };
 
-    bool parse(HeaderSource& source, ParseMode mode);
-    bool parseImageInformation(HeaderSource& source, ParseMode mode);
-    bool parseIndustryAndUserData(HeaderSource& source, ParseMode mode, std::uint32_t industryBytes,
-                                  std::uint32_t userDataBytes);
-    bool fail(std::string reason);
-    bool failClosed(std::string reason);
+    Status parse(HeaderSource& source, ParseMode mode);
+    Status parseImageInformation(HeaderSource& source, ParseMode mode);
+    Status parseIndustryAndUserData(HeaderSource& source, ParseMode mode, std::uint32_t industryBytes,
+                                    std::uint32_t userDataBytes);
+    ByteOrder byteOrder() const { return bigEndian_ ? ByteOrder::kBigEndian : ByteOrder::kLittleEndian; }
+    // Note the failure and answer false; the Closed form closes the file first.
+    bool fail(Status failure);
+    bool failClosed(Status failure);
     void resetFields();
 
-    std::string failureReason_;
+    Status failure_;
     std::uint64_t totalFileSize_ = 0;
     std::uint32_t totalFileSizeField_ = 0;
     std::uint32_t timeCodeField_ = 0;

@@ -1,90 +1,31 @@
 #include "files/dpx_file_writer.h"
 
 #include <array>
+#include <cassert>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <span>
 
-#include "files/big_endian.h"
+#include "files/dpx_header_fields.h"
 #include "files/path_name.h"
 
 namespace {
 
 constexpr std::uint32_t kBitSize = 10;
-constexpr std::uint32_t kPackingFilledWords = 1;
 constexpr std::uint32_t kBytesPerPixel = 4;
 constexpr std::uint32_t kReferenceHighCode = 1023;
-constexpr std::size_t kFileNameFieldBytes = 100;
-constexpr std::size_t kCreatorFieldBytes = 100;
-
-// File information header, offsets from the start of the file.
-constexpr std::size_t kMagicAt = 0;
-constexpr std::size_t kImageOffsetAt = 4;
-constexpr std::size_t kVersionAt = 8;
-constexpr std::size_t kTotalSizeAt = 16;
-constexpr std::size_t kDittoKeyAt = 20;
-constexpr std::size_t kGenericSizeAt = 24;
-constexpr std::size_t kIndustrySizeAt = 28;
-constexpr std::size_t kUserDataSizeAt = 32;
-constexpr std::size_t kFileNameAt = 36;
-constexpr std::size_t kCreatorAt = 160;
-constexpr std::size_t kEncryptionKeyAt = 660;
-
-// Image information header, offsets from its start (byte 768 of the file).
-constexpr std::size_t kOrientationAt = 0;
-constexpr std::size_t kElementCountAt = 2;
-constexpr std::size_t kPixelsPerLineAt = 4;
-constexpr std::size_t kLinesAt = 8;
-constexpr std::size_t kDataSignAt = 12;
-constexpr std::size_t kLowCodeAt = 16;
-constexpr std::size_t kLowQuantityAt = 20;
-constexpr std::size_t kHighCodeAt = 24;
-constexpr std::size_t kHighQuantityAt = 28;
-constexpr std::size_t kDescriptorAt = 32;
-constexpr std::size_t kBitSizeAt = 35;
-constexpr std::size_t kPackingAt = 36;
-constexpr std::size_t kEncodingAt = 38;
-constexpr std::size_t kElementOffsetAt = 40;
-
-// Image element 2, offsets from the start of the image information header.
-constexpr std::size_t kElement2DataSignAt = 84;
-constexpr std::size_t kElement2LowCodeAt = 88;
-constexpr std::size_t kElement2LowQuantityAt = 92;
-constexpr std::size_t kElement2HighCodeAt = 96;
-constexpr std::size_t kElement2HighQuantityAt = 100;
-constexpr std::size_t kElement2BitSizeAt = 107;
-constexpr std::size_t kElement2PackingAt = 108;
-constexpr std::size_t kElement2EncodingAt = 110;
-constexpr std::size_t kElement2OffsetAt = 112;
-constexpr std::size_t kElement2SizesAt = 116;  // the end-of-line padding field, reused
-constexpr std::size_t kElement2BytesAt = 120;  // the end-of-image padding field, reused
-constexpr std::size_t kElement2DescriptionAt = 124;
-constexpr std::size_t kDescriptionFieldBytes = 32;
+// The second element's width and height share one 32-bit field.
 constexpr std::uint32_t kLargestElement2Side = 0xFFFF;
-
-// Orientation header, offsets from its start (byte 1408 of the file).
-constexpr std::size_t kAspectHorizontalAt = 220;
-constexpr std::size_t kAspectVerticalAt = 224;
-
-// Television header, offsets from its start (byte 1920 of the file).
-constexpr std::size_t kTimeCodeAt = 0;
-constexpr std::size_t kTemporalRateAt = 20;
 
 template <std::size_t Size>
 bool usable(const DPXTemplates::Block& block) {
     return block.data != nullptr && block.size == Size;
 }
 
-template <std::size_t Size>
-void putText(std::array<std::uint8_t, Size>& block, std::size_t offset, const char* text, std::size_t field) {
-    const std::size_t length = std::min(std::strlen(text), field - 1);
-    std::memcpy(block.data() + offset, text, length);
-}
-
-template <std::size_t Size>
-bool fieldIsZero(const std::array<std::uint8_t, Size>& block, std::size_t offset) {
-    return block[offset] == 0 && block[offset + 1] == 0 && block[offset + 2] == 0 && block[offset + 3] == 0;
+std::span<const std::uint8_t> bytesOf(const char* text, std::size_t count) {
+    return {reinterpret_cast<const std::uint8_t*>(text), count};
 }
 
 }  // namespace
@@ -95,7 +36,7 @@ CDPXFileWriter::CDPXFileWriter(std::uint32_t width, std::uint32_t height, const 
     height_ = height;
     imageDataOffset_ = kDpxGenericHeaderBytes + kDpxIndustryHeaderBytes;
     bitSize_ = kBitSize;
-    packing_ = kPackingFilledWords;
+    packing_ = kDpxPackingFilledLow;
     encoding_ = 0;
     descriptor_ = kDpxDescriptorRgb;
     bytesPerPixel_ = kBytesPerPixel;
@@ -158,102 +99,112 @@ bool CDPXFileWriter::writeChecked(const void* buffer, std::size_t count) {
     return false;
 }
 
-void CDPXFileWriter::buildFileInformation(const std::filesystem::path& recordedName,
+bool CDPXFileWriter::buildFileInformation(const std::filesystem::path& recordedName,
                                           std::uint32_t userDataSize) {
-    if (usable<kDpxFileInformationBytes>(templates_.fileInformation)) {
-        std::memcpy(fileInformation_.data(), templates_.fileInformation.data, kDpxFileInformationBytes);
-        return;
+    if (usable<kDpxFileInformation.bytes>(templates_.fileInformation)) {
+        std::memcpy(fileInformation_.data(), templates_.fileInformation.data, kDpxFileInformation.bytes);
+        return true;
     }
     fileInformation_.fill(0);
-    auto& block = fileInformation_;
-    putText(block, kCreatorAt, kDpxCreator, kCreatorFieldBytes);
-    const CPathName name(recordedName);
-    name.GetFileNameA(reinterpret_cast<char*>(block.data() + kFileNameAt), kFileNameFieldBytes);
-    std::memcpy(block.data() + kMagicAt, "SDPX", 4);
-    putBE32(block, kImageOffsetAt, imageDataOffset_);
-    putText(block, kVersionAt, "V1.0", 8);
-    putBE32(block, kTotalSizeAt, static_cast<std::uint32_t>(TotalFileSize()));
-    putBE32(block, kDittoKeyAt, dittoKey_);
-    putBE32(block, kGenericSizeAt, kDpxGenericHeaderBytes);
-    putBE32(block, kIndustrySizeAt, kDpxIndustryHeaderBytes);
-    putBE32(block, kUserDataSizeAt, userDataSize);
-    putBE32(block, kEncryptionKeyAt, kDpxUndefined32);
+    DpxFieldWriter fields(kDpxFileInformation, fileInformation_);
+    fields.writeText(dpx_field::kCreator, kDpxCreator);
+    std::array<char, dpx_field::kFileName.bytes> fileName{};
+    CPathName(recordedName).GetFileNameA(fileName.data(), fileName.size());
+    fields.write(dpx_field::kFileName, bytesOf(fileName.data(), fileName.size()));
+    fields.write(dpx_field::kMagic, bytesOf(kDpxMagicBigEndian, dpx_field::kMagic.bytes));
+    fields.write(dpx_field::kImageDataOffset, imageDataOffset_);
+    fields.writeText(dpx_field::kVersion, kDpxVersion);
+    fields.write(dpx_field::kTotalFileSize, static_cast<std::uint32_t>(TotalFileSize()));
+    fields.write(dpx_field::kDittoKey, dittoKey_);
+    fields.write(dpx_field::kGenericHeaderSize, kDpxGenericHeaderBytes);
+    fields.write(dpx_field::kIndustryHeaderSize, kDpxIndustryHeaderBytes);
+    fields.write(dpx_field::kUserDataSize, userDataSize);
+    fields.write(dpx_field::kEncryptionKey, kDpxUndefined32);
+    return fields.ok();
 }
 
-void CDPXFileWriter::buildImageInformation() {
-    if (usable<kDpxImageInformationBytes>(templates_.imageInformation))
-        std::memcpy(imageInformation_.data(), templates_.imageInformation.data, kDpxImageInformationBytes);
+bool CDPXFileWriter::buildImageInformation() {
+    if (usable<kDpxImageInformation.bytes>(templates_.imageInformation))
+        std::memcpy(imageInformation_.data(), templates_.imageInformation.data, kDpxImageInformation.bytes);
     else
         imageInformation_.fill(0);
-    auto& block = imageInformation_;
-    putBE16(block, kOrientationAt, 0);
-    putBE16(block, kElementCountAt, 1);
-    putBE32(block, kPixelsPerLineAt, width_);
-    putBE32(block, kLinesAt, height_);
-    putBE32(block, kDataSignAt, 0);
-    putBE32(block, kLowCodeAt, referenceLowCode_);
-    putBEFloat(block, kLowQuantityAt, referenceLowQuantity_);
-    putBE32(block, kHighCodeAt, referenceHighCode_);
-    putBEFloat(block, kHighQuantityAt, referenceHighQuantity_);
-    block[kDescriptorAt] = static_cast<std::uint8_t>(descriptor_);
-    block[kBitSizeAt] = static_cast<std::uint8_t>(bitSize_);
-    putBE16(block, kPackingAt, static_cast<std::uint16_t>(packing_));
-    putBE16(block, kEncodingAt, static_cast<std::uint16_t>(encoding_));
-    putBE32(block, kElementOffsetAt, element1Offset_);
-    if (hasSecondElement()) buildSecondElement();
+    DpxFieldWriter fields(kDpxImageInformation, imageInformation_);
+    const DpxImageElement& element1 = dpx_field::kElement1;
+    fields.write(dpx_field::kOrientation, 0);
+    fields.write(dpx_field::kElementCount, 1);
+    fields.write(dpx_field::kPixelsPerLine, width_);
+    fields.write(dpx_field::kLinesPerElement, height_);
+    fields.write(element1.dataSign, 0);
+    fields.write(element1.referenceLowCode, referenceLowCode_);
+    fields.write(element1.referenceLowQuantity, referenceLowQuantity_);
+    fields.write(element1.referenceHighCode, referenceHighCode_);
+    fields.write(element1.referenceHighQuantity, referenceHighQuantity_);
+    fields.write(element1.descriptor, static_cast<std::uint8_t>(descriptor_));
+    fields.write(element1.bitSize, static_cast<std::uint8_t>(bitSize_));
+    fields.write(element1.packing, static_cast<std::uint16_t>(packing_));
+    fields.write(element1.encoding, static_cast<std::uint16_t>(encoding_));
+    fields.write(element1.offsetToData, element1Offset_);
+    if (hasSecondElement()) writeSecondElement(fields);
+    return fields.ok();
 }
 
 // Element 2 describes the encoded rendition after the image data. Its
 // descriptor stays 0 and the element count 1, so readers that know nothing
 // of it see a one-element file.
-void CDPXFileWriter::buildSecondElement() {
-    auto& block = imageInformation_;
+void CDPXFileWriter::writeSecondElement(DpxFieldWriter& fields) const {
+    const DpxImageElement& element2 = dpx_field::kElement2;
     const std::uint64_t imageBytes = std::uint64_t{width_} * height_ * bytesPerPixel_;
-    putBE32(block, kElement2DataSignAt, 0);
-    putBE32(block, kElement2LowCodeAt, referenceLowCode_);
-    putBEFloat(block, kElement2LowQuantityAt, referenceLowQuantity_);
-    putBE32(block, kElement2HighCodeAt, referenceHighCode_);
-    putBEFloat(block, kElement2HighQuantityAt, referenceHighQuantity_);
-    block[kElement2BitSizeAt] = static_cast<std::uint8_t>(bitSize_);
-    putBE16(block, kElement2PackingAt, 1);
-    block[kElement2EncodingAt] = 'T';
-    block[kElement2EncodingAt + 1] = 'X';
+    fields.write(element2.dataSign, 0);
+    fields.write(element2.referenceLowCode, referenceLowCode_);
+    fields.write(element2.referenceLowQuantity, referenceLowQuantity_);
+    fields.write(element2.referenceHighCode, referenceHighCode_);
+    fields.write(element2.referenceHighQuantity, referenceHighQuantity_);
+    fields.write(element2.bitSize, static_cast<std::uint8_t>(bitSize_));
+    fields.write(element2.packing, kDpxPackingFilledLow);
+    fields.write(element2.encoding, kDpxEncodingTx);
     // Create has checked that the whole file, and so this offset, fits 32 bits.
-    putBE32(block, kElement2OffsetAt, static_cast<std::uint32_t>(imageDataOffset_ + imageBytes));
-    putBE32(block, kElement2SizesAt, secondElement_.width << 16 | secondElement_.height);
-    putBE32(block, kElement2BytesAt, static_cast<std::uint32_t>(secondElement_.size));
-    std::array<char, kDescriptionFieldBytes> description{};
+    fields.write(element2.offsetToData, static_cast<std::uint32_t>(imageDataOffset_ + imageBytes));
+    fields.write(element2.endOfLinePadding, secondElement_.width << 16 | secondElement_.height);
+    fields.write(element2.endOfImagePadding, static_cast<std::uint32_t>(secondElement_.size));
+    std::array<char, element2.description.bytes> description{};
     std::snprintf(description.data(), description.size(), "Tavrix %ux%u", secondElement_.width,
                   secondElement_.height);
-    std::memcpy(block.data() + kElement2DescriptionAt, description.data(), description.size());
+    fields.write(element2.description, bytesOf(description.data(), description.size()));
 }
 
-void CDPXFileWriter::buildOrientation() {
-    if (usable<kDpxOrientationBytes>(templates_.orientation)) {
-        std::memcpy(orientation_.data(), templates_.orientation.data, kDpxOrientationBytes);
-        return;
+bool CDPXFileWriter::buildOrientation() {
+    if (usable<kDpxOrientation.bytes>(templates_.orientation)) {
+        std::memcpy(orientation_.data(), templates_.orientation.data, kDpxOrientation.bytes);
+        return true;
     }
     orientation_.fill(0);
-    putBE32(orientation_, kAspectHorizontalAt, pixelAspectHorizontal_);
-    putBE32(orientation_, kAspectVerticalAt, pixelAspectVertical_);
+    DpxFieldWriter fields(kDpxOrientation, orientation_);
+    fields.write(dpx_field::kPixelAspectHorizontal, pixelAspectHorizontal_);
+    fields.write(dpx_field::kPixelAspectVertical, pixelAspectVertical_);
+    return fields.ok();
 }
 
 void CDPXFileWriter::buildFilm() {
-    if (usable<kDpxFilmBytes>(templates_.film))
-        std::memcpy(film_.data(), templates_.film.data, kDpxFilmBytes);
+    if (usable<kDpxFilm.bytes>(templates_.film))
+        std::memcpy(film_.data(), templates_.film.data, kDpxFilm.bytes);
     else
         film_.fill(0);
 }
 
-void CDPXFileWriter::buildTelevision() {
-    if (usable<kDpxTelevisionBytes>(templates_.television))
-        std::memcpy(television_.data(), templates_.television.data, kDpxTelevisionBytes);
+// The time code and rate go where the header has none yet: a template may
+// carry its own.
+bool CDPXFileWriter::buildTelevision() {
+    if (usable<kDpxTelevision.bytes>(templates_.television))
+        std::memcpy(television_.data(), templates_.television.data, kDpxTelevision.bytes);
     else
         television_.fill(0);
-    if (fieldIsZero(television_, kTimeCodeAt) && timeCode_.isSet())
-        putBE32(television_, kTimeCodeAt, packTimeCode(timeCode_));
-    if (frameRate_ > 0.0f && fieldIsZero(television_, kTemporalRateAt))
-        putBEFloat(television_, kTemporalRateAt, frameRate_);
+    DpxFieldReader present(kDpxTelevision, television_, ByteOrder::kBigEndian);
+    const bool timeCodeFree = present.holdsZero(dpx_field::kTimeCode);
+    const bool rateFree = present.holdsZero(dpx_field::kTelevisionFrameRate);
+    DpxFieldWriter fields(kDpxTelevision, television_);
+    if (timeCodeFree && timeCode_.isSet()) fields.write(dpx_field::kTimeCode, packTimeCode(timeCode_));
+    if (frameRate_ > 0.0f && rateFree) fields.write(dpx_field::kTelevisionFrameRate, frameRate_);
+    return present.ok() && fields.ok();
 }
 
 bool CDPXFileWriter::Create(const std::filesystem::path& path) {
@@ -278,11 +229,16 @@ bool CDPXFileWriter::Create(const std::filesystem::path& path, const std::filesy
     }
     if (!CreateForWriting(path)) return false;
 
-    buildFileInformation(recordedName, userDataSize);
-    buildImageInformation();
-    buildOrientation();
     buildFilm();
-    buildTelevision();
+    const bool built = buildFileInformation(recordedName, userDataSize) && buildImageInformation() &&
+                       buildOrientation() && buildTelevision();
+    // Every field lies inside its block by the layout's construction.
+    assert(built);
+    if (!built) {
+        lastError_ = EINVAL;
+        CloseFile();
+        return false;
+    }
     const bool written = writeChecked(fileInformation_.data(), fileInformation_.size()) &&
                          writeChecked(imageInformation_.data(), imageInformation_.size()) &&
                          writeChecked(orientation_.data(), orientation_.size()) &&

@@ -8,6 +8,8 @@
 #include "files/dpx_templates.h"
 #include "files/file_writer.h"
 
+class DpxFieldWriter;
+
 // The creator text every written file carries.
 inline constexpr char kDpxCreator[] = "Created using Tavrix tools";
 
@@ -59,14 +61,15 @@ public:
 
 private:
     bool writeChecked(const void* buffer, std::size_t count);
-    void buildFileInformation(const std::filesystem::path& recordedName, std::uint32_t userDataBytes);
-    void buildImageInformation();
-    void buildOrientation();
+    // Each fills its header block; false only when a field would not fit it.
+    bool buildFileInformation(const std::filesystem::path& recordedName, std::uint32_t userDataBytes);
+    bool buildImageInformation();
+    void writeSecondElement(DpxFieldWriter& fields) const;
+    bool buildOrientation();
     void buildFilm();
-    void buildTelevision();
+    bool buildTelevision();
     std::uint32_t userDataBytes() const;
     bool hasSecondElement() const;
-    void buildSecondElement();
 
     bool created_ = false;
     bool writeFailed_ = false;

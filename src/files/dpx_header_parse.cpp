@@ -4,61 +4,13 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
-#include "files/dpx_field_view.h"
 #include "files/dpx_file_reader.h"
+#include "files/dpx_header_fields.h"
 #include "files/dpx_header_source.h"
 
 namespace {
-
-// Where each header block starts in the file.
-constexpr std::uint64_t kImageInformationAt = 768;
-constexpr std::uint64_t kOrientationAt = 1408;
-constexpr std::uint64_t kFilmAt = 1664;
-constexpr std::uint64_t kTelevisionAt = 1920;
-
-// File information header.
-constexpr std::size_t kImageOffsetField = 4;
-constexpr std::size_t kTotalSizeField = 16;
-constexpr std::size_t kDittoKeyField = 20;
-constexpr std::size_t kGenericSizeField = 24;
-constexpr std::size_t kIndustrySizeField = 28;
-// With the generic header size undefined, user data is what lies between
-// the standard generic header and the image data.
-constexpr std::int64_t kStandardGenericBytes = 1664;
-
-// Image information header, offsets from its start.
-constexpr std::size_t kPixelsPerLineField = 4;
-constexpr std::size_t kLinesField = 8;
-constexpr std::size_t kLowCodeField = 16;
-constexpr std::size_t kLowQuantityField = 20;
-constexpr std::size_t kHighCodeField = 24;
-constexpr std::size_t kHighQuantityField = 28;
-constexpr std::size_t kDescriptorField = 32;
-constexpr std::size_t kBitSizeField = 35;
-constexpr std::size_t kPackingField = 36;
-constexpr std::size_t kEncodingField = 38;
-constexpr std::size_t kElementOffsetField = 40;
-constexpr std::size_t kEndOfLinePaddingField = 44;
-// Element 2 of the image information header.
-constexpr std::size_t kElement2EncodingField = 110;
-constexpr std::size_t kElement2OffsetField = 112;
-constexpr std::size_t kElement2SizesField = 116;  // width in the high 16 bits, height in the low
-constexpr std::size_t kElement2BytesField = 120;
-
-// Orientation header.
-constexpr std::size_t kAspectHorizontalField = 220;
-constexpr std::size_t kAspectVerticalField = 224;
-
-// Film header.
-constexpr std::size_t kFilmFramePositionField = 48;
-constexpr std::size_t kFilmFrameRateField = 60;
-constexpr std::size_t kFilmFrameIdField = 68;
-
-// Television header.
-constexpr std::size_t kTimeCodeField = 0;
-constexpr std::size_t kTelevisionFrameRateField = 20;
-constexpr std::size_t kGammaField = 28;
 
 std::string number(std::uint64_t value) {
     return std::to_string(value);
@@ -82,11 +34,14 @@ std::string shownMagic(std::span<const std::uint8_t> bytes) {
     return "\"" + shown + "\"";
 }
 
-DPXTimeCode unpackTimeCode(std::uint32_t packed) {
-    const auto field = [packed](int shift) {
-        return static_cast<std::int32_t>((packed >> (shift + 4) & 0xF) * 10 + (packed >> shift & 0xF));
-    };
-    return DPXTimeCode{field(24), field(16), field(8), field(0)};
+Status badHeader(std::string message) {
+    return Status::failure(ErrorCode::kBadInput, std::move(message));
+}
+
+// Only a layout table at odds with the block sizes gets here.
+Status badLayout(DpxBlock block) {
+    return badHeader("the header fields do not fit the " + number(block.bytes) + "-byte block at byte " +
+                     number(block.at));
 }
 
 }  // namespace
@@ -120,82 +75,97 @@ std::string CDPXFileReader::FilmFrameIdentification() const {
     return std::string(filmFrameIdentification_.begin(), end);
 }
 
-bool CDPXFileReader::parse(HeaderSource& source, ParseMode mode) {
+Status CDPXFileReader::parse(HeaderSource& source, ParseMode mode) {
     const std::uint64_t realSize = source.size();
-    if (!source.read(0, fileInformation_))
-        return fail("the file holds " + number(realSize) + " bytes, fewer than the " +
-                    number(kDpxFileInformationBytes) + "-byte file information header");
-    const std::span<const std::uint8_t> magic(fileInformation_.data(), 4);
-    if (std::memcmp(magic.data(), "SDPX", 4) == 0)
+    if (!source.read(kDpxFileInformation.at, fileInformation_))
+        return badHeader("the file holds " + number(realSize) + " bytes, fewer than the " +
+                         number(kDpxFileInformation.bytes) + "-byte file information header");
+    const std::span<const std::uint8_t> magic(fileInformation_.data(), dpx_field::kMagic.bytes);
+    if (std::memcmp(magic.data(), kDpxMagicBigEndian, magic.size()) == 0)
         bigEndian_ = true;
-    else if (std::memcmp(magic.data(), "XPDS", 4) == 0)
+    else if (std::memcmp(magic.data(), kDpxMagicLittleEndian, magic.size()) == 0)
         bigEndian_ = false;
     else
-        return fail("not a DPX file: it begins with " + shownMagic(magic) + ", not \"SDPX\" or \"XPDS\"");
+        return badHeader("not a DPX file: it begins with " + shownMagic(magic) +
+                         ", not \"SDPX\" or \"XPDS\"");
 
-    const DpxFieldView view(fileInformation_, bigEndian_);
-    imageDataOffset_ = view.u32At(kImageOffsetField);
-    totalFileSizeField_ = view.u32At(kTotalSizeField);
+    DpxFieldReader fields(kDpxFileInformation, fileInformation_, byteOrder());
+    imageDataOffset_ = fields.read(dpx_field::kImageDataOffset);
+    totalFileSizeField_ = fields.read(dpx_field::kTotalFileSize);
     totalFileSize_ = std::min<std::uint64_t>(totalFileSizeField_, realSize);
-    dittoKey_ = view.u32At(kDittoKeyField);
-    const std::uint32_t genericBytes = view.u32At(kGenericSizeField);
-    std::uint32_t industryBytes = view.u32At(kIndustrySizeField);
+    dittoKey_ = fields.read(dpx_field::kDittoKey);
+    const std::uint32_t genericBytes = fields.read(dpx_field::kGenericHeaderSize);
+    std::uint32_t industryBytes = fields.read(dpx_field::kIndustryHeaderSize);
+    if (!fields.ok()) return badLayout(kDpxFileInformation);
     if (industryBytes == kDpxUndefined32) industryBytes = 0;
+    // With the generic header size undefined, user data is what lies between
+    // the standard generic header and the image data.
     const std::int64_t userData = genericBytes == kDpxUndefined32
-                                      ? std::int64_t{imageDataOffset_} - kStandardGenericBytes
+                                      ? std::int64_t{imageDataOffset_} - kDpxGenericHeaderBytes
                                       : std::int64_t{imageDataOffset_} - genericBytes - industryBytes;
 
-    if (imageDataOffset_ < kDpxFileInformationBytes)
-        return fail("the image data offset " + number(imageDataOffset_) +
-                    " lies inside the file information header");
+    if (imageDataOffset_ < kDpxFileInformation.bytes)
+        return badHeader("the image data offset " + number(imageDataOffset_) +
+                         " lies inside the file information header");
     if (imageDataOffset_ > realSize)
-        return fail("the image data offset " + number(imageDataOffset_) + " lies beyond the end of the " +
-                    number(realSize) + "-byte file");
+        return badHeader("the image data offset " + number(imageDataOffset_) +
+                         " lies beyond the end of the " + number(realSize) + "-byte file");
     // Sizes that do not add up leave no room for user data.
     const std::uint32_t userDataBytes = userData > 0 ? static_cast<std::uint32_t>(userData) : 0;
     if (userDataBytes > kMaxDpxUserDataBytes)
-        return fail("the header announces " + number(userDataBytes) + " bytes of user data, more than " +
-                    number(kMaxDpxUserDataBytes));
+        return badHeader("the header announces " + number(userDataBytes) + " bytes of user data, more than " +
+                         number(kMaxDpxUserDataBytes));
 
-    std::int64_t remaining = std::int64_t{imageDataOffset_} - std::int64_t{kDpxFileInformationBytes};
-    if (mode == ParseMode::Block && remaining <= std::int64_t{kDpxImageInformationBytes})
-        return fail("the image data offset " + number(imageDataOffset_) +
-                    " leaves no room for the image information header");
-    if (remaining > std::int64_t{kDpxImageInformationBytes}) {
-        if (!parseImageInformation(source, mode)) return false;
+    std::int64_t remaining = std::int64_t{imageDataOffset_} - std::int64_t{kDpxFileInformation.bytes};
+    if (mode == ParseMode::Block && remaining <= std::int64_t{kDpxImageInformation.bytes})
+        return badHeader("the image data offset " + number(imageDataOffset_) +
+                         " leaves no room for the image information header");
+    if (remaining > std::int64_t{kDpxImageInformation.bytes}) {
+        if (const Status parsed = parseImageInformation(source, mode); !parsed.ok()) return parsed;
     } else {
         secondElement_.formatCode = kFormatDPX0;
     }
-    remaining -= std::int64_t{kDpxImageInformationBytes};
-    if (mode == ParseMode::Block && remaining <= std::int64_t{kDpxOrientationBytes})
-        return fail("the image data offset " + number(imageDataOffset_) +
-                    " leaves no room for the orientation header");
-    if (remaining > std::int64_t{kDpxOrientationBytes}) {
-        if (!source.read(kOrientationAt, orientation_))
-            return fail("the file ends inside the orientation header");
-        const DpxFieldView orientation(orientation_, bigEndian_);
-        pixelAspectHorizontal_ = orientation.u32At(kAspectHorizontalField);
-        pixelAspectVertical_ = orientation.u32At(kAspectVerticalField);
+    remaining -= std::int64_t{kDpxImageInformation.bytes};
+    if (mode == ParseMode::Block && remaining <= std::int64_t{kDpxOrientation.bytes})
+        return badHeader("the image data offset " + number(imageDataOffset_) +
+                         " leaves no room for the orientation header");
+    if (remaining > std::int64_t{kDpxOrientation.bytes}) {
+        if (!source.read(kDpxOrientation.at, orientation_))
+            return badHeader("the file ends inside the orientation header");
+        DpxFieldReader orientation(kDpxOrientation, orientation_, byteOrder());
+        pixelAspectHorizontal_ = orientation.read(dpx_field::kPixelAspectHorizontal);
+        pixelAspectVertical_ = orientation.read(dpx_field::kPixelAspectVertical);
+        if (!orientation.ok()) return badLayout(kDpxOrientation);
     }
     return parseIndustryAndUserData(source, mode, industryBytes, userDataBytes);
 }
 
-bool CDPXFileReader::parseImageInformation(HeaderSource& source, ParseMode mode) {
-    if (!source.read(kImageInformationAt, imageInformation_))
-        return fail("the file ends inside the image information header");
-    const DpxFieldView view(imageInformation_, bigEndian_);
-    width_ = view.u32At(kPixelsPerLineField);
-    height_ = view.u32At(kLinesField);
-    referenceLowCode_ = view.u32At(kLowCodeField);
-    referenceLowQuantity_ = view.floatAt(kLowQuantityField);
-    referenceHighCode_ = view.u32At(kHighCodeField);
-    referenceHighQuantity_ = view.floatAt(kHighQuantityField);
-    descriptor_ = view.u8At(kDescriptorField);
-    bitSize_ = view.u8At(kBitSizeField);
-    packing_ = view.u16At(kPackingField);
-    encoding_ = view.u16At(kEncodingField);
-    element1Offset_ = view.u32At(kElementOffsetField);
-    const std::uint32_t endOfLinePadding = view.u32At(kEndOfLinePaddingField);
+Status CDPXFileReader::parseImageInformation(HeaderSource& source, ParseMode mode) {
+    if (!source.read(kDpxImageInformation.at, imageInformation_))
+        return badHeader("the file ends inside the image information header");
+    DpxFieldReader fields(kDpxImageInformation, imageInformation_, byteOrder());
+    const DpxImageElement& element1 = dpx_field::kElement1;
+    width_ = fields.read(dpx_field::kPixelsPerLine);
+    height_ = fields.read(dpx_field::kLinesPerElement);
+    referenceLowCode_ = fields.read(element1.referenceLowCode);
+    referenceLowQuantity_ = fields.read(element1.referenceLowQuantity);
+    referenceHighCode_ = fields.read(element1.referenceHighCode);
+    referenceHighQuantity_ = fields.read(element1.referenceHighQuantity);
+    descriptor_ = fields.read(element1.descriptor);
+    bitSize_ = fields.read(element1.bitSize);
+    packing_ = fields.read(element1.packing);
+    encoding_ = fields.read(element1.encoding);
+    element1Offset_ = fields.read(element1.offsetToData);
+    const std::uint32_t endOfLinePadding = fields.read(element1.endOfLinePadding);
+    const DpxImageElement& element2 = dpx_field::kElement2;
+    // "TX" in either byte order marks an encoded second element.
+    const std::uint16_t element2Encoding = fields.read(element2.encoding);
+    constexpr std::uint16_t kTxByteSwapped = 'X' << 8 | 'T';
+    const bool encoded = element2Encoding == kDpxEncodingTx || element2Encoding == kTxByteSwapped;
+    const std::uint32_t element2Offset = fields.read(element2.offsetToData);
+    const std::uint32_t element2Sizes = fields.read(element2.endOfLinePadding);
+    const std::uint32_t element2Bytes = fields.read(element2.endOfImagePadding);
+    if (!fields.ok()) return badLayout(kDpxImageInformation);
     bytesPerPixel_ = 4;
 
     std::uint64_t rowBytes = 0;
@@ -204,24 +174,18 @@ bool CDPXFileReader::parseImageInformation(HeaderSource& source, ParseMode mode)
     else if (descriptor_ == kDpxDescriptor422)
         rowBytes = ((std::uint64_t{width_} * 16 + 5) / 6 + 3) & ~std::uint64_t{3};
     if (rowBytes > kDpxUndefined32)
-        return fail("a row of " + number(width_) + " pixels does not fit 32 bits");
+        return badHeader("a row of " + number(width_) + " pixels does not fit 32 bits");
     rowBytes_ = static_cast<std::uint32_t>(rowBytes);
 
     // Both products are below 2^32, so the sum stays below 2^64.
     const std::uint64_t imageEnd = std::uint64_t{rowBytes_} * height_ + imageDataOffset_;
-    const std::uint8_t first = view.u8At(kElement2EncodingField);
-    const std::uint8_t second = view.u8At(kElement2EncodingField + 1);
-    const bool encoded = (first == 'T' && second == 'X') || (first == 'X' && second == 'T');
     if (imageEnd < totalFileSize_ && encoded) {
-        const std::uint32_t offset = view.u32At(kElement2OffsetField);
-        const std::uint32_t sizes = view.u32At(kElement2SizesField);
-        secondElement_.fileOffset = offset;
-        secondElement_.size =
-            offset <= totalFileSize_
-                ? std::min<std::uint64_t>(view.u32At(kElement2BytesField), totalFileSize_ - offset)
-                : 0;
-        secondElement_.width = sizes >> 16;
-        secondElement_.height = sizes & 0xFFFFu;
+        secondElement_.fileOffset = element2Offset;
+        secondElement_.size = element2Offset <= totalFileSize_
+                                  ? std::min<std::uint64_t>(element2Bytes, totalFileSize_ - element2Offset)
+                                  : 0;
+        secondElement_.width = element2Sizes >> 16;
+        secondElement_.height = element2Sizes & 0xFFFFu;
         secondElement_.formatCode = 0;
     } else {
         secondElement_.width = width_;
@@ -229,38 +193,44 @@ bool CDPXFileReader::parseImageInformation(HeaderSource& source, ParseMode mode)
         secondElement_.formatCode = kFormatDPX0;
         secondElement_.size = 0;
     }
-    return true;
+    return {};
 }
 
-bool CDPXFileReader::parseIndustryAndUserData(HeaderSource& source, ParseMode mode,
-                                              std::uint32_t industryBytes, std::uint32_t userDataBytes) {
-    if (industryBytes > kDpxFilmBytes) {
-        if (!source.read(kFilmAt, film_)) return fail("the file ends inside the film header");
-        const DpxFieldView film(film_, bigEndian_);
-        frameRate_ = film.floatAt(kFilmFrameRateField);
+Status CDPXFileReader::parseIndustryAndUserData(HeaderSource& source, ParseMode mode,
+                                                std::uint32_t industryBytes, std::uint32_t userDataBytes) {
+    if (industryBytes > kDpxFilm.bytes) {
+        if (!source.read(kDpxFilm.at, film_)) return badHeader("the file ends inside the film header");
+        DpxFieldReader film(kDpxFilm, film_, byteOrder());
+        frameRate_ = film.read(dpx_field::kFilmFrameRate);
         if (mode == ParseMode::Block) {
-            filmFramePosition_ = film.u32At(kFilmFramePositionField);
-            std::memcpy(filmFrameIdentification_.data(), film_.data() + kFilmFrameIdField,
-                        filmFrameIdentification_.size());
+            filmFramePosition_ = film.read(dpx_field::kFilmFramePosition);
+            const std::span<const std::uint8_t> identification =
+                film.read(dpx_field::kFilmFrameIdentification);
+            std::copy_n(identification.begin(),
+                        std::min(identification.size(), filmFrameIdentification_.size()),
+                        filmFrameIdentification_.begin());
         }
-        industryBytes -= kDpxFilmBytes;
-        if (mode == ParseMode::Block && industryBytes != kDpxTelevisionBytes)
-            return fail("the industry header leaves " + number(industryBytes) +
-                        " bytes after the film header, not a 128-byte television header");
+        if (!film.ok()) return badLayout(kDpxFilm);
+        industryBytes -= kDpxFilm.bytes;
+        if (mode == ParseMode::Block && industryBytes != kDpxTelevision.bytes)
+            return badHeader("the industry header leaves " + number(industryBytes) +
+                             " bytes after the film header, not a 128-byte television header");
     }
-    if (industryBytes != kDpxTelevisionBytes) return true;
-    if (!source.read(kTelevisionAt, television_)) return fail("the file ends inside the television header");
-    const DpxFieldView television(television_, bigEndian_);
-    frameRate_ = television.floatAt(kTelevisionFrameRateField);
-    gamma_ = television.floatAt(kGammaField);
-    timeCodeField_ = television.u32At(kTimeCodeField);
+    if (industryBytes != kDpxTelevision.bytes) return {};
+    if (!source.read(kDpxTelevision.at, television_))
+        return badHeader("the file ends inside the television header");
+    DpxFieldReader television(kDpxTelevision, television_, byteOrder());
+    frameRate_ = television.read(dpx_field::kTelevisionFrameRate);
+    gamma_ = television.read(dpx_field::kGamma);
+    timeCodeField_ = television.read(dpx_field::kTimeCode);
+    if (!television.ok()) return badLayout(kDpxTelevision);
     timeCode_ = unpackTimeCode(timeCodeField_);
-    if (userDataBytes == 0) return true;
+    if (userDataBytes == 0) return {};
     // User data ends where the image data begins; both lie within the file.
     userData_.resize(userDataBytes);
     if (!source.read(imageDataOffset_ - userDataBytes, userData_)) {
         userData_.clear();
-        return fail("the user data cannot be read");
+        return badHeader("the user data cannot be read");
     }
-    return true;
+    return {};
 }

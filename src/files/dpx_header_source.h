@@ -2,10 +2,11 @@
 
 // The two places a DPX header is parsed from, for the reader's own files.
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <span>
 
+#include "bytes/byte_view.h"
 #include "files/dpx_file_reader.h"
 
 // Where header blocks come from: the open file, or a block in memory.
@@ -37,8 +38,11 @@ public:
     explicit BlockSource(std::span<const std::uint8_t> block) : block_(block) {}
     std::uint64_t size() const override { return block_.size(); }
     bool read(std::uint64_t offset, std::span<std::uint8_t> into) override {
-        if (offset > block_.size() || into.size() > block_.size() - offset) return false;
-        if (!into.empty()) std::memcpy(into.data(), block_.data() + offset, into.size());
+        // Bytes are copied as they stand, so the view's order plays no part.
+        ByteView file(block_, ByteOrder::kBigEndian);
+        const std::span<const std::uint8_t> bytes = file.bytesAt(offset, into.size());
+        if (!file.ok()) return false;
+        std::copy(bytes.begin(), bytes.end(), into.begin());
         return true;
     }
 

@@ -11,6 +11,7 @@
 #include "files/path_name.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/path.h"
+#include "platform/status.h"
 #include "platform/temporary_name.h"
 
 namespace {
@@ -18,13 +19,12 @@ namespace {
 constexpr std::size_t kBytesPerRgbPixel = 6;
 constexpr std::size_t kBytesPerDpxPixel = 4;
 
-bool fail(std::string* failureMessage, const std::string& text) {
-    if (failureMessage != nullptr) *failureMessage = text;
-    return false;
+Status failFile(ErrorCode code, const std::string& finalName, const std::string& reason, int error = 0) {
+    return Status::failure(code, "cannot write DPX file " + finalName + ": " + reason, error);
 }
 
-bool failFile(std::string* failureMessage, const std::string& finalName, const std::string& reason) {
-    return fail(failureMessage, "cannot write DPX file " + finalName + ": " + reason);
+Status failWrite(const std::string& finalName, int error) {
+    return failFile(ErrorCode::kWriteFailed, finalName, platform::errorText(error), error);
 }
 
 // Rows are packed into a block of about this size and written a block at a
@@ -47,6 +47,64 @@ bool writeRows(CDPXFileWriter& writer, const std::uint16_t* frame, std::uint32_t
         if (!writer.Write(blockBuffer, rows * rowBytes)) return false;
     }
     return true;
+}
+
+// WriteDPXFrame's work; the failure names the final file and the reason.
+Status writeFrameFile(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame,
+                      int width, int height, std::size_t pitchBytes, const DPXFrameTiming* timing) {
+    const std::string name = formatFrameName(nameFormat, frameNumber);
+    if (name.empty())
+        return Status::failure(ErrorCode::kBadInput,
+                               "cannot write a DPX file: the output name \"" + nameFormat +
+                                   "\" gives no usable file name for frame " + std::to_string(frameNumber));
+    const CPathName finalPath(name);
+    if (finalPath.GetError() != 0)
+        return failFile(ErrorCode::kBadInput, name,
+                        "the absolute path is longer than " + std::to_string(kPathCapacity - 1) + " bytes");
+    const std::string finalName = finalPath.GetNarrow();
+    if (width <= 0 || height <= 0)
+        return failFile(
+            ErrorCode::kBadInput, finalName,
+            "the picture size " + std::to_string(width) + "x" + std::to_string(height) + " is empty");
+    assert(frame != nullptr);
+    assert(pitchBytes % 2 == 0 && pitchBytes >= static_cast<std::size_t>(width) * kBytesPerRgbPixel);
+
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * kBytesPerDpxPixel;
+    const std::uint32_t blockRows = rowsPerBlock(rowBytes, static_cast<std::uint32_t>(height));
+    const std::size_t blockBytes = rowBytes * blockRows;
+    const std::unique_ptr<std::uint8_t[]> blockBuffer(new (std::nothrow) std::uint8_t[blockBytes]);
+    if (!blockBuffer)
+        return failFile(ErrorCode::kNoMemory, finalName,
+                        "out of memory for a buffer of " + std::to_string(blockBytes) + " bytes");
+
+    const std::string temporary = platform::temporaryNameFor(finalName);
+    // An interrupted run removes the file it was writing.
+    platform::setInterruptCleanupPath(temporary.c_str());
+    const struct ForgetTemporary {
+        ~ForgetTemporary() { platform::setInterruptCleanupPath(nullptr); }
+    } forgetTemporary;
+    CDPXFileWriter writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), nullptr,
+                          nullptr);
+    if (timing != nullptr) writer.SetFrameTiming(*timing);
+    if (!writer.Create(temporary, finalPath.GetWide())) {
+        const int error = writer.LastError();
+        platform::removeFile(temporary);
+        return failWrite(finalName, error);
+    }
+    const bool rowsWritten =
+        writeRows(writer, frame, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
+                  pitchBytes / 2, blockBuffer.get(), blockRows);
+    const int writeError = writer.LastError();
+    if (!writer.Close() || !rowsWritten) {
+        platform::removeFile(temporary);
+        return failWrite(finalName, writeError);
+    }
+    int renameError = 0;
+    if (!platform::renameReplacing(temporary, finalName, &renameError)) {
+        platform::removeFile(temporary);
+        return failWrite(finalName, renameError);
+    }
+    return {};
 }
 
 }  // namespace
@@ -72,57 +130,7 @@ bool DPXSequenceExporter::ExportFrame(const std::uint16_t* rgbFrame, int width, 
 bool WriteDPXFrame(const std::string& nameFormat, std::int64_t frameNumber, const std::uint16_t* frame,
                    int width, int height, std::size_t pitchBytes, std::string* failureMessage,
                    const DPXFrameTiming* timing) {
-    const std::string name = formatFrameName(nameFormat, frameNumber);
-    if (name.empty())
-        return fail(failureMessage, "cannot write a DPX file: the output name \"" + nameFormat +
-                                        "\" gives no usable file name for frame " +
-                                        std::to_string(frameNumber));
-    const CPathName finalPath(name);
-    if (finalPath.GetError() != 0)
-        return failFile(failureMessage, name,
-                        "the absolute path is longer than " + std::to_string(kPathCapacity - 1) + " bytes");
-    const std::string finalName = finalPath.GetNarrow();
-    if (width <= 0 || height <= 0)
-        return failFile(
-            failureMessage, finalName,
-            "the picture size " + std::to_string(width) + "x" + std::to_string(height) + " is empty");
-    assert(frame != nullptr);
-    assert(pitchBytes % 2 == 0 && pitchBytes >= static_cast<std::size_t>(width) * kBytesPerRgbPixel);
-
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * kBytesPerDpxPixel;
-    const std::uint32_t blockRows = rowsPerBlock(rowBytes, static_cast<std::uint32_t>(height));
-    const std::size_t blockBytes = rowBytes * blockRows;
-    const std::unique_ptr<std::uint8_t[]> blockBuffer(new (std::nothrow) std::uint8_t[blockBytes]);
-    if (!blockBuffer)
-        return failFile(failureMessage, finalName,
-                        "out of memory for a buffer of " + std::to_string(blockBytes) + " bytes");
-
-    const std::string temporary = platform::temporaryNameFor(finalName);
-    // An interrupted run removes the file it was writing.
-    platform::setInterruptCleanupPath(temporary.c_str());
-    const struct ForgetTemporary {
-        ~ForgetTemporary() { platform::setInterruptCleanupPath(nullptr); }
-    } forgetTemporary;
-    CDPXFileWriter writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), nullptr,
-                          nullptr);
-    if (timing != nullptr) writer.SetFrameTiming(*timing);
-    if (!writer.Create(temporary, finalPath.GetWide())) {
-        const int error = writer.LastError();
-        platform::removeFile(temporary);
-        return failFile(failureMessage, finalName, platform::errorText(error));
-    }
-    const bool rowsWritten =
-        writeRows(writer, frame, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                  pitchBytes / 2, blockBuffer.get(), blockRows);
-    const int writeError = writer.LastError();
-    if (!writer.Close() || !rowsWritten) {
-        platform::removeFile(temporary);
-        return failFile(failureMessage, finalName, platform::errorText(writeError));
-    }
-    int renameError = 0;
-    if (!platform::renameReplacing(temporary, finalName, &renameError)) {
-        platform::removeFile(temporary);
-        return failFile(failureMessage, finalName, platform::errorText(renameError));
-    }
-    return true;
+    const Status written = writeFrameFile(nameFormat, frameNumber, frame, width, height, pitchBytes, timing);
+    if (!written.ok() && failureMessage != nullptr) *failureMessage = written.message();
+    return written.ok();
 }

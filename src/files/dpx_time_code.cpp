@@ -67,3 +67,10 @@ std::uint32_t packTimeCode(const DPXTimeCode& timeCode) {
     return packField(timeCode.hours) << 24 | packField(timeCode.minutes) << 16 |
            packField(timeCode.seconds) << 8 | frames;
 }
+
+DPXTimeCode unpackTimeCode(std::uint32_t packed) {
+    const auto field = [packed](int shift) {
+        return static_cast<std::int32_t>((packed >> (shift + 4) & 0xF) * 10 + (packed >> shift & 0xF));
+    };
+    return DPXTimeCode{field(24), field(16), field(8), field(0)};
+}

@@ -31,3 +31,8 @@ DPXTimeCode parseTimeCode(const char* text);
 // bit 6, the flag time-code readers take from the frames byte; its frames
 // tens digit then has two bits, so the frames are clamped to 0..39.
 std::uint32_t packTimeCode(const DPXTimeCode& timeCode);
+
+// The four packed decimal bytes back into hours, minutes, seconds and frames,
+// each byte's high four bits the tens and its low four bits the units. The
+// drop-frame flag is not taken apart: it counts in the frames' tens.
+DPXTimeCode unpackTimeCode(std::uint32_t packed);

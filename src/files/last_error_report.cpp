@@ -1,10 +1,16 @@
 #include "files/last_error_report.h"
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 
-#include "platform/console.h"
 #include "platform/path.h"
+
+namespace {
+
+std::atomic<LastErrorDisplay> display{nullptr};
+
+}  // namespace
 
 std::string FormatLastError(int errorCode) {
     std::array<char, 512> text{};
@@ -13,6 +19,10 @@ std::string FormatLastError(int errorCode) {
     return text.data();
 }
 
+void setLastErrorDisplay(LastErrorDisplay newDisplay) {
+    display.store(newDisplay);
+}
+
 void ReportLastError(int errorCode) {
-    platform::writeDebugString(FormatLastError(errorCode).c_str());
+    if (const LastErrorDisplay shown = display.load()) shown(FormatLastError(errorCode));
 }

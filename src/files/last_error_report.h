@@ -5,5 +5,11 @@
 // "failed with error <code>: <system text>", cut to 511 bytes.
 std::string FormatLastError(int errorCode);
 
-// Writes FormatLastError(errorCode) as one line on standard error.
+// Where ReportLastError's text is shown: the program that reads DPX files
+// puts it in front of the user (standard error, say). Nothing is shown until
+// one is set.
+using LastErrorDisplay = void (*)(const std::string& text);
+void setLastErrorDisplay(LastErrorDisplay display);
+
+// Shows FormatLastError(errorCode) through the display set.
 void ReportLastError(int errorCode);

@@ -20,16 +20,15 @@ std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-bool refuse(std::string* message, const std::string& pattern, const std::string& reason) {
-    if (message != nullptr) *message = "bad output name " + quoted(pattern) + ": " + reason;
-    return false;
+Status refuse(const std::string& pattern, const std::string& reason) {
+    return Status::failure(ErrorCode::kBadInput, "bad output name " + quoted(pattern) + ": " + reason);
 }
 
 const char* const kGrammar = "only %d, %Nd or %0Nd (N up to 10) and %% may be used";
 
-bool parsePattern(const std::string& pattern, ParsedPattern* parsed, std::string* message) {
-    if (pattern.empty()) return refuse(message, pattern, "it is empty");
-    if (pattern.find('\0') != std::string::npos) return refuse(message, pattern, "it holds a zero byte");
+Status parsePattern(const std::string& pattern, ParsedPattern* parsed) {
+    if (pattern.empty()) return refuse(pattern, "it is empty");
+    if (pattern.find('\0') != std::string::npos) return refuse(pattern, "it holds a zero byte");
     std::size_t index = 0;
     while (index < pattern.size()) {
         std::string& literal = parsed->hasConversion ? parsed->after : parsed->before;
@@ -52,27 +51,25 @@ bool parsePattern(const std::string& pattern, ParsedPattern* parsed, std::string
         int widthDigits = 0;
         if (index < pattern.size() && pattern[index] >= '1' && pattern[index] <= '9') {
             while (index < pattern.size() && pattern[index] >= '0' && pattern[index] <= '9') {
-                if (++widthDigits > 2) return refuse(message, pattern, "the frame number is wider than 10");
+                if (++widthDigits > 2) return refuse(pattern, "the frame number is wider than 10");
                 width = width * 10 + (pattern[index++] - '0');
             }
         }
         if (index >= pattern.size())
-            return refuse(message, pattern, "it ends inside a conversion; write %% for a percent sign");
+            return refuse(pattern, "it ends inside a conversion; write %% for a percent sign");
         if (pattern[index] != 'd') {
             const std::string conversion = pattern.substr(start, index + 1 - start);
-            return refuse(message, pattern,
-                          "the conversion " + quoted(conversion) + " is not allowed; " + kGrammar);
+            return refuse(pattern, "the conversion " + quoted(conversion) + " is not allowed; " + kGrammar);
         }
         ++index;
-        if (width > kMaxFrameNumberWidth)
-            return refuse(message, pattern, "the frame number is wider than 10");
+        if (width > kMaxFrameNumberWidth) return refuse(pattern, "the frame number is wider than 10");
         if (parsed->hasConversion)
-            return refuse(message, pattern, "it holds more than one conversion; " + std::string(kGrammar));
+            return refuse(pattern, "it holds more than one conversion; " + std::string(kGrammar));
         parsed->hasConversion = true;
         parsed->zeroPadded = zeroPadded;
         parsed->width = width;
     }
-    return true;
+    return {};
 }
 
 std::string formatNumber(const ParsedPattern& parsed, std::int64_t frameNumber) {
@@ -87,20 +84,19 @@ std::string formatNumber(const ParsedPattern& parsed, std::int64_t frameNumber) 
 
 }  // namespace
 
-bool validateOutputPattern(const std::string& pattern, std::string* message) {
+Status validateOutputPattern(const std::string& pattern) {
     ParsedPattern parsed;
-    if (!parsePattern(pattern, &parsed, message)) return false;
+    if (Status parsedStatus = parsePattern(pattern, &parsed); !parsedStatus.ok()) return parsedStatus;
     const std::size_t shortestNumber = parsed.hasConversion ? std::max(parsed.width, 1) : 0;
     if (parsed.before.size() + shortestNumber + parsed.after.size() >= kPathCapacity)
-        return refuse(message, pattern.substr(0, 64) + "...",
+        return refuse(pattern.substr(0, 64) + "...",
                       "the file name is longer than " + std::to_string(kPathCapacity - 1) + " bytes");
-    if (message != nullptr) message->clear();
-    return true;
+    return {};
 }
 
 std::string formatFrameName(const std::string& pattern, std::int64_t frameNumber) {
     ParsedPattern parsed;
-    if (!parsePattern(pattern, &parsed, nullptr)) return {};
+    if (!parsePattern(pattern, &parsed).ok()) return {};
     std::string name = parsed.before;
     if (parsed.hasConversion) name += formatNumber(parsed, frameNumber);
     name += parsed.after;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/status.h"
+
 // The widest frame number field a pattern may ask for.
 inline constexpr int kMaxFrameNumberWidth = 10;
 
@@ -13,7 +15,7 @@ inline constexpr int kMaxFrameNumberWidth = 10;
 // end, a zero byte, a name longer than the path limit once filled in) is
 // refused with a message that says why. The pattern is never used as a
 // printf format.
-bool validateOutputPattern(const std::string& pattern, std::string* message);
+Status validateOutputPattern(const std::string& pattern);
 
 // The file name for one frame: the pattern's literal text with "%%" made '%'
 // and the conversion replaced by the frame number. Empty when the pattern is

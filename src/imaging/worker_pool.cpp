@@ -4,8 +4,6 @@
 #include <cassert>
 #include <cstddef>
 
-#include "platform/console.h"
-
 namespace {
 
 // 2 MiB per worker. The pixel kernels may keep row buffers on the stack (a
@@ -14,7 +12,9 @@ namespace {
 // The memory is only reserved; pages are used when touched.
 constexpr std::size_t kWorkerStackBytes = 2u * 1024u * 1024u;
 
-void runWorker(void* pool) { workerMain(*static_cast<WorkerPool*>(pool)); }
+void runWorker(void* pool) {
+    workerMain(*static_cast<WorkerPool*>(pool));
+}
 
 struct JobCopy {
     PoolJob job;
@@ -39,7 +39,9 @@ void runItems(WorkerPool& pool, const JobCopy& copy, int workerIndex) {
 
 }  // namespace
 
-WorkerPool::~WorkerPool() { destroyPool(*this); }
+WorkerPool::~WorkerPool() {
+    destroyPool(*this);
+}
 
 int createPool(WorkerPool& pool, int requested) {
     destroyPool(pool);
@@ -73,7 +75,8 @@ int startJob(WorkerPool& pool, std::int32_t command) {
     {
         const std::lock_guard<std::mutex> lock(pool.poolLock);
         runOnCaller = pool.threadCount == 0 && command == kCommandRunJob;
-        for (std::size_t k = 0; k < static_cast<std::size_t>(pool.threadCount); ++k) pool.commands[k] = command;
+        for (std::size_t k = 0; k < static_cast<std::size_t>(pool.threadCount); ++k)
+            pool.commands[k] = command;
         // Done events are reset before any worker starts, so a signal left
         // from the last job cannot end the wait for this one.
         for (std::size_t k = 0; k < static_cast<std::size_t>(pool.threadCount); ++k) {
@@ -109,7 +112,8 @@ int nextWorkItem(WorkerPool& pool, int* item, [[maybe_unused]] int workerIndex) 
     return kPoolOk;
 }
 
-int destroyPool(WorkerPool& pool) {
+int destroyPool(WorkerPool& pool, int* failedWaits) {
+    if (failedWaits != nullptr) *failedWaits = 0;
     std::int32_t count = 0;
     {
         const std::lock_guard<std::mutex> lock(pool.poolLock);
@@ -120,7 +124,7 @@ int destroyPool(WorkerPool& pool) {
         }
     }
     for (std::size_t k = 0; k < static_cast<std::size_t>(count); ++k) {
-        if (!pool.threads[k].join()) platform::writeDebugString("ThreadWait");
+        if (!pool.threads[k].join() && failedWaits != nullptr) ++*failedWaits;
     }
     const std::lock_guard<std::mutex> lock(pool.poolLock);
     for (std::size_t k = 0; k < static_cast<std::size_t>(kMaxPoolWorkers); ++k) {

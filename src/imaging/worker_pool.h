@@ -12,8 +12,8 @@ inline constexpr int kMaxPoolWorkers = 32;
 
 // Results of the pool calls.
 inline constexpr int kPoolOk = 0;
-inline constexpr int kPoolNoPlace = 3;   // nextWorkItem was given nowhere to put the item
-inline constexpr int kPoolNoItem = 7;    // every item of the job has been handed out
+inline constexpr int kPoolNoPlace = 3;  // nextWorkItem was given nowhere to put the item
+inline constexpr int kPoolNoItem = 7;   // every item of the job has been handed out
 
 // Worker commands.
 inline constexpr std::int32_t kCommandNone = 0;
@@ -71,9 +71,9 @@ int waitJob(WorkerPool& pool);
 // left, kPoolNoPlace when item is null.
 int nextWorkItem(WorkerPool& pool, int* item, int workerIndex);
 
-// Stops and joins every worker; a failed join writes "ThreadWait" to the debug
-// output and destruction goes on.
-int destroyPool(WorkerPool& pool);
+// Stops and joins every worker; a join that fails is counted in failedWaits,
+// when given, and destruction goes on. Returns kPoolOk.
+int destroyPool(WorkerPool& pool, int* failedWaits = nullptr);
 
 // The body of every worker thread; returns when told to exit.
 int workerMain(WorkerPool& pool);

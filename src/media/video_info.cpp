@@ -1,77 +1,92 @@
 #include "media/video_info.h"
 
+#include <cassert>
+
+#include "bytes/byte_view.h"
+#include "bytes/byte_writer.h"
 #include "media/known_ids.h"
-#include "media/little_endian.h"
 
 namespace {
 
-void writeRect(std::span<std::uint8_t> block, std::size_t offset, const VideoRect& rect) {
-    putLE32(block, offset, static_cast<std::uint32_t>(rect.left));
-    putLE32(block, offset + 4, static_cast<std::uint32_t>(rect.top));
-    putLE32(block, offset + 8, static_cast<std::uint32_t>(rect.right));
-    putLE32(block, offset + 12, static_cast<std::uint32_t>(rect.bottom));
+void writeRect(ByteWriter& out, std::size_t offset, const VideoRect& rect) {
+    out.putI32(offset, rect.left);
+    out.putI32(offset + 4, rect.top);
+    out.putI32(offset + 8, rect.right);
+    out.putI32(offset + 12, rect.bottom);
 }
 
-VideoRect readRect(std::span<const std::uint8_t> block, std::size_t offset) {
-    return VideoRect{static_cast<std::int32_t>(getLE32(block, offset)),
-                     static_cast<std::int32_t>(getLE32(block, offset + 4)),
-                     static_cast<std::int32_t>(getLE32(block, offset + 8)),
-                     static_cast<std::int32_t>(getLE32(block, offset + 12))};
+VideoRect readRect(ByteView& in, std::size_t offset) {
+    return VideoRect{in.i32At(offset), in.i32At(offset + 4), in.i32At(offset + 8), in.i32At(offset + 12)};
+}
+
+void putBitmapInfoHeader(ByteWriter& out, std::size_t offset, const BitmapInfoHeader& header) {
+    out.put32(offset, header.size);
+    out.putI32(offset + 4, header.width);
+    out.putI32(offset + 8, header.height);
+    out.put16(offset + 12, header.planes);
+    out.put16(offset + 14, header.bitCount);
+    out.put32(offset + 16, header.compression);
+    out.put32(offset + 20, header.sizeImage);
+    out.putI32(offset + 24, header.xPelsPerMeter);
+    out.putI32(offset + 28, header.yPelsPerMeter);
+    out.put32(offset + 32, header.clrUsed);
+    out.put32(offset + 36, header.clrImportant);
+}
+
+BitmapInfoHeader takeBitmapInfoHeader(ByteView& in, std::size_t offset) {
+    BitmapInfoHeader header;
+    header.size = in.u32At(offset);
+    header.width = in.i32At(offset + 4);
+    header.height = in.i32At(offset + 8);
+    header.planes = in.u16At(offset + 12);
+    header.bitCount = in.u16At(offset + 14);
+    header.compression = in.u32At(offset + 16);
+    header.sizeImage = in.u32At(offset + 20);
+    header.xPelsPerMeter = in.i32At(offset + 24);
+    header.yPelsPerMeter = in.i32At(offset + 28);
+    header.clrUsed = in.u32At(offset + 32);
+    header.clrImportant = in.u32At(offset + 36);
+    return header;
 }
 
 }  // namespace
 
 void writeBitmapInfoHeader(std::span<std::uint8_t> block, std::size_t offset,
                            const BitmapInfoHeader& header) {
-    putLE32(block, offset, header.size);
-    putLE32(block, offset + 4, static_cast<std::uint32_t>(header.width));
-    putLE32(block, offset + 8, static_cast<std::uint32_t>(header.height));
-    putLE16(block, offset + 12, header.planes);
-    putLE16(block, offset + 14, header.bitCount);
-    putLE32(block, offset + 16, header.compression);
-    putLE32(block, offset + 20, header.sizeImage);
-    putLE32(block, offset + 24, static_cast<std::uint32_t>(header.xPelsPerMeter));
-    putLE32(block, offset + 28, static_cast<std::uint32_t>(header.yPelsPerMeter));
-    putLE32(block, offset + 32, header.clrUsed);
-    putLE32(block, offset + 36, header.clrImportant);
+    ByteWriter out(block, ByteOrder::kLittleEndian);
+    putBitmapInfoHeader(out, offset, header);
+    assert(out.ok());
 }
 
 std::optional<BitmapInfoHeader> readBitmapInfoHeader(std::span<const std::uint8_t> block,
                                                      std::size_t offset) {
-    if (block.size() < offset || block.size() - offset < kBitmapInfoHeaderBytes) return std::nullopt;
-    BitmapInfoHeader header;
-    header.size = getLE32(block, offset);
-    header.width = static_cast<std::int32_t>(getLE32(block, offset + 4));
-    header.height = static_cast<std::int32_t>(getLE32(block, offset + 8));
-    header.planes = getLE16(block, offset + 12);
-    header.bitCount = getLE16(block, offset + 14);
-    header.compression = getLE32(block, offset + 16);
-    header.sizeImage = getLE32(block, offset + 20);
-    header.xPelsPerMeter = static_cast<std::int32_t>(getLE32(block, offset + 24));
-    header.yPelsPerMeter = static_cast<std::int32_t>(getLE32(block, offset + 28));
-    header.clrUsed = getLE32(block, offset + 32);
-    header.clrImportant = getLE32(block, offset + 36);
+    ByteView in(block, ByteOrder::kLittleEndian);
+    const BitmapInfoHeader header = takeBitmapInfoHeader(in, offset);
+    if (!in.ok()) return std::nullopt;
     return header;
 }
 
 void writeVideoInfoHeader(std::span<std::uint8_t> block, const VideoInfoHeader& header) {
-    writeRect(block, 0, header.source);
-    writeRect(block, 16, header.target);
-    putLE32(block, 32, header.bitRate);
-    putLE32(block, 36, header.bitErrorRate);
-    putLE64(block, 40, static_cast<std::uint64_t>(header.avgTimePerFrame));
-    writeBitmapInfoHeader(block, kVideoInfoBitmapOffset, header.bitmap);
+    ByteWriter out(block, ByteOrder::kLittleEndian);
+    writeRect(out, 0, header.source);
+    writeRect(out, 16, header.target);
+    out.put32(32, header.bitRate);
+    out.put32(36, header.bitErrorRate);
+    out.put64(40, static_cast<std::uint64_t>(header.avgTimePerFrame));
+    putBitmapInfoHeader(out, kVideoInfoBitmapOffset, header.bitmap);
+    assert(out.ok());
 }
 
 std::optional<VideoInfoHeader> readVideoInfoHeader(std::span<const std::uint8_t> block) {
-    if (block.size() < kVideoInfoHeaderBytes) return std::nullopt;
+    ByteView in(block, ByteOrder::kLittleEndian);
     VideoInfoHeader header;
-    header.source = readRect(block, 0);
-    header.target = readRect(block, 16);
-    header.bitRate = getLE32(block, 32);
-    header.bitErrorRate = getLE32(block, 36);
-    header.avgTimePerFrame = static_cast<std::int64_t>(getLE64(block, 40));
-    header.bitmap = *readBitmapInfoHeader(block, kVideoInfoBitmapOffset);
+    header.source = readRect(in, 0);
+    header.target = readRect(in, 16);
+    header.bitRate = in.u32At(32);
+    header.bitErrorRate = in.u32At(36);
+    header.avgTimePerFrame = static_cast<std::int64_t>(in.u64At(40));
+    header.bitmap = takeBitmapInfoHeader(in, kVideoInfoBitmapOffset);
+    if (!in.ok()) return std::nullopt;
     return header;
 }
 

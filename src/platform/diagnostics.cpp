@@ -15,19 +15,6 @@ namespace {
 
 std::mutex diagnosticsLock;
 
-// The callers' formats are checked where they are written (see the header).
-__attribute__((format(printf, 1, 0))) std::string formatText(const char* format, std::va_list arguments) {
-    std::va_list counting;
-    va_copy(counting, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, counting);
-    va_end(counting);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), format, arguments);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
 void writeLine(const char* kind, const std::string& text) {
     clearStatusLine();
     std::fflush(stdout);
@@ -39,6 +26,19 @@ void writeLine(const char* kind, const std::string& text) {
 }
 
 }  // namespace
+
+// The callers' formats are checked where they are written (see the header).
+std::string formatText(const char* format, std::va_list arguments) {
+    std::va_list counting;
+    va_copy(counting, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, counting);
+    va_end(counting);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, arguments);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
 
 void reportError(const char* format, ...) {
     std::va_list arguments;

@@ -10,7 +10,13 @@
 // The format must be a literal (the compiler checks it): text from the user
 // goes in through %s only.
 
+#include <cstdarg>
+#include <string>
+
 namespace platform {
+
+// The text a printf format and its arguments make.
+std::string formatText(const char* format, std::va_list arguments) __attribute__((format(printf, 1, 0)));
 
 // A failure and its reason: "raw2tvx: <text>\n".
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));

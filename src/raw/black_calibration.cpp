@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdio>
 #include <limits>
-
-#include "platform/diagnostics.h"
 
 namespace {
 
@@ -18,17 +15,15 @@ std::int32_t clampToInt32(std::int64_t value) {
 
 }  // namespace
 
-bool finishBlackCalibration(BlackFrame& black, int frameWidth, int frameHeight, std::int64_t framesRead,
-                            std::int32_t offset, BlackCalibrationSummary* summary) {
+Result<BlackCalibrationSummary> finishBlackCalibration(BlackFrame& black, int frameWidth, int frameHeight,
+                                                       std::int64_t framesRead, std::int32_t offset) {
     if (framesRead <= 0) {
-        platform::warn("the black calibration clip gave no frame: no black frame is used");
         black = BlackFrame{};
-        return false;
+        return Status::failure(ErrorCode::kBadInput, "the black calibration clip gave no frame");
     }
     if (!blackFrameFits(black, frameWidth, frameHeight)) {
-        platform::warn("the black calibration frame does not match its clip: no black frame is used");
         black = BlackFrame{};
-        return false;
+        return Status::failure(ErrorCode::kBadInput, "the black calibration frame does not match its clip");
     }
     std::int64_t minimum = kMinimumStart;
     std::int64_t maximum = 0;
@@ -45,8 +40,5 @@ bool finishBlackCalibration(BlackFrame& black, int frameWidth, int frameHeight, 
     result.minimum = clampToInt32(minimum);
     result.maximum = clampToInt32(maximum);
     result.average = static_cast<std::int32_t>(total / pixels);
-    std::printf("Black Level Calibation: min = %d, max = %d, avg = %d\n", result.minimum, result.maximum,
-                result.average);
-    if (summary) *summary = result;
-    return true;
+    return result;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/status.h"
 #include "raw/black_frame.h"
 
 // The summary of a finished calibration, in raw 14-bit sample units.
@@ -12,11 +13,10 @@ struct BlackCalibrationSummary {
 };
 
 // Ends the calibration pass: turns the sums into averages over framesRead
-// frames (truncated), keeps average - offset in every pixel and prints
-// "Black Level Calibation: min = %d, max = %d, avg = %d\n".
+// frames (truncated) and keeps average - offset in every pixel.
 //
 // A pass that read no frame, or a black frame that does not fit the frame
-// size, leaves nothing to average: a message says so, the black frame is
-// emptied (so no conversion uses it) and the result is false.
-bool finishBlackCalibration(BlackFrame& black, int frameWidth, int frameHeight, std::int64_t framesRead,
-                            std::int32_t offset, BlackCalibrationSummary* summary = nullptr);
+// size, leaves nothing to average: the black frame is emptied (so no
+// conversion uses it) and the failure says why.
+Result<BlackCalibrationSummary> finishBlackCalibration(BlackFrame& black, int frameWidth, int frameHeight,
+                                                       std::int64_t framesRead, std::int32_t offset);

@@ -1,10 +1,26 @@
 #include "raw/clip_frame_rate.h"
 
+#include <array>
 #include <cmath>
 
+std::optional<ClipFrameRate> ntscFrameRate(std::int64_t frameRateMilli) {
+    constexpr std::array<std::int64_t, 5> kMultiples = {24, 30, 48, 60, 120};
+    for (const std::int64_t multiple : kMultiples) {
+        const std::int64_t numerator = multiple * 1000;
+        // N x 1000/1001 in thousandths, rounded, and in hundredths, rounded, as thousandths.
+        const std::int64_t thousandths = (numerator * 1000 + 500) / 1001;
+        const std::int64_t hundredths = (numerator * 100 + 500) / 1001 * 10;
+        if (frameRateMilli == thousandths || frameRateMilli == hundredths)
+            return ClipFrameRate{static_cast<float>(static_cast<double>(numerator) / 1001.0),
+                                 static_cast<std::int32_t>(numerator), 1001};
+    }
+    return std::nullopt;
+}
+
 ClipFrameRate clipFrameRate(std::uint32_t frameRateMilli) {
-    // Single precision on purpose: 29970 / 1000 then lies just below 29.97
-    // and keeps its own fraction instead of becoming 30000/1001.
+    if (const std::optional<ClipFrameRate> ntsc = ntscFrameRate(frameRateMilli)) return *ntsc;
+    // Single precision on purpose: the tests below compare it as the rate
+    // was always compared.
     const float rate = static_cast<float>(static_cast<double>(frameRateMilli)) / 1000.0f;
     const double widened = static_cast<double>(rate);
     ClipFrameRate result;

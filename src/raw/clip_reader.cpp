@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 #include <optional>
+#include <utility>
 
 #include "platform/directory.h"
 #include "raw/trailer_at_end.h"
@@ -27,7 +28,28 @@ std::string RawClipReader::continuationPath(int index) const {
     return clipFilePath(basePath_, index);
 }
 
-ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::string& nameInMessages) {
+Status RawClipReader::refuseOpen(ClipOpenFailure failure) {
+    openFailure_ = std::move(failure);
+    const ClipOpenFailure& refused = openFailure_;
+    switch (refused.problem) {
+        case ClipOpenProblem::NoTrailer:
+            return Status::failure(ErrorCode::kBadInput, "no RAW trailer at the end of the clip's files");
+        case ClipOpenProblem::WrongVersion:
+            return Status::failure(ErrorCode::kBadInput,
+                                   refused.path + ": trailer version " + std::to_string(trailer_.version));
+        case ClipOpenProblem::UnreadableTrailer:
+            return Status::failure(ErrorCode::kBadInput, refused.path + ": unreadable clip trailer");
+        case ClipOpenProblem::CannotOpen:
+        case ClipOpenProblem::CannotReopen:
+            return Status::failure(ErrorCode::kReadFailed, "cannot open " + refused.path, refused.error);
+        case ClipOpenProblem::CannotSeek:
+        case ClipOpenProblem::None:
+            break;
+    }
+    return Status::failure(ErrorCode::kReadFailed, "cannot seek in " + refused.path, refused.error);
+}
+
+Status RawClipReader::open(const std::string& basePath) {
     close();
     basePath_ = basePath;
     trailerSearchCount_ = 0;
@@ -42,22 +64,18 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
     int fileIndex = -1;
     TrailerAtEnd found;
     for (;;) {
-        if (!file_.open(path, platform::File::Access::Read)) {
-            std::printf("%s file could not be opened\n", nameInMessages.c_str());
-            openFailure_ = ClipOpenFailure{path, file_.lastError(), searched};
-            return ClipOpenOutcome::EndRun;
-        }
+        if (!file_.open(path, platform::File::Access::Read))
+            return refuseOpen({ClipOpenProblem::CannotOpen, path, file_.lastError(), searched, {}});
         found = readTrailerAtEnd(file_);
         if (found.seekFailed) {
-            std::printf("%s file could not be seeked\n", nameInMessages.c_str());
+            const int error = file_.lastError();
             file_.close();
-            return ClipOpenOutcome::EndRun;
+            return refuseOpen({ClipOpenProblem::CannotSeek, path, error, {}, {}});
         }
         if (found.trailer) break;
         if (trailerSearchCount_ >= kMaxContinuationFiles) {
-            std::printf("Not an RAW file\n");
             file_.close();
-            return ClipOpenOutcome::NotRawClip;
+            return refuseOpen({ClipOpenProblem::NoTrailer, path, 0, searched, {}});
         }
         file_.close();
         fileIndex = trailerSearchCount_;
@@ -69,23 +87,13 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
 
     trailer_ = *found.trailer;
     if (trailer_.version != kSupportedTrailerVersion) {
-        std::printf("version %d\n", trailer_.version);
         file_.close();
-        return ClipOpenOutcome::NotRawClip;
+        return refuseOpen({ClipOpenProblem::WrongVersion, path, 0, {}, {}});
     }
     if (const TrailerProblem problem = findTrailerProblem(trailer_)) {
-        std::printf(
-            "%s: unreadable clip trailer, %s is %llu: %s\n", path.c_str(), trailerFieldName(problem.field),
-            static_cast<unsigned long long>(trailerFieldValue(trailer_, problem.field)), problem.reason);
         file_.close();
-        return ClipOpenOutcome::NotRawClip;
+        return refuseOpen({ClipOpenProblem::UnreadableTrailer, path, 0, {}, problem});
     }
-
-    std::printf("%s\n", path.c_str());
-    std::printf("%dx%d %d frames %d.%03d fps\n", static_cast<int>(trailer_.width),
-                static_cast<int>(trailer_.height), static_cast<int>(trailer_.frameCount),
-                static_cast<int>(trailer_.frameRateMilli / 1000),
-                static_cast<int>(trailer_.frameRateMilli % 1000));
     normalizeGeometryCopies(trailer_);
 
     trailerFilePath_ = path;
@@ -93,30 +101,26 @@ ClipOpenOutcome RawClipReader::open(const std::string& basePath, const std::stri
     trailerFileIndex_ = fileIndex;
     currentFileIndex_ = fileIndex;
     if (packedCapacity_ != trailer_.frameBytes) releasePackedBuffer();
-    return ClipOpenOutcome::Ready;
+    return {};
 }
 
-ClipOpenOutcome RawClipReader::positionAtFirstFrame(const std::string& nameInMessages) {
+Status RawClipReader::positionAtFirstFrame() {
     nextContinuation_ = 0;
     nextFrame_ = 0;
     failed_ = false;
     failureMessage_.clear();
     if (!isMultiFile()) {
-        if (file_.seek(0, platform::File::Origin::Begin) < 0) {
-            std::printf("%s file could not be seeked\n", nameInMessages.c_str());
-            return ClipOpenOutcome::EndRun;
-        }
+        if (file_.seek(0, platform::File::Origin::Begin) < 0)
+            return refuseOpen({ClipOpenProblem::CannotSeek, currentFilePath_, file_.lastError(), {}, {}});
     } else {
         file_.close();
         currentFilePath_ = firstFilePath();
         currentFileIndex_ = -1;
-        if (!file_.open(currentFilePath_, platform::File::Access::Read)) {
-            std::printf("wha happen?");
-            return ClipOpenOutcome::EndRun;
-        }
+        if (!file_.open(currentFilePath_, platform::File::Access::Read))
+            return refuseOpen({ClipOpenProblem::CannotReopen, currentFilePath_, file_.lastError(), {}, {}});
     }
     file_.adviseSequential();
-    return ClipOpenOutcome::Ready;
+    return {};
 }
 
 std::uint64_t RawClipReader::streamFrames() const {
@@ -165,10 +169,7 @@ FrameReadOutcome RawClipReader::readFrame(std::span<std::uint16_t> bayerFrame) {
         if (packedCapacity_ != frameBytes) {
             releasePackedBuffer();
             packedBuffer_.reset(new (std::nothrow) std::uint8_t[frameBytes]);
-            if (!packedBuffer_) {
-                std::printf("out of memory 1\n");
-                return FrameReadOutcome::ClipEnded;
-            }
+            if (!packedBuffer_) return FrameReadOutcome::NoMemory;
             packedCapacity_ = frameBytes;
         }
         destination = packedBuffer_.get();
@@ -204,7 +205,7 @@ RawClipReader::StreamRead RawClipReader::readStream(std::uint8_t* destination, s
         }
         // Frames that straddle two files are completed from the start of the next one.
         if (!openNextContinuation()) return StreamRead::Failed;
-        std::printf("\n%s\n", currentFilePath_.c_str());
+        if (observer_) observer_->enteredFile(currentFilePath_);
     }
 }
 
@@ -265,18 +266,10 @@ bool RawClipReader::skipFrame() {
     // The frame ends in the next file. Files hold 2^32 - 1 bytes, so stream
     // position `after` of this file is (after - 2^32 + 1) in the next one.
     if (!openNextContinuation()) return false;
-    std::printf("\nskip to %s\n", currentFilePath_.c_str());
+    if (observer_) observer_->skippedInto(currentFilePath_);
     if (file_.seek((after & 0xFFFFFFFF) + 1, platform::File::Origin::Begin) < 0)
         return fail(currentFilePath_, "seek error: " + std::string(std::strerror(file_.lastError())));
     return true;
-}
-
-bool RawClipReader::framesInCurrentFile(std::uint64_t frames) const {
-    if (!isMultiFile() || inTrailerFile() || frames == 0) return true;
-    const std::int64_t position = file_.position();
-    const std::int64_t size = file_.size();
-    if (position < 0 || size < position || trailer_.frameBytes == 0) return false;
-    return static_cast<std::uint64_t>(size - position) / trailer_.frameBytes >= frames;
 }
 
 void RawClipReader::close() {

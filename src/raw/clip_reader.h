@@ -7,25 +7,45 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/status.h"
 #include "raw/clip_trailer.h"
-
-enum class ClipOpenOutcome {
-    Ready,       // trailer found and reported
-    EndRun,      // a file could not be opened or seeked: the run ends
-    NotRawClip,  // no trailer, wrong version or unreadable sizes: the process exits with -1
-};
 
 // The path of one file of a clip: base + ".RAW" for index -1, base + ".Rnn"
 // for continuation nn, in whatever letter case the file exists.
 std::string clipFilePath(const std::string& basePath, int fileIndex);
 
-// Why open() could not go on: the file it could not open and the errno of
-// that open. When the trailer was being looked for in continuation files,
-// lastSearched names the file before it, whose end held no trailer.
+// Why open() or positionAtFirstFrame() could not go on.
+enum class ClipOpenProblem {
+    None,
+    CannotOpen,         // a file of the clip could not be opened
+    CannotSeek,         // the clip's file could not be seeked
+    CannotReopen,       // the clip's first file could not be opened again to read from its start
+    NoTrailer,          // none of the clip's files ends in a trailer
+    WrongVersion,       // the trailer is of another version
+    UnreadableTrailer,  // the trailer's sizes cannot describe a readable clip
+};
+
 struct ClipOpenFailure {
-    std::string path;
-    int error = 0;
-    std::string lastSearched;  // empty when the failed file was the .RAW itself
+    ClipOpenProblem problem = ClipOpenProblem::None;
+    std::string path;  // the file concerned
+    int error = 0;     // errno of the failed open or seek
+    // When the trailer was being looked for in continuation files, the file
+    // before `path`, whose end held no trailer; empty when `path` is the .RAW.
+    std::string lastSearched;
+    TrailerProblem trailerProblem;  // for UnreadableTrailer
+};
+
+// What reading a clip has to tell the user as it goes; the reader itself
+// prints nothing.
+class ClipReadObserver {
+public:
+    // Reading went on into the next file of the clip.
+    virtual void enteredFile(const std::string& path) = 0;
+    // A skip went on into the next file of the clip.
+    virtual void skippedInto(const std::string& path) = 0;
+
+protected:
+    ~ClipReadObserver() = default;
 };
 
 enum class FrameReadOutcome {
@@ -33,6 +53,7 @@ enum class FrameReadOutcome {
     PackedFrame,    // packedFrame() holds the frame for the unpacker
     ClipEnded,      // the stream ran out with every frame the trailer announces read
     ReadFailed,     // frames were lost: failureMessage() names the file and the frames
+    NoMemory,       // the packed buffer could not be had
 };
 
 // Reads one clip: base + ".RAW" and its continuations ".R00" .. ".R98", one
@@ -51,12 +72,16 @@ public:
     static constexpr std::int64_t kContinuationFileBytes = 4294967295;
     static constexpr int kMaxContinuationFiles = 99;
 
-    // Finds the trailer in base.RAW, then base.R00 .. base.R98, checks it,
-    // prints the trailer file's path and the clip's size line, and normalises
-    // the trailer. nameInMessages is the argument that named the clip.
-    ClipOpenOutcome open(const std::string& basePath, const std::string& nameInMessages);
-    // Moves to the first frame: Ready or EndRun.
-    ClipOpenOutcome positionAtFirstFrame(const std::string& nameInMessages);
+    // Told of every file entered and every skip into a file; may be null.
+    void setObserver(ClipReadObserver* observer) { observer_ = observer; }
+
+    // Finds the trailer in base.RAW, then base.R00 .. base.R98, checks it and
+    // normalises it. A failure is kBadInput when the files are no clip this
+    // reader can read, kReadFailed when a file could not be opened or
+    // seeked; openFailure() tells more.
+    Status open(const std::string& basePath);
+    // Moves to the first frame.
+    Status positionAtFirstFrame();
     // Reads the next frame. Plain 16-bit frames go straight into bayerFrame,
     // which must hold at least width x height samples; packed frames go into
     // the reader's packed buffer, allocated once per frame size.
@@ -65,10 +90,6 @@ public:
     // ended or a failure was met: the next read then answers ClipEnded or
     // ReadFailed, so skipping can stop.
     bool skipFrame();
-    // True when the next `frames` frames lie wholly inside the file being
-    // read, or the clip has one file, so that reading or skipping them prints
-    // nothing: no continuation file is opened on the way.
-    bool framesInCurrentFile(std::uint64_t frames) const;
     // "<file>: <what went wrong>; frames <first> to <last> could not be read",
     // after a ReadFailed; <last> is the last frame the trailer announces
     // ("frames from <first> on" when the failure lies beyond it).
@@ -78,7 +99,7 @@ public:
     void releasePackedBuffer();
 
     const RawClipTrailer& trailer() const { return trailer_; }
-    // Set when open() ended the run because a file could not be opened.
+    // What kept open() or positionAtFirstFrame() from succeeding.
     const ClipOpenFailure& openFailure() const { return openFailure_; }
     bool isMultiFile() const { return trailerSearchCount_ > 0; }
     const std::string& trailerFilePath() const { return trailerFilePath_; }
@@ -101,11 +122,14 @@ private:
     bool inTrailerFile() const { return currentFileIndex_ == trailerFileIndex_; }
     // The whole frames of the stream when every file before the trailer's is whole.
     std::uint64_t streamFrames() const;
+    // Records why the clip cannot be opened and returns the failure.
+    Status refuseOpen(ClipOpenFailure failure);
     // Records a failure at the current frame; false, for the caller to return.
     bool fail(const std::string& filePath, const std::string& what);
     // The end of the stream: a failure when the trailer announces more frames.
     FrameReadOutcome streamEnded();
 
+    ClipReadObserver* observer_ = nullptr;
     std::string basePath_;
     platform::File file_;
     std::string currentFilePath_;

@@ -1,11 +1,15 @@
 #include "raw/clip_trailer.h"
 
-#include "raw/byte_reader.h"
+#include <algorithm>
+
+#include "bytes/byte_view.h"
 
 std::optional<RawClipTrailer> parseRawClipTrailer(std::span<const std::uint8_t> bytes) {
     if (bytes.size() != kRawClipTrailerBytes) return std::nullopt;
-    const ByteReader in(bytes);
-    if (in.u8At(0) != 'R' || in.u8At(1) != 'A' || in.u8At(2) != 'W' || in.u8At(3) != 'M') return std::nullopt;
+    ByteView in(bytes, ByteOrder::kLittleEndian);
+    static constexpr std::uint8_t kMagic[] = {'R', 'A', 'W', 'M'};
+    const std::span<const std::uint8_t> magic = in.bytesAt(0, 4);
+    if (!std::equal(magic.begin(), magic.end(), std::begin(kMagic), std::end(kMagic))) return std::nullopt;
 
     RawClipTrailer trailer;
     trailer.width = in.u16At(4);
@@ -31,6 +35,7 @@ std::optional<RawClipTrailer> parseRawClipTrailer(std::span<const std::uint8_t> 
     trailer.rect2Width = in.i32At(96);
     for (std::size_t entry = 0; entry < trailer.cameraMatrix.size(); ++entry)
         trailer.cameraMatrix[entry] = in.i32At(116 + 4 * entry);
+    if (!in.ok()) return std::nullopt;
     return trailer;
 }
 

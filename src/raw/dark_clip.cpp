@@ -56,7 +56,7 @@ DarkSampleStats measurePackedSamples(const unsigned char* bytes, std::size_t siz
 
 DarkClipSearch findDarkClip(const std::string& pattern) {
     const std::vector<platform::DirectoryEntry> matches = platform::listMatchingFiles(pattern);
-    if (matches.empty()) return {DarkClipOutcome::NoMatch, pattern};
+    if (matches.empty()) return {DarkClipOutcome::NoMatch, pattern, {}};
 
     const std::string directory = platform::directoryPart(pattern);
     std::vector<unsigned char> start(kSampledBytes);
@@ -78,9 +78,8 @@ DarkClipSearch findDarkClip(const std::string& pattern) {
         const DarkSampleStats stats = measurePackedSamples(start.data(), static_cast<std::size_t>(got));
         if (stats.samples == 0) continue;
         if (stats.mean - stats.minimum < kDarkSpread) {
-            std::printf("using black calibration file %s\n", match.name.c_str());
-            return {DarkClipOutcome::Chosen, candidate};
+            return {DarkClipOutcome::Chosen, candidate, match.name};
         }
     }
-    return {DarkClipOutcome::NoneQualifies, pattern};
+    return {DarkClipOutcome::NoneQualifies, pattern, {}};
 }

@@ -11,13 +11,13 @@ enum class DarkClipOutcome {
 
 struct DarkClipSearch {
     DarkClipOutcome outcome = DarkClipOutcome::NoMatch;
-    std::string path;  // the chosen clip's .RAW path
+    std::string path;        // the chosen clip's .RAW path
+    std::string listedName;  // its name as the directory listing gives it
 };
 
 // Picks, among the files matching a calibration pattern in name order, the
 // first clip recorded with the lens cap on: one whose first samples lie within
-// kDarkSpread of their minimum on average. Prints "using black calibration
-// file" with the listed name when one is chosen.
+// kDarkSpread of their minimum on average.
 DarkClipSearch findDarkClip(const std::string& pattern);
 
 // The minimum and truncated mean of the 14-bit samples of the packed groups

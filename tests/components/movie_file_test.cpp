@@ -53,6 +53,13 @@ private:
     sighandler_t previousHandler_ = SIG_DFL;
 };
 
+// The host's name as the temporary names carry it.
+std::string hostName() {
+    char name[256] = {};
+    ::gethostname(name, sizeof name - 1);
+    return name;
+}
+
 }  // namespace
 
 TEST(MovieFile, WritesUnderAHiddenNameAndRenamesOnlyWhenComplete) {
@@ -61,9 +68,11 @@ TEST(MovieFile, WritesUnderAHiddenNameAndRenamesOnlyWhenComplete) {
     testing_support::writeFileBytes(finalPath, "an older movie");
     MovieFile file;
     ASSERT_TRUE(file.create(finalPath).ok());
-    EXPECT_EQ(dir.file(".shot.mov.tmp-" + std::to_string(::getpid())), file.temporaryPath());
-    EXPECT_EQ((std::set<std::string>{"shot.mov", ".shot.mov.tmp-" + std::to_string(::getpid())}),
-              entries(dir));
+    EXPECT_EQ(dir.file(".shot.mov.tmp-" + hostName() + "-" + std::to_string(::getpid())),
+              file.temporaryPath());
+    EXPECT_EQ(
+        (std::set<std::string>{"shot.mov", ".shot.mov.tmp-" + hostName() + "-" + std::to_string(::getpid())}),
+        entries(dir));
     // Headers are completed last, over the first bytes.
     EXPECT_EQ(4, write(file, 4, "BODY"));
     EXPECT_EQ(5, write(file, 8, "TAIL!"));
@@ -146,7 +155,7 @@ TEST(MovieFile, AFailedRenameRemovesTheTemporaryFile) {
 TEST(MovieFile, NeverWritesThroughALinkAtTheTemporaryName) {
     testing_support::TempDir dir;
     testing_support::writeFileBytes(dir.file("victim"), "keep me");
-    const std::string temporary = dir.file(".shot.mov.tmp-" + std::to_string(::getpid()));
+    const std::string temporary = dir.file(".shot.mov.tmp-" + hostName() + "-" + std::to_string(::getpid()));
     std::filesystem::create_symlink(dir.file("victim"), temporary);
     MovieFile file;
     ASSERT_TRUE(file.create(dir.file("shot.mov")).ok());

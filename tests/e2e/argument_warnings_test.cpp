@@ -108,12 +108,12 @@ TEST(ArgumentWarnings, NumericSwitchValuesSayWhichValueIsUsed) {
     }
 
     // Values outside the help's ranges are used as given; the warning says so.
-    const auto levels = runRaw2tvx({"ramp.RAW", "levels.dpx", "-bl70000", "-wl-5", "-bl-1"}, dir.path());
+    const auto levels = runRaw2tvx({"ramp.RAW", "levels_%d.dpx", "-bl70000", "-wl-5", "-bl-1"}, dir.path());
     EXPECT_EQ(0, levels.exitCode);
     EXPECT_EQ(kWarning + "-bl70000: 70000 is outside the levels 0 to 65535; it is used as given\n" +
                   kWarning + "-wl-5: -5 is outside the levels 0 to 65535; it is used as given\n",
               levels.err);
-    const auto cineon = runRaw2tvx({"ramp.RAW", "cineon.dpx", "-cb700"}, dir.path());
+    const auto cineon = runRaw2tvx({"ramp.RAW", "cineon_%d.dpx", "-cb700"}, dir.path());
     EXPECT_EQ(kWarning +
                   "-cb700: the Cineon black 700 is not below the white 685; the curve is made from them "
                   "as given\n",
@@ -204,13 +204,17 @@ TEST(ArgumentWarnings, ArgumentsThatDoNothingOrSomethingElseAreNamed) {
     const std::string ignored =
         ": ignored: not a clip (.RAW, .R00), an output (.avi, .mov, .dpx), a switch or a tag\n";
 
+    // No clip at all is a run that cannot be made: exit 2, nothing converted.
     const auto bare = runRaw2tvx({"A001", "x.dpx"}, dir.path());
-    EXPECT_EQ(0, bare.exitCode);
-    EXPECT_EQ("\ndone\n", bare.out);
+    EXPECT_EQ(2, bare.exitCode);
+    EXPECT_EQ("", bare.out);
     EXPECT_EQ(
         kWarning + "A001: ignored: not a clip, an output, a switch or a tag (did you mean A001.RAW?)\n" +
-            kWarning + "no clip given, so nothing is converted: name the .RAW (or .R00) clips to convert\n",
+            "raw2tvx: no clip given, so nothing is converted: name the .RAW (or .R00) clips to convert\n",
         bare.err);
+    const auto data = runRaw2tvx({"A.dat", "n.mov"}, dir.path());
+    EXPECT_EQ(2, data.exitCode);
+    EXPECT_FALSE(fileExists(dir.file("n.mov")));
 
     expectSameRunWithWarning(dir, {"A001.RAW", "CARD/*.XYZ", "OUT/f_%d.dpx"}, {"A001.RAW", "OUT/f_%d.dpx"},
                              kWarning + "CARD/*.XYZ" + ignored);
@@ -265,9 +269,10 @@ TEST(ArgumentWarnings, InPointPastTheEndSaysNothingIsConverted) {
     const auto both = runRaw2tvx({"four.RAW", "ten.RAW", "f_%d.dpx", "-i5", "-o6"}, dir.path());
     EXPECT_EQ("four.RAW\n64x32 4 frames 24.000 fps\nten.RAW\n64x32 10 frames 24.000 fps\n.\ndone\n",
               both.out);
-    EXPECT_EQ(
-        kWarning + "-i5: the in point lies past the last frame of four.RAW: nothing of it is converted\n",
-        both.err);
+    EXPECT_EQ(kWarning +
+                  "-i5: the in point lies past the last frame of four.RAW: nothing of it is converted\n" +
+                  "raw2tvx: 2 clips converted; 1 frame written\n",
+              both.err);
     EXPECT_TRUE(readDpx(dir.file("f_5.dpx")).valid);
 }
 

@@ -37,7 +37,7 @@ const char kSmallWindow[] = "-(0,0,32,8)";
 TEST(ClipReaderRun, ReadsEveryFrameOfASingleFileClip) {
     TempDir dir;
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "10", "--rate", "23976", "clip.RAW"});
-    auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
+    auto result = runRaw2tvx({"clip.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.RAW\n64x32 10 frames 23.976 fps\n..........\ndone\n", result.out);
 
@@ -48,10 +48,10 @@ TEST(ClipReaderRun, ReadsEveryFrameOfASingleFileClip) {
 
     // The same clip named by its .R00 form in other letters: the report
     // names the file found, the failure message the argument.
-    result = runRaw2tvx({"CLIP.r00", "out.dpx"}, dir.path());
+    result = runRaw2tvx({"CLIP.r00", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.RAW\n64x32 10 frames 23.976 fps\n..........\ndone\n", result.out);
-    result = runRaw2tvx({"other.r00", "out.dpx"}, dir.path());
+    result = runRaw2tvx({"other.r00", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("other.r00 file could not be opened\n\ndone\n", result.out);
 }
@@ -62,7 +62,7 @@ TEST(ClipReaderRun, ReadsPlainAndTwelveBitClips) {
                    "plain.RAW"});
     makeClip(dir, {"--width", "68", "--height", "30", "--frames", "3", "--packing", "12", "--rate", "59940",
                    "ten.RAW"});
-    auto result = runRaw2tvx({"plain.RAW", "ten.RAW", "out.dpx"}, dir.path());
+    auto result = runRaw2tvx({"plain.RAW", "ten.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("plain.RAW\n64x32 4 frames 30.000 fps\n....ten.RAW\n68x30 3 frames 59.940 fps\n...\ndone\n",
               result.out);
@@ -72,13 +72,13 @@ TEST(ClipReaderRun, FollowsTheStreamAcrossContinuationFiles) {
     TempDir dir;
     makeThreeFileClip(dir, "clip.raw");
     // Frames 1182 to 1184: the second one is completed from .R00.
-    auto result = runRaw2tvx({"CLIP.RAW", "out.dpx", "-i1182", "-o1185", kSmallWindow}, dir.path());
+    auto result = runRaw2tvx({"CLIP.RAW", "out_%d.dpx", "-i1182", "-o1185", kSmallWindow}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.r01\n1920x1080 2370 frames 24.000 fps\n.\nclip.r00\n..\ndone\n", result.out);
 
     // Skipping 2366 frames crosses into .R00; reading 2367 crosses into .R01;
     // the read after frame 2369 meets the trailer.
-    result = runRaw2tvx({"CLIP.RAW", "out.dpx", "-i2366", kSmallWindow}, dir.path());
+    result = runRaw2tvx({"CLIP.RAW", "out_%d.dpx", "-i2366", kSmallWindow}, dir.path());
     EXPECT_EQ(0, result.exitCode);
     EXPECT_EQ("clip.r01\n1920x1080 2370 frames 24.000 fps\n\nskip to clip.r00\n.\nclip.r01\n...\ndone\n",
               result.out);
@@ -94,7 +94,7 @@ TEST(ClipReaderRun, EndsTheRunWhenAContinuationFileIsMissing) {
     TempDir dir;
     makeThreeFileClip(dir, "clip.RAW");
     ASSERT_EQ(0, std::remove(dir.file("clip.R00").c_str()));
-    const auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
+    const auto result = runRaw2tvx({"clip.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("clip.RAW file could not be opened\n\ndone\n", result.out);
 }
@@ -103,19 +103,19 @@ TEST(ClipReaderRun, ReportsFilesWithoutATrailer) {
     TempDir dir;
     // Wrong magic and no .R00 beside it: the open of .R00 fails, naming the argument.
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "--magic", "RAWX", "clip.RAW"});
-    auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
+    auto result = runRaw2tvx({"clip.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("clip.RAW file could not be opened\n\ndone\n", result.out);
 
     // A file shorter than a trailer is a file without the magic.
     writeFileBytes(dir.file("short.RAW"), "RAWM" + std::string(100, '\1'));
-    result = runRaw2tvx({"short.RAW", "out.dpx"}, dir.path());
+    result = runRaw2tvx({"short.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("short.RAW file could not be opened\n\ndone\n", result.out);
 
     // A trailer cut short is no trailer either.
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "--trailer-bytes", "100", "cut.RAW"});
-    result = runRaw2tvx({"cut.RAW", "out.dpx"}, dir.path());
+    result = runRaw2tvx({"cut.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_EQ("cut.RAW file could not be opened\n\ndone\n", result.out);
 
@@ -126,7 +126,7 @@ TEST(ClipReaderRun, ReportsFilesWithoutATrailer) {
         std::snprintf(name, sizeof name, "none.R%02d", index);
         writeFileBytes(dir.file(name), std::string(200, 'y'));
     }
-    result = runRaw2tvx({"none.RAW", "out.dpx"}, dir.path());
+    result = runRaw2tvx({"none.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(kNotRawClipStatus, result.exitCode);
     EXPECT_EQ("Not an RAW file\n", result.out);
 }
@@ -134,10 +134,10 @@ TEST(ClipReaderRun, ReportsFilesWithoutATrailer) {
 TEST(ClipReaderRun, RefusesOtherTrailerVersions) {
     TempDir dir;
     makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "--version", "2", "clip.RAW"});
-    const auto result = runRaw2tvx({"clip.RAW", "out.dpx"}, dir.path());
+    const auto result = runRaw2tvx({"clip.RAW", "out_%d.dpx"}, dir.path());
     EXPECT_EQ(kNotRawClipStatus, result.exitCode);
     EXPECT_EQ("version 2\n", result.out);
-    EXPECT_FALSE(e2e::fileExists(dir.file("out.dpx")));
+    EXPECT_FALSE(e2e::fileExists(dir.file("out_0.dpx")));
 }
 
 TEST(ClipReaderRun, RefusesTrailersWhoseSizesCannotDescribeAReadableClip) {
@@ -171,8 +171,13 @@ TEST(ClipReaderRun, RefusesTrailersWhoseSizesCannotDescribeAReadableClip) {
             arguments.insert(arguments.end(), {"--frames", "1"});
         arguments.push_back("bad.RAW");
         makeClip(dir, arguments);
-        const auto result = runRaw2tvx({"bad.RAW", "out.dpx"}, dir.path());
+        const auto result = runRaw2tvx({"bad.RAW", "out_%d.dpx"}, dir.path());
         EXPECT_EQ(kNotRawClipStatus, result.exitCode) << item.message;
-        EXPECT_EQ("bad.RAW: unreadable clip trailer, " + item.message + "\n", result.out);
+        // No line of the report: the field, its value and what it must be on standard error.
+        EXPECT_EQ("", result.out);
+        std::string reason = item.message;
+        reason.replace(reason.find(": "), 2, ", but ");
+        EXPECT_EQ("raw2tvx: bad.RAW: unreadable clip trailer: " + reason + "; the run stops here\n",
+                  result.err);
     }
 }

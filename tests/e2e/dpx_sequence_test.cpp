@@ -99,16 +99,36 @@ TEST(DpxSequence, NamesBeginningWithNullAreWritten) {
 }
 
 // A name without a number is the same file for every frame: the last one stays.
-TEST(DpxSequence, NameWithoutNumberHoldsTheLastFrame) {
+// A name without a frame number would hold only the last of several frames:
+// such a run is refused before anything is read or written. One frame to
+// one name is fine, and a clip whose in point selects nothing asks for none.
+TEST(DpxSequence, NameWithoutNumberTakesOneFrameOnly) {
     TempDir dir;
     makeRampClip(dir, "ramp.RAW", 4);
-    const auto result = runRaw2tvx({"ramp.RAW", "out.dpx", "-d0"}, dir.path());
-    ASSERT_EQ(0, result.exitCode) << result.out;
-    EXPECT_EQ("ramp.RAW\n32x8 4 frames 24.000 fps\n....\ndone\n", result.out);
-    EXPECT_EQ((std::vector<std::string>{"out.dpx", "ramp.RAW"}), directoryNames(dir.path()));
-    const DpxPicture picture = readDpx(dir.file("out.dpx"));
-    EXPECT_TRUE(holdsRampFrame(picture, 3));
-    EXPECT_FALSE(holdsRampFrame(picture, 0));
+    makeRampClip(dir, "one.RAW", 1);
+    auto result = runRaw2tvx({"ramp.RAW", "out.dpx", "-d0"}, dir.path());
+    EXPECT_EQ(2, result.exitCode);
+    EXPECT_EQ("", result.out);
+    EXPECT_EQ(
+        "raw2tvx: out.dpx: 4 frames would all be written to this one file, each replacing the last: put %d "
+        "in "
+        "the name to number them (such as out_%05d.dpx)\n",
+        result.err);
+    EXPECT_EQ((std::vector<std::string>{"one.RAW", "ramp.RAW"}), directoryNames(dir.path()));
+
+    // Two clips of one frame each into one name: refused too, counting both.
+    result = runRaw2tvx({"one.RAW", "ramp.RAW", "out.dpx", "-o0"}, dir.path());
+    EXPECT_EQ(2, result.exitCode);
+    EXPECT_NE(std::string::npos, result.err.find("out.dpx: 2 frames would all be written")) << result.err;
+    EXPECT_EQ((std::vector<std::string>{"one.RAW", "ramp.RAW"}), directoryNames(dir.path()));
+
+    result = runRaw2tvx({"ramp.RAW", "out.dpx", "-d0", "-i3"}, dir.path());
+    ASSERT_EQ(0, result.exitCode) << result.err;
+    EXPECT_EQ("ramp.RAW\n32x8 4 frames 24.000 fps\n.\ndone\n", result.out);
+    EXPECT_TRUE(holdsRampFrame(readDpx(dir.file("out.dpx")), 3));
+    // The null output writes nothing, whatever its name.
+    result = runRaw2tvx({"ramp.RAW", "null.dpx"}, dir.path());
+    EXPECT_EQ(0, result.exitCode) << result.err;
 }
 
 // In a wildcard run the '*' of the output takes each clip's base name, and

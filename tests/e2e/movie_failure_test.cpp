@@ -150,7 +150,9 @@ TEST(MovieFailure, InterruptedRunRemovesItsTemporaryMovie) {
             ::execl(RAW2TVX_BIN, RAW2TVX_BIN, "long.RAW", name.c_str(), "-444", static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        const std::string temporary = "." + name + ".tmp-" + std::to_string(child);
+        char host[256] = {};
+        ::gethostname(host, sizeof host - 1);
+        const std::string temporary = "." + name + ".tmp-" + host + "-" + std::to_string(child);
         bool seen = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (!seen && std::chrono::steady_clock::now() < deadline) {

@@ -39,7 +39,7 @@ TEST(MovieNaming, TwoClipsIntoANumberedNameGiveTwoMovies) {
     ASSERT_EQ(0, result.exitCode) << result.out << result.err;
     EXPECT_EQ("a.RAW\n32x16 3 frames 24.000 fps\n...b.RAW\n32x16 2 frames 24.000 fps\n..\ndone\n",
               result.out);
-    EXPECT_EQ("", result.err);
+    EXPECT_EQ("raw2tvx: 2 clips converted; 5 frames written\n", result.err);
     EXPECT_EQ((std::vector<std::string>{"a.RAW", "b.RAW", "out0.avi", "out3.avi"}),
               directoryNames(dir.path()));
     EXPECT_EQ("3", framesIn(dir.file("out0.avi")));

@@ -95,7 +95,7 @@ TEST(ReadFailure, AClipHoldingFewerFramesThanItsTrailerAnnouncesEndsWithCodeSix)
     EXPECT_EQ("", result.err);
 
     // The calibration pass reads the same way.
-    result = runRaw2tvx({"-bcclip.RAW", "null.dpx"}, dir.path());
+    result = runRaw2tvx({"-bcclip.RAW", "clip.RAW", "null.dpx"}, dir.path());
     EXPECT_EQ(kClipUnusableStatus, result.exitCode);
     EXPECT_TRUE(endsWith(result.err, "frames 3 to 9 could not be read\n")) << result.err;
 

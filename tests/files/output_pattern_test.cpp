@@ -7,15 +7,17 @@
 namespace {
 
 void expectAccepted(const std::string& pattern) {
-    std::string message = "stale";
-    EXPECT_TRUE(validateOutputPattern(pattern, &message)) << pattern << ": " << message;
-    EXPECT_TRUE(message.empty()) << pattern;
+    const Status status = validateOutputPattern(pattern);
+    EXPECT_TRUE(status.ok()) << pattern << ": " << status.message();
+    EXPECT_TRUE(status.message().empty()) << pattern;
 }
 
 // Refused, with a message that quotes the pattern and gives the reason.
 void expectRefused(const std::string& pattern, const std::string& reason) {
-    std::string message;
-    EXPECT_FALSE(validateOutputPattern(pattern, &message)) << pattern;
+    const Status status = validateOutputPattern(pattern);
+    const std::string& message = status.message();
+    EXPECT_FALSE(status.ok()) << pattern;
+    EXPECT_EQ(ErrorCode::kBadInput, status.code()) << pattern;
     EXPECT_NE(std::string::npos, message.find("bad output name")) << pattern << ": " << message;
     EXPECT_NE(std::string::npos, message.find(reason)) << pattern << ": " << message;
     EXPECT_EQ("", formatFrameName(pattern, 1)) << pattern;

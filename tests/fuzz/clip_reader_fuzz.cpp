@@ -32,11 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!writeFuzzFile(base + ".RAW", data + 4, size - 4)) return 0;
 
     RawClipReader reader;
-    if (reader.open(base, "clip.RAW") != ClipOpenOutcome::Ready) return 0;
+    if (!reader.open(base).ok()) return 0;
     const RawClipTrailer& trailer = reader.trailer();
     const std::uint64_t pixels = std::uint64_t{trailer.width} * trailer.height;
     if (trailer.frameBytes > kLargestFuzzedFrame || pixels * 2 > kLargestFuzzedFrame) return 0;
-    if (reader.positionAtFirstFrame("clip.RAW") != ClipOpenOutcome::Ready) return 0;
+    if (!reader.positionAtFirstFrame().ok()) return 0;
 
     std::vector<std::uint16_t> bayer(static_cast<std::size_t>(pixels));
     const std::vector<std::uint16_t> toneTable(16384, 1);

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/argument_warnings.h"
-#include "app/command_line.h"
+#include "app/cli/argument_warnings.h"
+#include "app/cli/command_line.h"
+#include "app/cli/metadata_tags.h"
+#include "app/report/console.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The echo lines are not what is tested here. The warnings on standard
@@ -33,10 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& argument : arguments) argv.push_back(argument.c_str());
     argv.push_back(nullptr);
 
-    ConversionSettings settings;
+    const CommandLine line = readCommandLine(static_cast<int>(arguments.size()), argv.data());
+    Console console(line.settings.verbose);
     MetadataTagList tags;
-    parseCommandLine(static_cast<int>(arguments.size()), argv.data(), settings, tags);
-    warnAboutArguments(static_cast<int>(arguments.size()), argv.data(), settings, {arguments.back()});
+    addTagArguments(line.arguments, line.argumentsApplied, tags, console);
+    warnAboutArguments(line, console);
+    (void)argumentNotesOf(line.arguments);
     assert(tags.used >= 0 && tags.used <= MetadataTagList::kCapacity);
     assert(tags.used % 4 == 0);
     return 0;

@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/metadata_tags.h"
+#include "app/cli/metadata_tags.h"
+#include "app/report/console.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::FILE* silenced = std::freopen("/dev/null", "w", stdout);
     (void)silenced;
     MetadataTagList tags;
+    Console console(false);
     std::string argument;
     for (std::size_t index = 0; index <= size; ++index) {
         if (index < size && data[index] != 0) {
@@ -39,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         if (!argument.empty() && argument[0] == ':')
-            addFreeformArgument(argument.c_str(), tags);
+            addFreeformArgument(argument.c_str(), tags, console);
         else
-            addTagArgument(argument.c_str(), tags);
+            addTagArgument(argument.c_str(), tags, console);
         checkRecords(tags);
         argument.clear();
     }

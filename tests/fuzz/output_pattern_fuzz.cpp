@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         size -= sizeof frameNumber;
     }
     const std::string pattern(reinterpret_cast<const char*>(data), size);
-    std::string message;
-    const bool accepted = validateOutputPattern(pattern, &message);
-    assert(accepted == message.empty());
+    const Status status = validateOutputPattern(pattern);
+    const bool accepted = status.ok();
+    assert(accepted == status.message().empty());
     const std::string name = formatFrameName(pattern, frameNumber);
     assert(name.size() < kPathCapacity);
     if (!accepted) assert(name.empty());

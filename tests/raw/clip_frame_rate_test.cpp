@@ -24,10 +24,17 @@ TEST(ClipFrameRate, FollowsTheRateRules) {
     expectRate(15000, 23.976025f, 24000, 1001);
     expectRate(12000, 23.976025f, 24000, 1001);
     expectRate(0, 23.976025f, 24000, 1001);
-    // 29970 / 1000 in single precision is 29.9699993..., just below 29.97.
-    expectRate(29970, 29970.0f / 1000.0f, 29970, 1000);
+    // The NTSC rates, written to thousandths or hundredths, are N x 1000/1001 exactly.
+    expectRate(29970, static_cast<float>(30000.0 / 1001.0), 30000, 1001);
+    expectRate(47952, static_cast<float>(48000.0 / 1001.0), 48000, 1001);
+    expectRate(47950, static_cast<float>(48000.0 / 1001.0), 48000, 1001);
+    expectRate(59940, static_cast<float>(60000.0 / 1001.0), 60000, 1001);
+    expectRate(119880, static_cast<float>(120000.0 / 1001.0), 120000, 1001);
+    // Near them but not one of them: the thousandths as they are, or 30000/1001 up to 29.98.
     expectRate(29980, 29980.0f / 1000.0f, 30000, 1001);
     expectRate(29975, 29975.0f / 1000.0f, 30000, 1001);
-    expectRate(59940, 59940.0f / 1000.0f, 59940, 1000);
+    expectRate(59939, 59939.0f / 1000.0f, 59939, 1000);
+    expectRate(47951, 47951.0f / 1000.0f, 47951, 1000);
+    expectRate(119800, 119800.0f / 1000.0f, 119800, 1000);
     expectRate(23981, 23981.0f / 1000.0f, 23981, 1000);
 }

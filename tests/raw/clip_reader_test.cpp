@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/run_program.h"
@@ -55,6 +56,18 @@ int rampMismatches(const RawClipReader& reader, std::uint32_t width, std::uint32
     return mismatches;
 }
 
+// Keeps what the reader tells of the files it goes on into, as lines.
+class RecordedEvents final : public ClipReadObserver {
+public:
+    void enteredFile(const std::string& path) override { text_ += "\n" + path + "\n"; }
+    void skippedInto(const std::string& path) override { text_ += "\nskip to " + path + "\n"; }
+    // What was told since the last call.
+    std::string take() { return std::exchange(text_, {}); }
+
+private:
+    std::string text_;
+};
+
 void makeClip(const std::vector<std::string>& arguments) {
     const auto result = runMkclip(arguments);
     ASSERT_EQ(0, result.exitCode) << result.err;
@@ -72,34 +85,37 @@ TEST(ClipReader, CompletesAFrameThatStraddlesTwoFilesFromTheNextOne) {
               "--content-frames", "1182-1184,2366-2369", base + ".RAW"});
 
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "clip.RAW"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("clip.RAW"));
-    EXPECT_EQ(base + ".R01\n1920x1080 2370 frames 24.000 fps\n", testing::internal::GetCapturedStdout());
+    RecordedEvents events;
+    reader.setObserver(&events);
+    events.take();
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
+    EXPECT_EQ("", events.take());
+    EXPECT_EQ(2370u, reader.trailer().frameCount);
     EXPECT_TRUE(reader.isMultiFile());
     EXPECT_EQ(base + ".R01", reader.trailerFilePath());
 
     for (int frame = 0; frame < 1182; ++frame) reader.skipFrame();
     std::vector<std::uint16_t> unused;
-    testing::internal::CaptureStdout();
+    events.take();
     ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1182));
     ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
-    EXPECT_EQ("\n" + base + ".R00\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("\n" + base + ".R00\n", events.take());
     EXPECT_EQ(3628800u, reader.packedFrameBytes());
     EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1183));
     ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1184));
 
     for (int frame = 1185; frame < 2366; ++frame) reader.skipFrame();
-    testing::internal::CaptureStdout();
+    events.take();
     for (int frame = 2366; frame < 2370; ++frame) {
         ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused)) << frame;
         EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, frame)) << frame;
     }
     // The next read meets the trailer.
     EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));
-    EXPECT_EQ("\n" + base + ".R01\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("\n" + base + ".R01\n", events.take());
     reader.close();
 }
 
@@ -109,25 +125,25 @@ TEST(ClipReader, SkipsAcrossTheFourGigabyteBoundaryIntoTheNextFile) {
     makeClip({"--width", "1920", "--height", "1080", "--frames", "2370", "--scene", "ramp",
               "--content-frames", "1184,2368", base + ".RAW"});
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "clip.RAW"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("clip.RAW"));
-    testing::internal::GetCapturedStdout();
+    RecordedEvents events;
+    reader.setObserver(&events);
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
 
     // Skipping frame 1183 moves from 4292870400 to Q = 4296499200 = 2^32 + 1531904:
     // the upper 32 bits change, so reading goes on in .R00 at 1531904 + 1.
-    testing::internal::CaptureStdout();
+    events.take();
     for (int frame = 0; frame < 1184; ++frame) reader.skipFrame();
-    EXPECT_EQ("\nskip to " + base + ".R00\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("\nskip to " + base + ".R00\n", events.take());
     std::vector<std::uint16_t> unused;
     ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 1184));
 
     // Frame 2367 ends 3063810 bytes into .R01: in .R00 it would end at
     // 2^32 + 3063809, whose low 32 bits + 1 is that offset.
-    testing::internal::CaptureStdout();
+    events.take();
     for (int frame = 1185; frame < 2368; ++frame) reader.skipFrame();
-    EXPECT_EQ("\nskip to " + base + ".R01\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ("\nskip to " + base + ".R01\n", events.take());
     ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(0, rampMismatches(reader, 1920, 1080, 2368));
 }
@@ -141,14 +157,15 @@ TEST(ClipReader, HandlesFramesEndingExactlyAtAndOneBytePastAFileEnd) {
         makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65535", "--frames", "65539",
                   "--scene", "ramp", "--content-frames", "65536-65538", base + ".RAW"});
         RawClipReader reader;
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "exact.RAW"));
-        ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("exact.RAW"));
+        RecordedEvents events;
+        reader.setObserver(&events);
+        events.take();
+        ASSERT_TRUE(reader.open(base).ok());
+        ASSERT_TRUE(reader.positionAtFirstFrame().ok());
         for (int frame = 0; frame < 65537; ++frame) reader.skipFrame();
         std::vector<std::uint16_t> unused;
         ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
-        EXPECT_EQ(base + ".R00\n8x4680 65539 frames 24.000 fps\n\n" + base + ".R00\n",
-                  testing::internal::GetCapturedStdout());
+        EXPECT_EQ("\n" + base + ".R00\n", events.take());
         EXPECT_EQ(0, rampMismatches(reader, 8, 4680, 65537));
     }
     // 65536 x 65536 = 2^32: frame 65535 has its last byte in .R00, so after
@@ -159,14 +176,15 @@ TEST(ClipReader, HandlesFramesEndingExactlyAtAndOneBytePastAFileEnd) {
         makeClip({"--width", "8", "--height", "4680", "--frame-bytes", "65536", "--frames", "65538",
                   "--scene", "ramp", "--content-frames", "65535-65537", base + ".RAW"});
         RawClipReader reader;
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "past.RAW"));
-        ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("past.RAW"));
+        RecordedEvents events;
+        reader.setObserver(&events);
+        events.take();
+        ASSERT_TRUE(reader.open(base).ok());
+        ASSERT_TRUE(reader.positionAtFirstFrame().ok());
         for (int frame = 0; frame < 65536; ++frame) reader.skipFrame();
         std::vector<std::uint16_t> unused;
         ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
-        EXPECT_EQ(base + ".R00\n8x4680 65538 frames 24.000 fps\n\nskip to " + base + ".R00\n",
-                  testing::internal::GetCapturedStdout());
+        EXPECT_EQ("\nskip to " + base + ".R00\n", events.take());
         EXPECT_EQ(0, rampMismatches(reader, 8, 4680, 65536));
     }
 }
@@ -179,9 +197,11 @@ TEST(ClipReader, ReadsPlainSixteenBitFramesAcrossFilesIntoTheBayerFrame) {
     makeClip({"--width", "1920", "--height", "1080", "--packing", "16", "--frames", "1037", "--scene", "ramp",
               "--content-frames", "1035-1036", base + ".raw"});
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "plain.raw"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("plain.raw"));
+    RecordedEvents events;
+    reader.setObserver(&events);
+    events.take();
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
     for (int frame = 0; frame < 1035; ++frame) reader.skipFrame();
     std::vector<std::uint16_t> bayer(1920 * 1080);
     for (int frame = 1035; frame <= 1036; ++frame) {
@@ -194,8 +214,7 @@ TEST(ClipReader, ReadsPlainSixteenBitFramesAcrossFilesIntoTheBayerFrame) {
     }
     EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(bayer));
     // The lower-case continuation is found for the upper-case name.
-    EXPECT_EQ(base + ".r00\n1920x1080 1037 frames 24.000 fps\n\n" + base + ".r00\n",
-              testing::internal::GetCapturedStdout());
+    EXPECT_EQ("\n" + base + ".r00\n", events.take());
     EXPECT_EQ(0u, reader.packedFrameBytes());
 }
 
@@ -206,10 +225,13 @@ TEST(ClipReader, NeverReadsTheTrailerAsFrameData) {
     const std::string base = dir.file("tiny");
     makeClip({"--width", "8", "--height", "2", "--frames", "3", "--scene", "ramp", base + ".RAW"});
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "tiny.RAW"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("tiny.RAW"));
-    EXPECT_EQ(base + ".RAW\n8x2 3 frames 24.000 fps\n", testing::internal::GetCapturedStdout());
+    RecordedEvents events;
+    reader.setObserver(&events);
+    events.take();
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
+    EXPECT_EQ("", events.take());
+    EXPECT_EQ(base + ".RAW", reader.trailerFilePath());
     std::vector<std::uint16_t> unused;
     for (int frame = 0; frame < 3; ++frame) {
         ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
@@ -218,7 +240,7 @@ TEST(ClipReader, NeverReadsTheTrailerAsFrameData) {
     EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));
 
     // Positioning again starts over at frame 0; a skip past the end ends the clip.
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("tiny.RAW"));
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
     ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(0, rampMismatches(reader, 8, 2, 0));
     reader.skipFrame();
@@ -237,10 +259,10 @@ TEST(ClipReader, HandsOverTwelveBitFramesStoredBottomRowFirst) {
     makeClip({"--width", "68", "--height", "30", "--frames", "2", "--packing", "12", "--scene", "ramp",
               base + ".RAW"});
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "ten.RAW"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("ten.RAW"));
-    testing::internal::GetCapturedStdout();
+    RecordedEvents events;
+    reader.setObserver(&events);
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
     std::vector<std::uint16_t> unused;
     reader.skipFrame();
     ASSERT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
@@ -268,19 +290,19 @@ TEST(ClipReader, AnOpenFailureNamesTheFileTriedAndTheReason) {
     TempDir dir;
     testing_support::writeFileBytes(dir.file("short.RAW"), std::string(100, 'x'));
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    const ClipOpenOutcome missing = reader.open(dir.file("none"), "none.RAW");
+    RecordedEvents events;
+    reader.setObserver(&events);
+    const Status missing = reader.open(dir.file("none"));
     const ClipOpenFailure missingFailure = reader.openFailure();
-    const ClipOpenOutcome noTrailer = reader.open(dir.file("short"), "short.RAW");
-    EXPECT_EQ("none.RAW file could not be opened\nshort.RAW file could not be opened\n",
-              testing::internal::GetCapturedStdout());
+    const Status noTrailer = reader.open(dir.file("short"));
 
-    EXPECT_EQ(ClipOpenOutcome::EndRun, missing);
+    EXPECT_EQ(ErrorCode::kReadFailed, missing.code());
     EXPECT_EQ(dir.file("none.RAW"), missingFailure.path);
     EXPECT_EQ(ENOENT, missingFailure.error);
     EXPECT_EQ("", missingFailure.lastSearched);
 
-    EXPECT_EQ(ClipOpenOutcome::EndRun, noTrailer);
+    EXPECT_EQ(ErrorCode::kReadFailed, noTrailer.code());
+    EXPECT_EQ(ClipOpenProblem::CannotOpen, reader.openFailure().problem);
     EXPECT_EQ(dir.file("short.R00"), reader.openFailure().path);
     EXPECT_EQ(ENOENT, reader.openFailure().error);
     EXPECT_EQ(dir.file("short.RAW"), reader.openFailure().lastSearched);
@@ -295,10 +317,10 @@ TEST(ClipReader, AFileBeforeTheLastThatIsCutShortFailsTheRead) {
     // Frames of 64 x 32 x 14 / 8 = 3584 bytes: frame 0 already reaches past byte 1000.
     makeClip({"--width", "64", "--height", "32", "--frames", "3", "--split", "1000", base + ".RAW"});
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "split.RAW"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("split.RAW"));
-    testing::internal::GetCapturedStdout();
+    RecordedEvents events;
+    reader.setObserver(&events);
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
     std::vector<std::uint16_t> unused;
     EXPECT_EQ(FrameReadOutcome::ReadFailed, reader.readFrame(unused));
     EXPECT_EQ(
@@ -315,10 +337,10 @@ TEST(ClipReader, AStreamEndingBeforeTheAnnouncedFrameCountFailsTheLastRead) {
     const std::string base = dir.file("few");
     makeClip({"--width", "64", "--height", "32", "--frames", "2", "--frame-count", "5", base + ".RAW"});
     RawClipReader reader;
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "few.RAW"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("few.RAW"));
-    testing::internal::GetCapturedStdout();
+    RecordedEvents events;
+    reader.setObserver(&events);
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
     std::vector<std::uint16_t> unused;
     EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
@@ -329,10 +351,8 @@ TEST(ClipReader, AStreamEndingBeforeTheAnnouncedFrameCountFailsTheLastRead) {
 
     // Read to the end again with the count the stream holds: a clean end.
     makeClip({"--width", "64", "--height", "32", "--frames", "2", base + ".RAW"});
-    testing::internal::CaptureStdout();
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.open(base, "few.RAW"));
-    ASSERT_EQ(ClipOpenOutcome::Ready, reader.positionAtFirstFrame("few.RAW"));
-    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
     EXPECT_TRUE(reader.skipFrame());
     EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));

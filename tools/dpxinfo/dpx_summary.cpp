@@ -2,54 +2,18 @@
 
 #include <cinttypes>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
+
+#include "files/dpx_layout.h"
 
 namespace {
 
-constexpr std::uint32_t kAllOnes = 0xFFFFFFFFu;
-
-const char* descriptorName(std::uint32_t descriptor) {
-    switch (descriptor) {
-        case 1:
-            return "red";
-        case 2:
-            return "green";
-        case 3:
-            return "blue";
-        case 4:
-            return "alpha";
-        case 6:
-            return "luma";
-        case 50:
-            return "RGB";
-        case 51:
-            return "RGBA";
-        case 52:
-            return "ABGR";
-        case 100:
-            return "CbYCrY 4:2:2";
-        case 101:
-            return "CbYaCrYa 4:2:2:4";
-        case 102:
-            return "CbYCr 4:4:4";
-        case 103:
-            return "CbYCra 4:4:4:4";
-        default:
-            return "unknown";
-    }
-}
-
-const char* packingName(std::uint32_t packing) {
-    switch (packing) {
-        case 0:
-            return "packed into 32-bit words";
-        case 1:
-            return "filled 32-bit words, padding at the low end";
-        case 2:
-            return "filled 32-bit words, padding at the high end";
-        default:
-            return "unknown";
-    }
+template <std::size_t Count>
+const char* nameOf(const DpxCodeName (&names)[Count], std::uint32_t code) {
+    for (const DpxCodeName& entry : names)
+        if (entry.code == code) return entry.name;
+    return "unknown";
 }
 
 std::string frameRateText(float rate) {
@@ -61,7 +25,7 @@ std::string frameRateText(float rate) {
 
 std::string timeCodeText(const CDPXFileReader& reader) {
     const std::uint32_t field = reader.TimeCodeField();
-    if (field == 0 || field == kAllOnes) return "none";
+    if (field == 0 || field == kDpxUndefined32) return "none";
     const DPXTimeCode& code = reader.TimeCode();
     char text[48];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d:%02d", code.hours, code.minutes, code.seconds,
@@ -86,13 +50,14 @@ std::string describeDpxFile(const std::string& name, const CDPXFileReader& reade
     std::snprintf(line, sizeof line, "size: %" PRIu32 "x%" PRIu32 "\n", reader.Width(), reader.Height());
     text += line;
     std::snprintf(line, sizeof line, "descriptor: %" PRIu32 " (%s)\n", reader.Descriptor(),
-                  descriptorName(reader.Descriptor()));
+                  nameOf(kDpxDescriptorNames, reader.Descriptor()));
     text += line;
     text += "bit depth: " + std::to_string(reader.BitSize()) + "\n";
     std::snprintf(line, sizeof line, "packing: %" PRIu32 " (%s)\n", reader.Packing(),
-                  packingName(reader.Packing()));
+                  nameOf(kDpxPackingNames, reader.Packing()));
     text += line;
-    text += reader.IsBigEndian() ? "byte order: big-endian (SDPX)\n" : "byte order: little-endian (XPDS)\n";
+    text += reader.IsBigEndian() ? std::string("byte order: big-endian (") + kDpxMagicBigEndian + ")\n"
+                                 : std::string("byte order: little-endian (") + kDpxMagicLittleEndian + ")\n";
     text += "image data offset: " + std::to_string(reader.ImageDataOffset()) + "\n";
     text += "frame rate: " + frameRateText(reader.FrameRate()) + "\n";
     text += "time code: " + timeCodeText(reader) + "\n";
@@ -108,7 +73,7 @@ std::string findIncompleteness(const CDPXFileReader& reader) {
         return "the file is cut short: its image data ends at byte " + std::to_string(imageEnd) +
                " but it holds " + std::to_string(fileBytes) + " bytes";
     const std::uint32_t announced = reader.TotalFileSizeField();
-    if (announced != 0 && announced != kAllOnes && announced > fileBytes)
+    if (announced != 0 && announced != kDpxUndefined32 && announced > fileBytes)
         return "the file is cut short: its header gives " + std::to_string(announced) +
                " bytes but it holds " + std::to_string(fileBytes);
     return {};

@@ -8,6 +8,8 @@
 
 #include "dpx_summary.h"
 #include "files/dpx_file_reader.h"
+#include "files/last_error_report.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
         std::printf("dpxinfo %s\n", RAW2TVX_VERSION);
         return 0;
     }
+    // The reader's error box is a line on standard error.
+    setLastErrorDisplay([](const std::string& text) { platform::writeDebugString(text.c_str()); });
     if (argc < 2) {
         std::fputs("usage: dpxinfo FILE...\n", stderr);
         return 1;

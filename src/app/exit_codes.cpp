@@ -1,1 +1,0 @@
-#include "app/exit_codes.h"

@@ -1,0 +1,1 @@
+#include "app/report/exit_codes.h"

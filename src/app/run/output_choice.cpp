@@ -1,0 +1,96 @@
+#include "app/run/output_choice.h"
+
+#include <map>
+#include <memory>
+
+#include "app/outputs/dpx_sink.h"
+#include "app/outputs/movie_sink.h"
+#include "app/outputs/null_sink.h"
+#include "app/report/exit_codes.h"
+#include "app/run/clip_paths.h"
+#include "files/dpx_sequence_exporter.h"
+#include "files/output_pattern.h"
+
+namespace {
+
+SinkPicture moviePicture(OutputFormat format) {
+    switch (format) {
+        case OutputFormat::Rgb444:
+            return SinkPicture::Rgb444;
+        case OutputFormat::Yuv422:
+            return SinkPicture::Yuv422;
+        case OutputFormat::Raw:
+            break;
+    }
+    return SinkPicture::Bayer;
+}
+
+// Clips named one by one all write the output name filled in with the frame
+// counter: without a number in it, each movie would replace the one before.
+bool moviesWouldShareOneName(const RunInputs& inputs) {
+    const std::string& output = inputs.settings.outputPath;
+    if (formatFrameName(output, 0) != formatFrameName(output, 1)) return false;
+    int namedClips = 0;
+    for (const std::string& argument : inputs.clipArguments)
+        if (!containsWildcard(argument)) ++namedClips;
+    return namedClips > 1;
+}
+
+}  // namespace
+
+StepOutcome chooseOutput(BatchRun& run) {
+    const ConversionSettings& settings = run.inputs.settings;
+    Console& console = run.console;
+    if (settings.outputPath.empty()) {
+        console.error("no output given: name the .avi, .mov or .dpx file to write");
+        return RunStop{exit_codes::kUsage, false};
+    }
+    // A wildcard movie name is the clip's name in place of the '*', taken
+    // literally; every other name is a pattern numbered by the frame counter.
+    const bool wildcardMovies = settings.movieOutput && containsWildcard(settings.outputPath);
+    const Status pattern = wildcardMovies ? Status{} : validateOutputPattern(settings.outputPath);
+    if (!pattern.ok()) {
+        console.error("%s", pattern.message().c_str());
+        return RunStop{exit_codes::kUsage, false};
+    }
+    if (!settings.movieOutput) {
+        // "null" is decided on the output argument as typed, not on a clip's name.
+        if (DPXSequenceExporter(settings.outputPath).ExportsFrames())
+            run.sink = std::make_unique<DpxSink>(run.inputs, console);
+        else
+            run.sink = std::make_unique<NullSink>();
+        return std::nullopt;
+    }
+    if (moviesWouldShareOneName(run.inputs)) {
+        console.error(
+            "every clip would be written to the one movie %s, each replacing the last: put %%d in the name "
+            "(numbered by frame) or use a wildcard input with * in the name",
+            settings.outputPath.c_str());
+        return RunStop{exit_codes::kUsage, false};
+    }
+    run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path,
+                                           moviePicture(settings.outputFormat), console);
+    return std::nullopt;
+}
+
+StepOutcome refuseOneNameForManyFrames(BatchRun& run, const ClipPlan& plan) {
+    const ConversionSettings& settings = run.inputs.settings;
+    if (settings.movieOutput || !DPXSequenceExporter(settings.outputPath).ExportsFrames())
+        return std::nullopt;
+    std::map<std::string, std::uint64_t> framesByName;
+    for (const PlannedClip& clip : plan.clips) {
+        const std::string& pattern = clip.dpxPattern;
+        if (clip.framesSelected == 0 || formatFrameName(pattern, 0) != formatFrameName(pattern, 1)) continue;
+        const std::uint64_t frames = framesByName[clip.firstFrameName] += clip.framesSelected;
+        if (frames < 2) continue;
+        const std::string& name = clip.firstFrameName;
+        const std::size_t dot = name.rfind('.');
+        const std::string numbered = name.substr(0, dot) + "_%05d" + name.substr(dot);
+        run.console.error(
+            "%s: %llu frames would all be written to this one file, each replacing the last: put %%d in the "
+            "name to number them (such as %s)",
+            name.c_str(), static_cast<unsigned long long>(frames), numbered.c_str());
+        return RunStop{exit_codes::kUsage, false};
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,76 @@
+#include "imaging/demosaic_jobs.h"
+
+#include <algorithm>
+
+#include "imaging/demosaic.h"
+#include "imaging/demosaic_band.h"
+#include "imaging/pool_job.h"
+#include "imaging/worker_pool.h"
+
+DemosaicParameters demosaicParameters(std::int32_t debayerType) {
+    if (debayerType >= 1 && debayerType <= 4) return {1, debayerType - 1};
+    return {0, -1};
+}
+
+namespace {
+
+// A demosaic job of the given kind from a Bayer frame into an RGB picture.
+PoolJob demosaicJob(std::int32_t kind, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
+                    const DemosaicParameters& parameters) {
+    PoolJob job;
+    job.kind = kind;
+    job.source = bayer;
+    job.destination = rgb;
+    job.width = width;
+    job.height = height;
+    job.param1 = parameters.mode;
+    job.param2 = parameters.level;
+    return job;
+}
+
+}  // namespace
+
+void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
+                    std::int32_t debayerType) {
+    const DemosaicParameters parameters = demosaicParameters(debayerType);
+    PoolJob job = demosaicJob(kJobDemosaic, bayer, rgb, width, height, parameters);
+    runPoolJob(pool, job, demosaicItemCount(height));
+    if (parameters.level >= 0) {
+        job.kind = kJobVerticalFilter;
+        runPoolJob(pool, job, verticalStripCount(width));
+    }
+}
+
+int bandRowsFor(int height, int workers) {
+    constexpr int kLeastRows = 16;
+    constexpr int kMostRows = 64;
+    constexpr int kBandsPerWorker = 4;
+    const int perBand = height / (std::max(workers, 1) * kBandsPerWorker);
+    return std::clamp(perBand, kLeastRows, kMostRows);
+}
+
+void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, int bayerStride, std::uint16_t* rgb,
+                      int width, int height, std::int32_t debayerType, bool toYuv422) {
+    PoolJob job = demosaicJob(kJobDemosaicBand, bayer, rgb, width, height, demosaicParameters(debayerType));
+    job.sourceStride = bayerStride;
+    job.bandRows = bandRowsFor(height, poolWorkerCount(pool));
+    job.toYuv422 = toYuv422;
+    setPoolJob(pool, job);
+    setWorkItems(pool, demosaicBandCount(height, job.bandRows));
+    startJob(pool, kCommandRunJob);
+}
+
+void waitForPool(WorkerPool& pool) {
+    helpWithJob(pool);
+    waitJob(pool);
+}
+
+void toYuv422OnPool(WorkerPool& pool, std::uint16_t* rgb, int width, int height) {
+    PoolJob job;
+    job.kind = kJobToYuv422;
+    job.source = rgb;
+    job.destination = rgb;
+    job.width = width;
+    job.height = height;
+    runPoolJob(pool, job, height);
+}
