@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the farm tests: a card of small clips, a one-node Slurm cluster
 # that is stopped whatever happens, and checks of what the tasks left.
 # Sourced by the test scripts, which set -euo pipefail themselves.
@@ -5,6 +6,7 @@
 readonly kSkip=77
 farm_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # Sourced, so that the cluster's daemons are this test's own children.
+# shellcheck source=tests/farm/slurm_cluster.sh
 source "$farm_dir/slurm_cluster.sh"
 
 fail() {

@@ -6,6 +6,7 @@
 #
 #   gnu_parallel_test.sh RAW2TVX MKCLIP
 set -euo pipefail
+# shellcheck source=tests/farm/farm_lib.sh
 source "$(dirname "$0")/farm_lib.sh"
 raw2tvx=$(realpath "$1")
 mkclip=$(realpath "$2")

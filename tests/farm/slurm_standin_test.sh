@@ -5,6 +5,7 @@
 #
 #   slurm_standin_test.sh RAW2TVX MKCLIP
 set -euo pipefail
+# shellcheck source=tests/farm/farm_lib.sh
 source "$(dirname "$0")/farm_lib.sh"
 raw2tvx=$(realpath "$1")
 mkclip=$(realpath "$2")
@@ -26,7 +27,6 @@ start_cluster
 # Task 1 of the second job meets the truncated clip, which raw2tvx refuses
 # with exit code 6.
 started=$SECONDS
-status=0
 good=$(sbatch --parsable --array=0-3 --output="logs/good_%a.out" \
     --wrap "'$raw2tvx' card/C00\$((SLURM_ARRAY_TASK_ID + 1)).RAW out/c\${SLURM_ARRAY_TASK_ID}_%05d.dpx -444")
 bad=$(sbatch --parsable --array=0-1 --output="logs/bad_%a.out" \
