@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <new>
 
@@ -16,6 +18,15 @@
 int main(int argc, char** argv) {
     platform::ignoreFileSizeLimitSignal();
     try {
+        // Alone on the command line, for help2man and package tools.
+        if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+            printHelpText();
+            return exit_codes::kSuccess;
+        }
+        if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+            std::printf("raw2tvx %s\n", RAW2TVX_VERSION);
+            return exit_codes::kSuccess;
+        }
         if (argc < 3) {
             printHelpText();
             return exit_codes::kHelp;
