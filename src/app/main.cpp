@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
     try {
         // Alone on the command line, for help2man and package tools.
         if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-            printHelpText();
+            printFullHelpText();
             return exit_codes::kSuccess;
         }
         if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {

@@ -8,11 +8,11 @@ namespace {
 constexpr long long kMostThreads = 4096;
 
 const std::array<LongOptionSpec, 2> kLongOptions = {{
-    {"threads", LongOptionValue::Count, "N",
+    {"threads", LongOptionValue::Count, "N", "N worker threads (default: one a CPU the process may use)",
      [](RunOptions& options, long long number) {
          options.threads = static_cast<int>(number > kMostThreads ? kMostThreads : number);
      }},
-    {"keep-going", LongOptionValue::None, nullptr,
+    {"keep-going", LongOptionValue::None, nullptr, "go on past a clip that cannot be read; exit with the worst code",
      [](RunOptions& options, long long) { options.keepGoing = true; }},
 }};
 

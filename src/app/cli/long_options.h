@@ -20,6 +20,7 @@ struct LongOptionSpec {
     const char* name;  // without the leading "--"
     LongOptionValue value;
     const char* valueName;  // "N", for the help line and messages
+    const char* help;       // what it does, for the help text
     // Sets the options from the value (its whole number for Count).
     void (*apply)(RunOptions& options, long long number);
 };
