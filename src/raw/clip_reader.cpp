@@ -43,6 +43,7 @@ Status RawClipReader::refuseOpen(ClipOpenFailure failure) {
         case ClipOpenProblem::CannotReopen:
             return Status::failure(ErrorCode::kReadFailed, "cannot open " + refused.path, refused.error);
         case ClipOpenProblem::CannotSeek:
+        case ClipOpenProblem::NotAnArchive:
         case ClipOpenProblem::None:
             break;
     }
@@ -65,17 +66,17 @@ Status RawClipReader::open(const std::string& basePath) {
     TrailerAtEnd found;
     for (;;) {
         if (!file_.open(path, platform::File::Access::Read))
-            return refuseOpen({ClipOpenProblem::CannotOpen, path, file_.lastError(), searched, {}});
+            return refuseOpen({ClipOpenProblem::CannotOpen, path, file_.lastError(), searched, {}, {}});
         found = readTrailerAtEnd(file_);
         if (found.seekFailed) {
             const int error = file_.lastError();
             file_.close();
-            return refuseOpen({ClipOpenProblem::CannotSeek, path, error, {}, {}});
+            return refuseOpen({ClipOpenProblem::CannotSeek, path, error, {}, {}, {}});
         }
         if (found.trailer) break;
         if (trailerSearchCount_ >= kMaxContinuationFiles) {
             file_.close();
-            return refuseOpen({ClipOpenProblem::NoTrailer, path, 0, searched, {}});
+            return refuseOpen({ClipOpenProblem::NoTrailer, path, 0, searched, {}, {}});
         }
         file_.close();
         fileIndex = trailerSearchCount_;
@@ -89,11 +90,11 @@ Status RawClipReader::open(const std::string& basePath) {
     trailerBytes_ = found.bytes;
     if (trailer_.version != kSupportedTrailerVersion) {
         file_.close();
-        return refuseOpen({ClipOpenProblem::WrongVersion, path, 0, {}, {}});
+        return refuseOpen({ClipOpenProblem::WrongVersion, path, 0, {}, {}, {}});
     }
     if (const TrailerProblem problem = findTrailerProblem(trailer_)) {
         file_.close();
-        return refuseOpen({ClipOpenProblem::UnreadableTrailer, path, 0, {}, problem});
+        return refuseOpen({ClipOpenProblem::UnreadableTrailer, path, 0, {}, problem, {}});
     }
     normalizeGeometryCopies(trailer_);
 
@@ -103,6 +104,29 @@ Status RawClipReader::open(const std::string& basePath) {
     currentFileIndex_ = fileIndex;
     if (packedCapacity_ != trailer_.frameBytes) releasePackedBuffer();
     return {};
+}
+
+int RawClipReader::storedPacking() const {
+    return storesPlainSamples(trailer_) ? 16 : trailer_.packing;
+}
+
+namespace {
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string RawClipReader::clipName() const {
+    return fileNameOf(firstFilePath());
+}
+
+std::vector<std::string> RawClipReader::clipFileNames() const {
+    std::vector<std::string> names;
+    for (const std::string& file : clipFiles()) names.push_back(fileNameOf(file));
+    return names;
 }
 
 std::vector<std::string> RawClipReader::clipFiles() const {
@@ -118,13 +142,13 @@ Status RawClipReader::positionAtFirstFrame() {
     failureMessage_.clear();
     if (!isMultiFile()) {
         if (file_.seek(0, platform::File::Origin::Begin) < 0)
-            return refuseOpen({ClipOpenProblem::CannotSeek, currentFilePath_, file_.lastError(), {}, {}});
+            return refuseOpen({ClipOpenProblem::CannotSeek, currentFilePath_, file_.lastError(), {}, {}, {}});
     } else {
         file_.close();
         currentFilePath_ = firstFilePath();
         currentFileIndex_ = -1;
         if (!file_.open(currentFilePath_, platform::File::Access::Read))
-            return refuseOpen({ClipOpenProblem::CannotReopen, currentFilePath_, file_.lastError(), {}, {}});
+            return refuseOpen({ClipOpenProblem::CannotReopen, currentFilePath_, file_.lastError(), {}, {}, {}});
     }
     file_.adviseSequential();
     return {};

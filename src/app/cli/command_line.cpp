@@ -35,9 +35,32 @@ std::vector<std::string> argumentsOfKind(const ArgumentList& arguments, Argument
 
 }  // namespace
 
+// A run without a clip among its arguments develops a camera archive: the
+// first movie argument is its input, and the outputs are the others.
+void markArchiveInput(ArgumentList& arguments) {
+    for (const ParsedArgument& argument : arguments)
+        if (argument.index > 0 && argument.kind == ArgumentKind::Clip) return;
+    for (ParsedArgument& argument : arguments)
+        if (argument.index > 0 && argument.kind == ArgumentKind::Output && argument.pathKind != PathKind::Dpx) {
+            argument.kind = ArgumentKind::Archive;
+            return;
+        }
+}
+
+// An archive keeps every frame of the clip as stored: the frame selection
+// and the picture kind are for developing it.
+void settleArchiveSettings(ConversionSettings& settings) {
+    const ConversionSettings defaults;
+    settings.inPoint = defaults.inPoint;
+    settings.outPoint = defaults.outPoint;
+    settings.skipFrames = defaults.skipFrames;
+    settings.outputFormat = OutputFormat::Raw;
+}
+
 CommandLine readCommandLine(int argc, const char* const* argv) {
     CommandLine line;
     line.arguments = readArguments(argc, argv);
+    markArchiveInput(line.arguments);
     for (const ParsedArgument& argument : line.arguments) {
         if (argument.kind == ArgumentKind::Switch) {
             if (!argument.option->apply(argument, line.settings, &line.failure)) break;
@@ -48,11 +71,14 @@ CommandLine readCommandLine(int argc, const char* const* argv) {
         }
         ++line.argumentsApplied;
     }
+    if (line.options.archive) settleArchiveSettings(line.settings);
     return line;
 }
 
 std::vector<std::string> clipArgumentsOf(const ArgumentList& arguments) {
-    return argumentsOfKind(arguments, ArgumentKind::Clip);
+    std::vector<std::string> clips = argumentsOfKind(arguments, ArgumentKind::Clip);
+    for (std::string& archive : argumentsOfKind(arguments, ArgumentKind::Archive)) clips.push_back(archive);
+    return clips;
 }
 
 std::vector<std::string> outputArgumentsOf(const ArgumentList& arguments) {

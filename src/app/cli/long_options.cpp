@@ -7,13 +7,16 @@ namespace {
 
 constexpr long long kMostThreads = 4096;
 
-const std::array<LongOptionSpec, 2> kLongOptions = {{
+const std::array<LongOptionSpec, 3> kLongOptions = {{
     {"threads", LongOptionValue::Count, "N", "N worker threads (default: one a CPU the process may use)",
      [](RunOptions& options, long long number) {
          options.threads = static_cast<int>(number > kMostThreads ? kMostThreads : number);
      }},
     {"keep-going", LongOptionValue::None, nullptr, "go on past a clip that cannot be read; exit with the worst code",
      [](RunOptions& options, long long) { options.keepGoing = true; }},
+    {"archive", LongOptionValue::None, nullptr,
+     "a camera archive: the clip's samples as stored, lossless, to develop later",
+     [](RunOptions& options, long long) { options.archive = true; }},
 }};
 
 std::string_view nameOf(std::string_view afterDashes) {

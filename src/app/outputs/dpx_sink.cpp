@@ -23,10 +23,10 @@ DpxSink::~DpxSink() {
     console_.setPending(nullptr);
 }
 
-StepOutcome DpxSink::startClip(const PassState& pass, const std::string&, const std::string& baseName) {
+StepOutcome DpxSink::startClip(const PassState& pass, const ClipEntry& entry) {
     const std::string& output = inputs_.settings.outputPath;
     clipNamePattern_ =
-        pass.wildcardMode == WildcardMode::InputAndOutput ? wildcardOutputName(output, baseName) : output;
+        pass.wildcardMode == WildcardMode::InputAndOutput ? wildcardOutputName(output, entry.baseName) : output;
     return std::nullopt;
 }
 

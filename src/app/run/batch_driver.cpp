@@ -41,56 +41,54 @@ int finishRun(BatchRun& run, RunStop stop) {
         destroyPool(run.pool, &failedWaits);
         for (int wait = 0; wait < failedWaits; ++wait) run.console.debugLine("ThreadWait");
         run.clip.buffers.release();
-        run.clip.reader.releasePackedBuffer();
+        run.clip.reader->releasePackedBuffer();
         run.calibration.black = BlackFrame{};
         run.console.report("\ndone\n");
     }
     return stop.exitCode;
 }
 
-// One entry of a pass: the clip at basePath, whose listed base name is baseName.
-StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::string& baseName) {
+// One entry of a pass.
+StepOutcome convertEntry(BatchRun& run, const ClipEntry& entry) {
     if (!run.pass.calibrating()) {
-        if (const StepOutcome outcome = run.sink->startClip(run.pass, basePath, baseName)) return outcome;
+        if (const StepOutcome outcome = run.sink->startClip(run.pass, entry)) return outcome;
         const std::string& calibrationPath = run.calibration.path;
         // The calibration clip is never converted with the clips it calibrates.
         if (run.pass.wildcardMode != WildcardMode::None && !calibrationPath.empty() &&
-            samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
+            samePathIgnoringCase(calibrationPath, entry.filePath))
             return std::nullopt;
     }
     const std::uint64_t counterAtStart = run.pass.frameCounter;
-    const StepOutcome outcome = convertClip(run, basePath);
+    const StepOutcome outcome = convertClip(run, entry);
     if (run.pass.calibrating()) return outcome;
     if (!outcome) {
         ++run.tally.clipsConverted;
         return std::nullopt;
     }
     if (!outcome->clipFailure) return outcome;
-    run.tally.recordFailure(clipFilePath(basePath, -1), outcome->exitCode);
+    run.tally.recordFailure(entry.archive ? entry.filePath : clipFilePath(entry.openPath, -1), outcome->exitCode);
     if (!run.inputs.options.keepGoing) return outcome;
     // The clips after it are numbered as if every frame its trailer announces
     // had been read: their names do not depend on the damage, and a run of
     // that clip alone numbers them the same way.
-    if (run.clip.reader.openFailure().problem == ClipOpenProblem::None) {
+    if (run.clip.reader->openFailure().problem == ClipOpenProblem::None) {
         const ConversionSettings& settings = run.inputs.settings;
         const std::uint64_t frames =
-            framesToConvert(run.clip.reader.trailer().frameCount, settings.inPoint, settings.skipFrames,
+            framesToConvert(run.clip.reader->trailer().frameCount, settings.inPoint, settings.skipFrames,
                             settings.inPoint, settings.outPoint, counterAtStart);
         run.pass.frameCounter = counterAfterFrames(counterAtStart, frames, settings.skipFrames);
     }
     return std::nullopt;
 }
 
-// One pass: the clip an argument names, or every clip its wildcard matches.
+// One pass: the clip (or archive) an argument names, or every one its wildcard matches.
 StepOutcome runPass(BatchRun& run, const std::string& argument) {
-    const std::string rawPath = rebuildClipPath(argument);
+    const bool archive = namesArchive(argument);
+    const std::string rawPath = archive ? argument : rebuildClipPath(argument);
     // A calibration path that begins with '-' is the -bc switch itself.
     if (rawPath[0] == '-') return std::nullopt;
     run.pass.wildcardMode = WildcardMode::None;
-    if (!containsWildcard(rawPath)) {
-        const std::string basePath = clipBasePath(rawPath);
-        return convertEntry(run, basePath, basePath.substr(platform::directoryPart(basePath).size()));
-    }
+    if (!containsWildcard(rawPath)) return convertEntry(run, clipEntryOf(rawPath, archive));
 
     run.pass.wildcardMode = WildcardMode::Input;
     // The calibration pass writes nothing, so only a conversion needs a pattern to name its outputs.
@@ -112,14 +110,13 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
         if (index > 0) {
             run.console.report("\n");
             if (!run.pass.calibrating()) {
-                const std::string nextBasePath = directory + listedBaseName(entries[index].name);
-                if (const StepOutcome outcome = run.sink->endEntry(run.pass, nextBasePath)) return outcome;
+                const ClipEntry next = clipEntryOf(directory + entries[index].name, archive);
+                if (const StepOutcome outcome = run.sink->endEntry(run.pass, next)) return outcome;
                 // Every movie of a wildcard counts its frames from 0.
                 if (run.inputs.settings.movieOutput) run.pass.frameCounter = 0;
             }
         }
-        const std::string baseName = listedBaseName(entries[index].name);
-        if (const StepOutcome outcome = convertEntry(run, directory + baseName, baseName)) {
+        if (const StepOutcome outcome = convertEntry(run, clipEntryOf(directory + entries[index].name, archive))) {
             if (outcome->clipFailure && index + 1 < entries.size()) run.tally.stoppedAtFailure = true;
             return outcome;
         }
@@ -133,7 +130,14 @@ StepOutcome chooseCalibrationClip(BatchRun& run, bool& calibrate, bool& noDarkCl
     calibrate = false;
     noDarkClip = false;
     std::string& path = run.calibration.path;
-    if (path.empty() || classifyPath(path) != PathKind::Raw) return std::nullopt;
+    // An archive keeps the samples without the black frame: it needs none.
+    if (path.empty() || run.inputs.options.archive) return std::nullopt;
+    // A lens-cap clip, or the archive of one, named as it is.
+    if (namesArchive(path) && !containsWildcard(path)) {
+        calibrate = true;
+        return std::nullopt;
+    }
+    if (classifyPath(path) != PathKind::Raw) return std::nullopt;
     if (containsWildcard(path)) {
         const DarkClipSearch search = findDarkClip(path);
         if (search.outcome == DarkClipOutcome::NoMatch) {
@@ -167,7 +171,7 @@ StepOutcome runCalibrationPass(BatchRun& run, bool noDarkClip) {
     run.console.report("Black Level Calibation: min = %d, max = %d, avg = %d\n", summary.minimum,
                        summary.maximum, summary.average);
     warnAboutBlackCalibration(run.console, run.inputs.notes, calibration.path, summary,
-                              run.clip.reader.trailer().blackLevel, noDarkClip);
+                              run.clip.reader->trailer().blackLevel, noDarkClip);
     return std::nullopt;
 }
 

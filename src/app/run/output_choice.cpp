@@ -41,6 +41,11 @@ StepOutcome chooseOutput(BatchRun& run) {
         console.error("%s", pattern.message().c_str());
         return RunStop{exit_codes::kUsage, false};
     }
+    if (run.inputs.options.archive && !settings.movieOutput) {
+        console.error("%s: an archive is a movie: name a .mov or .avi file to write it to",
+                      settings.outputPath.c_str());
+        return RunStop{exit_codes::kUsage, false};
+    }
     if (!settings.movieOutput) {
         // "null" is decided on the output argument as typed, not on a clip's name.
         if (DPXSequenceExporter(settings.outputPath).ExportsFrames())
@@ -56,8 +61,8 @@ StepOutcome chooseOutput(BatchRun& run) {
             settings.outputPath.c_str());
         return RunStop{exit_codes::kUsage, false};
     }
-    run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path,
-                                           settings.outputFormat, console);
+    run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path, settings.outputFormat, console,
+                                           run.inputs.options.archive);
     return std::nullopt;
 }
 
