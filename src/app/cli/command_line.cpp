@@ -36,15 +36,20 @@ std::vector<std::string> argumentsOfKind(const ArgumentList& arguments, Argument
 }  // namespace
 
 // A run without a clip among its arguments develops a camera archive: the
-// first movie argument is its input, and the outputs are the others.
+// first movie argument is its input when another output follows, and the
+// outputs are the others.
 void markArchiveInput(ArgumentList& arguments) {
-    for (const ParsedArgument& argument : arguments)
-        if (argument.index > 0 && argument.kind == ArgumentKind::Clip) return;
-    for (ParsedArgument& argument : arguments)
-        if (argument.index > 0 && argument.kind == ArgumentKind::Output && argument.pathKind != PathKind::Dpx) {
-            argument.kind = ArgumentKind::Archive;
-            return;
-        }
+    int outputs = 0;
+    ParsedArgument* firstMovie = nullptr;
+    for (ParsedArgument& argument : arguments) {
+        if (argument.index == 0) continue;
+        if (argument.kind == ArgumentKind::Clip) return;
+        if (argument.kind != ArgumentKind::Output) continue;
+        ++outputs;
+        if (firstMovie == nullptr && argument.pathKind != PathKind::Dpx) firstMovie = &argument;
+    }
+    // A movie alone is the output of a run that names no clip.
+    if (firstMovie != nullptr && outputs > 1) firstMovie->kind = ArgumentKind::Archive;
 }
 
 // An archive keeps every frame of the clip as stored: the frame selection

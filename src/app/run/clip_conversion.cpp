@@ -73,7 +73,9 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     Console& console = run.console;
     ClipSettings& settings = run.clipSettings;
     ClipState& clip = run.clip;
-    if (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight) {
+    // An archive keeps frames of any size; everything else is demosaiced some day.
+    const bool storedSamples = run.sink->takesStoredSamples();
+    if (!storedSamples && (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight)) {
         console.error("a %dx%d frame is too small to demosaic: it needs at least %dx%d", trailer.width,
                       trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
@@ -83,7 +85,7 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     const SensorWindow sensor = clip.reader->sensorWindow();
     shiftWindow(settings, -sensor.left, -sensor.top);
     std::string message;
-    const CropWidth rule = run.sink->takesStoredSamples() ? CropWidth::Any : CropWidth::MultipleOf16;
+    const CropWidth rule = storedSamples ? CropWidth::Any : CropWidth::MultipleOf16;
     const bool cropped = computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message, rule);
     shiftWindow(settings, sensor.left, sensor.top);
     if (!cropped) {
@@ -118,7 +120,7 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
         reportPictureBeyondLimit(console, "output picture", clip.outputWidth, clip.outputHeight);
         return kClipUnusable;
     }
-    if (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight) {
+    if (!storedSamples && (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight)) {
         console.error("a %dx%d picture is too small to demosaic: it needs at least %dx%d",
                       clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
