@@ -1,5 +1,7 @@
 #include "app/cli/command_line.h"
 
+#include <string_view>
+
 namespace {
 
 void applyOutput(const ParsedArgument& argument, ConversionSettings& settings) {
@@ -39,6 +41,17 @@ std::vector<std::string> argumentsOfKind(const ArgumentList& arguments, Argument
 // first movie argument is its input when another output follows, and the
 // outputs are the others.
 void markArchiveInput(ArgumentList& arguments) {
+    // Verifying takes the first movie, whatever else is given.
+    for (ParsedArgument& argument : arguments)
+        if (argument.index > 0 && argument.kind == ArgumentKind::LongOption && argument.longOption != nullptr &&
+            std::string_view(argument.longOption->name) == "verify") {
+            for (ParsedArgument& movie : arguments)
+                if (movie.index > 0 && movie.kind == ArgumentKind::Output && movie.pathKind != PathKind::Dpx) {
+                    movie.kind = ArgumentKind::Archive;
+                    return;
+                }
+            return;
+        }
     int outputs = 0;
     ParsedArgument* firstMovie = nullptr;
     for (ParsedArgument& argument : arguments) {
@@ -84,6 +97,10 @@ std::vector<std::string> clipArgumentsOf(const ArgumentList& arguments) {
     std::vector<std::string> clips = argumentsOfKind(arguments, ArgumentKind::Clip);
     for (std::string& archive : argumentsOfKind(arguments, ArgumentKind::Archive)) clips.push_back(archive);
     return clips;
+}
+
+std::vector<std::string> archiveArgumentsOf(const ArgumentList& arguments) {
+    return argumentsOfKind(arguments, ArgumentKind::Archive);
 }
 
 std::vector<std::string> outputArgumentsOf(const ArgumentList& arguments) {

@@ -36,5 +36,8 @@ CommandLine readCommandLine(int argc, const char* const* argv);
 // switch.
 std::vector<std::string> clipArgumentsOf(const ArgumentList& arguments);
 
+// The archive arguments: the movie an archive is developed from or verified.
+std::vector<std::string> archiveArgumentsOf(const ArgumentList& arguments);
+
 // The output arguments (.avi, .mov, .dpx), left to right.
 std::vector<std::string> outputArgumentsOf(const ArgumentList& arguments);

@@ -7,7 +7,7 @@ namespace {
 
 constexpr long long kMostThreads = 4096;
 
-const std::array<LongOptionSpec, 3> kLongOptions = {{
+const std::array<LongOptionSpec, 4> kLongOptions = {{
     {"threads", LongOptionValue::Count, "N", "N worker threads (default: one a CPU the process may use)",
      [](RunOptions& options, long long number) {
          options.threads = static_cast<int>(number > kMostThreads ? kMostThreads : number);
@@ -17,6 +17,9 @@ const std::array<LongOptionSpec, 3> kLongOptions = {{
     {"archive", LongOptionValue::None, nullptr,
      "a camera archive: the clip's samples as stored, lossless, to develop later",
      [](RunOptions& options, long long) { options.archive = true; }},
+    {"verify", LongOptionValue::None, nullptr,
+     "check archives (ARCHIVE.mov [CLIP.RAW]): every frame against its checksum, and the clip",
+     [](RunOptions& options, long long) { options.verify = true; }},
 }};
 
 std::string_view nameOf(std::string_view afterDashes) {
