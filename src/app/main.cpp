@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
             return exit_codes::kHelp;
         }
         const CommandLine commandLine = readCommandLine(argc, argv);
-        Console console(commandLine.settings.verbose);
+        Console console(commandLine.settings.verbose, commandLine.options.plan);
         MetadataTagList tags;
         addTagArguments(commandLine.arguments, commandLine.argumentsApplied, tags, console);
         if (!commandLine.ok()) {

@@ -12,8 +12,9 @@
 // run before anything is done.
 
 enum class LongOptionValue {
-    None,   // --name alone
-    Count,  // --name=N, a whole number of 1 or more
+    None,    // --name alone
+    Count,   // --name=N, a whole number of 1 or more
+    Number,  // --name=N, a whole number of 0 or more
 };
 
 struct LongOptionSpec {

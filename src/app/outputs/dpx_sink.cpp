@@ -70,8 +70,7 @@ StepOutcome DpxSink::settle() {
 StepOutcome DpxSink::frame(const PassState& pass, FramePicture& picture) {
     if (const StepOutcome outcome = settle()) return outcome;
 
-    const std::int64_t frameNumber =
-        static_cast<std::int64_t>(inputs_.settings.inPoint) + static_cast<std::int64_t>(pass.frameCounter);
+    const std::int64_t frameNumber = inputs_.nameNumber(pass.frameCounter);
     const std::string name = formatFrameName(clipNamePattern_, frameNumber);
     if (outputIsAnInput(inputs_, name)) {
         console_.error("%s is one of the input clips' files: not writing over it", name.c_str());

@@ -29,7 +29,7 @@ StepOutcome MovieSink::startClip(const PassState& pass, const ClipEntry& entry) 
     const std::string& output = inputs_.settings.outputPath;
     const std::string name = pass.wildcardMode == WildcardMode::InputAndOutput
                                  ? wildcardMovieName(output, entry.baseName)
-                                 : formatFrameName(output, static_cast<std::int64_t>(pass.frameCounter));
+                                 : formatFrameName(output, inputs_.nameNumber(pass.frameCounter));
     if (!writer_.name(name).ok()) {
         console_.report("Could not build graph to make: %s\n", entry.filePath.c_str());
         return RunStop{exit_codes::kMovieNameRefused, false};

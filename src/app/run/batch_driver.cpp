@@ -11,6 +11,8 @@
 #include "app/run/clip_conversion.h"
 #include "app/run/clip_paths.h"
 #include "app/run/clip_plan.h"
+#include "app/run/plan_report.h"
+#include "app/run/planned_outputs.h"
 #include "app/run/frame_selection.h"
 #include "app/run/output_choice.h"
 #include "app/run/run_checks.h"
@@ -48,9 +50,42 @@ int finishRun(BatchRun& run, RunStop stop) {
     return stop.exitCode;
 }
 
+// The clip of the plan the next entry of a conversion pass is; null past it.
+const PlannedClip* nextPlannedClip(BatchRun& run, std::int64_t* conversionIndex) {
+    const std::size_t entry = run.nextEntry++;
+    if (entry >= run.plan.clips.size()) return nullptr;
+    *conversionIndex = run.conversionIndexes[entry];
+    return &run.plan.clips[entry];
+}
+
+// Whether the run passes over the clip: it is not the one --clip-index asks
+// for, or its outputs are there and --skip-existing was given. The frame
+// counter then goes on as if the clip had been converted.
+bool passOver(BatchRun& run, const PlannedClip& planned, std::int64_t conversionIndex) {
+    const RunOptions& options = run.inputs.options;
+    if (planned.calibrationClip) return false;
+    bool passed = false;
+    if (options.clipIndex && static_cast<std::uint64_t>(conversionIndex) != *options.clipIndex) passed = true;
+    if (!passed && options.skipExisting) {
+        const std::vector<std::string> files = plannedOutputFiles(planned, run.inputs);
+        passed = !files.empty() && std::all_of(files.begin(), files.end(), [](const std::string& file) {
+            return platform::fileIdentity(file).has_value();
+        });
+        if (passed) {
+            run.console.inform("%s: passed over: its outputs are all there", planned.entry.filePath.c_str());
+            ++run.tally.clipsPassedOver;
+        }
+    }
+    run.pass.frameCounter = passed ? planned.counterAfter : planned.counterAtStart;
+    return passed;
+}
+
 // One entry of a pass.
 StepOutcome convertEntry(BatchRun& run, const ClipEntry& entry) {
     if (!run.pass.calibrating()) {
+        std::int64_t conversionIndex = -1;
+        if (const PlannedClip* planned = nextPlannedClip(run, &conversionIndex))
+            if (passOver(run, *planned, conversionIndex)) return std::nullopt;
         if (const StepOutcome outcome = run.sink->startClip(run.pass, entry)) return outcome;
         const std::string& calibrationPath = run.calibration.path;
         // The calibration clip is never converted with the clips it calibrates.
@@ -200,8 +235,16 @@ int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Consol
     bool noDarkClip = false;
     if (const StepOutcome outcome = chooseCalibrationClip(run, calibrate, noDarkClip))
         return finishRun(run, *outcome);
-    const ClipPlan plan = planClips(run.inputs, run.calibration.path);
-    if (const StepOutcome outcome = refuseOneNameForManyFrames(run, plan)) return finishRun(run, *outcome);
+    run.plan = planClips(run.inputs, run.calibration.path);
+    run.conversionIndexes = conversionIndexes(run.plan);
+    if (const StepOutcome outcome = refuseOneNameForManyFrames(run, run.plan)) return finishRun(run, *outcome);
+    if (const StepOutcome outcome = refuseUnplannedClipIndex(run)) return finishRun(run, *outcome);
+    if (const StepOutcome outcome = refuseClobbering(run)) return finishRun(run, *outcome);
+    if (run.inputs.options.plan) {
+        const int exitCode = plannedExitCode(run.plan, run.inputs);
+        console.document(planReport(run.plan, run.inputs, exitCode));
+        return finishRun(run, RunStop{exitCode, false});
+    }
     if (calibrate)
         if (const StepOutcome outcome = runCalibrationPass(run, noDarkClip)) return finishRun(run, *outcome);
 
