@@ -17,9 +17,11 @@ Status ArchiveReader::open(const std::string& path) {
     info_ = ArchiveInfo{};
     if (failed(createInstance(CLSID_ArchiveReader, &component_)))
         return Status::failure(ErrorCode::kUnsupported, "no archive reader is registered");
-    if (failed(component_->Open(path))) return Status::failure(ErrorCode::kBadInput, component_->LastMessage());
+    if (failed(component_->Open(path)))
+        return Status::failure(ErrorCode::kBadInput, component_->LastMessage());
     std::map<std::string, std::string> tags;
-    if (failed(component_->GetTags(&tags))) return Status::failure(ErrorCode::kBadInput, component_->LastMessage());
+    if (failed(component_->GetTags(&tags)))
+        return Status::failure(ErrorCode::kBadInput, component_->LastMessage());
     Result<ArchiveInfo> info = archiveInfoFromTags(tags);
     if (!info.ok()) return info.status();
     info_ = std::move(info).value();
@@ -37,10 +39,10 @@ Status ArchiveReader::readFrame(std::uint16_t* bayer, std::size_t strideSamples,
         return {};
     }
     if (read.width != info_.width || read.height != info_.height)
-        return Status::failure(ErrorCode::kBadInput, "a frame is " + std::to_string(read.width) + "x" +
-                                                         std::to_string(read.height) + ", not the archive's " +
-                                                         std::to_string(info_.width) + "x" +
-                                                         std::to_string(info_.height));
+        return Status::failure(ErrorCode::kBadInput,
+                               "a frame is " + std::to_string(read.width) + "x" +
+                                   std::to_string(read.height) + ", not the archive's " +
+                                   std::to_string(info_.width) + "x" + std::to_string(info_.height));
     if (read.marked) frame->mark = read.mark;
     frame->checksum = frameChecksum(bayer, read.width, read.height, strideSamples);
     return {};
@@ -57,7 +59,8 @@ Status ArchiveReader::skipFrame(bool* ended) {
 
 Status ArchiveReader::rewind() {
     if (!component_) return Status::failure(ErrorCode::kFailed, "no archive is open");
-    if (failed(component_->Rewind())) return Status::failure(ErrorCode::kReadFailed, component_->LastMessage());
+    if (failed(component_->Rewind()))
+        return Status::failure(ErrorCode::kReadFailed, component_->LastMessage());
     return {};
 }
 

@@ -19,7 +19,8 @@ MovieWriter::~MovieWriter() = default;
 Result<std::string> movieFilePath(const std::string& outputName) {
     OutputFile file;
     if (outputName.empty()) return Status::failure(ErrorCode::kBadInput, "the movie has no name");
-    if (const Status chosen = statusFromResult(chooseOutputFile(outputName, &file), "naming the movie " + outputName);
+    if (const Status chosen =
+            statusFromResult(chooseOutputFile(outputName, &file), "naming the movie " + outputName);
         !chosen.ok())
         return chosen;
     return file.path;

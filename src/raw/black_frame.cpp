@@ -34,8 +34,9 @@ BlackFrame blackFrameWindow(const BlackFrame& black, int left, int top, int widt
     window.height = height;
     window.values.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     for (int row = 0; row < height; ++row) {
-        const auto start = black.values.begin() +
-                           static_cast<std::ptrdiff_t>((static_cast<std::size_t>(top + row) * black.width) + left);
+        const auto start =
+            black.values.begin() +
+            static_cast<std::ptrdiff_t>((static_cast<std::size_t>(top + row) * black.width) + left);
         window.values.insert(window.values.end(), start, start + width);
     }
     return window;

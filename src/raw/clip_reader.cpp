@@ -148,7 +148,8 @@ Status RawClipReader::positionAtFirstFrame() {
         currentFilePath_ = firstFilePath();
         currentFileIndex_ = -1;
         if (!file_.open(currentFilePath_, platform::File::Access::Read))
-            return refuseOpen({ClipOpenProblem::CannotReopen, currentFilePath_, file_.lastError(), {}, {}, {}});
+            return refuseOpen(
+                {ClipOpenProblem::CannotReopen, currentFilePath_, file_.lastError(), {}, {}, {}});
     }
     file_.adviseSequential();
     return {};

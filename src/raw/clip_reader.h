@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstddef>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -64,7 +64,9 @@ public:
     const ClipOpenFailure& openFailure() const override { return openFailure_; }
     bool isMultiFile() const { return trailerSearchCount_ > 0; }
     const std::string& trailerFilePath() const override { return trailerFilePath_; }
-    const std::array<std::uint8_t, kRawClipTrailerBytes>& clipTrailerBytes() const override { return trailerBytes_; }
+    const std::array<std::uint8_t, kRawClipTrailerBytes>& clipTrailerBytes() const override {
+        return trailerBytes_;
+    }
     std::string clipName() const override;
     std::vector<std::string> clipFileNames() const override;
     // The clip's files, the .RAW first, up to the one holding the trailer.
@@ -73,7 +75,9 @@ public:
     SensorWindow sensorWindow() const override { return {0, 0, trailer_.width, trailer_.height}; }
     const std::string& sourcePath() const override { return trailerFilePath_; }
     // The frame of the last PackedFrame read: frame-bytes long.
-    std::span<const std::uint8_t> packedFrame() const override { return {packedBuffer_.get(), packedCapacity_}; }
+    std::span<const std::uint8_t> packedFrame() const override {
+        return {packedBuffer_.get(), packedCapacity_};
+    }
     const std::uint8_t* packedFrameData() const { return packedBuffer_.get(); }
     std::size_t packedFrameBytes() const { return packedCapacity_; }
 

@@ -171,7 +171,8 @@ void unpackStoredSamples(std::span<const std::uint8_t> packed, std::span<std::ui
     const std::size_t samples = static_cast<std::size_t>(frameWidth) * static_cast<std::size_t>(frameHeight);
     if (bayer.size() < samples) return;
     if (packing == kPacking14) {
-        if (frameWidth % static_cast<int>(kGroup14Samples) != 0 || packed.size() / kGroup14Bytes < samples / 8)
+        if (frameWidth % static_cast<int>(kGroup14Samples) != 0 ||
+            packed.size() / kGroup14Bytes < samples / 8)
             return;
         bestUnpackKernels().unpackGroups14(packed, bayer.first(samples));
         return;
@@ -197,7 +198,8 @@ void unpackStoredSamples(std::span<const std::uint8_t> packed, std::span<std::ui
 }
 
 void developStoredSamples(std::span<std::uint16_t> bayer, BlackFrame* black,
-                          std::span<const std::uint16_t> toneTable, int width, int height, int packing, int pass) {
+                          std::span<const std::uint16_t> toneTable, int width, int height, int packing,
+                          int pass) {
     if (width <= 0 || height <= 0) return;
     const std::size_t samples = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (bayer.size() < samples) return;
@@ -207,12 +209,14 @@ void developStoredSamples(std::span<std::uint16_t> bayer, BlackFrame* black,
         if (pass == kCalibrationPass) {
             if (!blackFits) return;
             std::int32_t* sums = black->values.data();
-            for (std::size_t index = 0; index < samples; ++index) sums[index] = addToSum(sums[index], frame[index]);
+            for (std::size_t index = 0; index < samples; ++index)
+                sums[index] = addToSum(sums[index], frame[index]);
             return;
         }
         if (toneTable.size() < kToneTableEntries) return;
         const std::span<const std::int32_t> blackValues =
-            blackFits ? std::span<const std::int32_t>(black->values).first(samples) : std::span<const std::int32_t>();
+            blackFits ? std::span<const std::int32_t>(black->values).first(samples)
+                      : std::span<const std::int32_t>();
         bestUnpackKernels().toneMapSamples(frame, blackValues, toneTable, frame);
         return;
     }

@@ -55,7 +55,8 @@ void unpackStoredSamples(std::span<const std::uint8_t> packed, std::span<std::ui
 // packing 16 stays as it is. In place, width x height samples, rows width
 // apart.
 void developStoredSamples(std::span<std::uint16_t> bayer, BlackFrame* black,
-                          std::span<const std::uint16_t> toneTable, int width, int height, int packing, int pass);
+                          std::span<const std::uint16_t> toneTable, int width, int height, int packing,
+                          int pass);
 
 // Packing value of stored 16-bit samples, for the two functions above.
 inline constexpr int kPackingStored16 = 16;

@@ -80,9 +80,10 @@ void checkSwitch(SwitchScan& scan, const ParsedArgument& argument) {
     }
     const SwitchSpec& option = *argument.option;
     if (scan.archive && option.id != SwitchId::Window && option.id != SwitchId::Verbose) {
-        console.warn("%s: an archive keeps every frame's samples as the clip stores them; give it when the archive "
-                     "is developed",
-                     argument.text.c_str());
+        console.warn(
+            "%s: an archive keeps every frame's samples as the clip stores them; give it when the archive "
+            "is developed",
+            argument.text.c_str());
         return;
     }
     const bool dpxUsesIt =
@@ -182,9 +183,10 @@ void warnAboutCalibration(Console& console, const ArgumentList& arguments,
     }
     const PathKind kind = classifyPath(settings.blackCalibrationPath);
     if ((kind == PathKind::Avi || kind == PathKind::Mov) && containsWildcard(settings.blackCalibrationPath))
-        console.warn("%s: a wildcard of archives is not searched for a lens-cap one, so there is no black "
-                     "calibration: name the archive",
-                     argument);
+        console.warn(
+            "%s: a wildcard of archives is not searched for a lens-cap one, so there is no black "
+            "calibration: name the archive",
+            argument);
     else if (kind != PathKind::Raw && kind != PathKind::Avi && kind != PathKind::Mov)
         console.warn("%s: %s is not a .RAW or .R00 clip, so there is no black calibration", argument,
                      settings.blackCalibrationPath.c_str());
@@ -219,7 +221,8 @@ void warnAboutArguments(const CommandLine& line, Console& console) {
     const ConversionSettings& settings = line.settings;
     SwitchScan scan{console};
     scan.dpxRun = !settings.outputPath.empty() && !settings.movieOutput;
-    scan.rawMovies = settings.movieOutput && settings.outputFormat == OutputFormat::Raw && !line.options.archive;
+    scan.rawMovies =
+        settings.movieOutput && settings.outputFormat == OutputFormat::Raw && !line.options.archive;
     scan.archive = line.options.archive;
     for (const ParsedArgument& argument : line.arguments)
         if (argument.index > 0 && argument.kind == ArgumentKind::Tag &&

@@ -43,10 +43,11 @@ std::vector<std::string> argumentsOfKind(const ArgumentList& arguments, Argument
 void markArchiveInput(ArgumentList& arguments) {
     // Verifying takes the first movie, whatever else is given.
     for (ParsedArgument& argument : arguments)
-        if (argument.index > 0 && argument.kind == ArgumentKind::LongOption && argument.longOption != nullptr &&
-            std::string_view(argument.longOption->name) == "verify") {
+        if (argument.index > 0 && argument.kind == ArgumentKind::LongOption &&
+            argument.longOption != nullptr && std::string_view(argument.longOption->name) == "verify") {
             for (ParsedArgument& movie : arguments)
-                if (movie.index > 0 && movie.kind == ArgumentKind::Output && movie.pathKind != PathKind::Dpx) {
+                if (movie.index > 0 && movie.kind == ArgumentKind::Output &&
+                    movie.pathKind != PathKind::Dpx) {
                     movie.kind = ArgumentKind::Archive;
                     return;
                 }

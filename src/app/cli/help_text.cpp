@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/cli/long_options.h"
-
 #include "platform/console.h"
 
 namespace {

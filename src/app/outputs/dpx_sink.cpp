@@ -25,8 +25,9 @@ DpxSink::~DpxSink() {
 
 StepOutcome DpxSink::startClip(const PassState& pass, const ClipEntry& entry) {
     const std::string& output = inputs_.settings.outputPath;
-    clipNamePattern_ =
-        pass.wildcardMode == WildcardMode::InputAndOutput ? wildcardOutputName(output, entry.baseName) : output;
+    clipNamePattern_ = pass.wildcardMode == WildcardMode::InputAndOutput
+                           ? wildcardOutputName(output, entry.baseName)
+                           : output;
     return std::nullopt;
 }
 

@@ -5,12 +5,12 @@
 #include <iterator>
 
 #include "app/report/exit_codes.h"
-#include "archive/archive_format.h"
-#include "archive/archive_info.h"
 #include "app/run/clip_paths.h"
 #include "app/run/clip_settings.h"
 #include "app/run/pass_state.h"
 #include "app/run/run_checks.h"
+#include "archive/archive_format.h"
+#include "archive/archive_info.h"
 #include "files/output_pattern.h"
 #include "platform/sleep.h"
 #include "raw/clip_color.h"
@@ -23,7 +23,11 @@ const char kEncodeFailedMessage[] = "Failed to encode.  Do you have Zorvex Tavri
 
 MovieSink::MovieSink(const RunInputs& inputs, const std::string& calibrationPath, OutputFormat picture,
                      Console& console, bool archive)
-    : inputs_(inputs), calibrationPath_(calibrationPath), picture_(picture), console_(console), archive_(archive) {}
+    : inputs_(inputs),
+      calibrationPath_(calibrationPath),
+      picture_(picture),
+      console_(console),
+      archive_(archive) {}
 
 StepOutcome MovieSink::startClip(const PassState& pass, const ClipEntry& entry) {
     const std::string& output = inputs_.settings.outputPath;
@@ -35,7 +39,8 @@ StepOutcome MovieSink::startClip(const PassState& pass, const ClipEntry& entry) 
         return RunStop{exit_codes::kMovieNameRefused, false};
     }
     if (outputIsAnInput(inputs_, writer_.outputPath())) {
-        console_.error("%s is one of the input clips' files: not writing over it", writer_.outputPath().c_str());
+        console_.error("%s is one of the input clips' files: not writing over it",
+                       writer_.outputPath().c_str());
         return RunStop{exit_codes::kUsage, true};
     }
     movieName_ = name;
@@ -51,7 +56,8 @@ StepOutcome MovieSink::prepareClip(const ClipState& clip) {
     return std::nullopt;
 }
 
-StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip, const ClipSettings& clipSettings) {
+StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip,
+                                      const ClipSettings& clipSettings) {
     rateNumerator_ = clipSettings.rateNumerator;
     rateDenominator_ = clipSettings.rateDenominator;
     curveCode_ = clipSettings.curveCode;
@@ -59,7 +65,8 @@ StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip, c
     const ClipColorResult result = deriveClipColor(clip.reader->trailer().cameraMatrix, color);
     if (!result.cameraMatrixUsable)
         console_.warn(
-            "%s: the camera matrix cannot be used; the movie carries the identity matrix and unit white balance",
+            "%s: the camera matrix cannot be used; the movie carries the identity matrix and unit white "
+            "balance",
             clip.reader->trailerFilePath().c_str());
     std::copy(std::begin(color.colorMatrix), std::end(color.colorMatrix), colorMatrix_.begin());
     std::copy(std::begin(color.whiteBalance), std::end(color.whiteBalance), whiteBalance_.begin());
@@ -80,7 +87,8 @@ StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip, c
     info.height = clip.crop.cropHeight;
     clipTags_ = inputs_.tags;
     if (!appendArchiveTags(info, clipTags_)) {
-        console_.error("the archive's tags do not fit in the metadata list beside the tags given: give fewer");
+        console_.error(
+            "the archive's tags do not fit in the metadata list beside the tags given: give fewer");
         return RunStop{exit_codes::kUsage, true};
     }
     return std::nullopt;

@@ -18,8 +18,8 @@ public:
     // calibrationPath: the run's black calibration clip, as chosen.
     // An archive keeps the samples as the clip stores them, with the archive's
     // tags after the user's.
-    MovieSink(const RunInputs& inputs, const std::string& calibrationPath, OutputFormat picture, Console& console,
-              bool archive = false);
+    MovieSink(const RunInputs& inputs, const std::string& calibrationPath, OutputFormat picture,
+              Console& console, bool archive = false);
 
     OutputFormat picture() const override { return picture_; }
     StepOutcome startClip(const PassState& pass, const ClipEntry& entry) override;

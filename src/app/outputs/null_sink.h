@@ -7,9 +7,7 @@
 class NullSink : public OutputSink {
 public:
     OutputFormat picture() const override { return OutputFormat::Rgb444; }
-    StepOutcome startClip(const PassState&, const ClipEntry&) override {
-        return std::nullopt;
-    }
+    StepOutcome startClip(const PassState&, const ClipEntry&) override { return std::nullopt; }
     StepOutcome prepareClip(const ClipState&) override { return std::nullopt; }
     StepOutcome clipPositioned(const PassState&, const ClipState&, const ClipSettings&) override {
         return std::nullopt;

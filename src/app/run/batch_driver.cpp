@@ -11,10 +11,10 @@
 #include "app/run/clip_conversion.h"
 #include "app/run/clip_paths.h"
 #include "app/run/clip_plan.h"
-#include "app/run/plan_report.h"
-#include "app/run/planned_outputs.h"
 #include "app/run/frame_selection.h"
 #include "app/run/output_choice.h"
+#include "app/run/plan_report.h"
+#include "app/run/planned_outputs.h"
 #include "app/run/run_checks.h"
 #include "platform/directory.h"
 #include "platform/interrupt_cleanup.h"
@@ -101,7 +101,8 @@ StepOutcome convertEntry(BatchRun& run, const ClipEntry& entry) {
         return std::nullopt;
     }
     if (!outcome->clipFailure) return outcome;
-    run.tally.recordFailure(entry.archive ? entry.filePath : clipFilePath(entry.openPath, -1), outcome->exitCode);
+    run.tally.recordFailure(entry.archive ? entry.filePath : clipFilePath(entry.openPath, -1),
+                            outcome->exitCode);
     if (!run.inputs.options.keepGoing) return outcome;
     // The clips after it are numbered as if every frame its trailer announces
     // had been read: their names do not depend on the damage, and a run of
@@ -151,7 +152,8 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
                 if (run.inputs.settings.movieOutput) run.pass.frameCounter = 0;
             }
         }
-        if (const StepOutcome outcome = convertEntry(run, clipEntryOf(directory + entries[index].name, archive))) {
+        if (const StepOutcome outcome =
+                convertEntry(run, clipEntryOf(directory + entries[index].name, archive))) {
             if (outcome->clipFailure && index + 1 < entries.size()) run.tally.stoppedAtFailure = true;
             return outcome;
         }
@@ -237,7 +239,8 @@ int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Consol
         return finishRun(run, *outcome);
     run.plan = planClips(run.inputs, run.calibration.path);
     run.conversionIndexes = conversionIndexes(run.plan);
-    if (const StepOutcome outcome = refuseOneNameForManyFrames(run, run.plan)) return finishRun(run, *outcome);
+    if (const StepOutcome outcome = refuseOneNameForManyFrames(run, run.plan))
+        return finishRun(run, *outcome);
     if (const StepOutcome outcome = refuseUnplannedClipIndex(run)) return finishRun(run, *outcome);
     if (const StepOutcome outcome = refuseClobbering(run)) return finishRun(run, *outcome);
     if (run.inputs.options.plan) {

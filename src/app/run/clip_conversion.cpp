@@ -86,18 +86,17 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
     shiftWindow(settings, -sensor.left, -sensor.top);
     std::string message;
     const CropWidth rule = storedSamples ? CropWidth::Any : CropWidth::MultipleOf16;
-    const bool cropped = computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message, rule);
+    const bool cropped =
+        computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message, rule);
     shiftWindow(settings, sensor.left, sensor.top);
     if (!cropped) {
-        reportEmptyWindow(console, run.inputs.notes, settings, sensor.sensorWidth, sensor.sensorHeight, message);
+        reportEmptyWindow(console, run.inputs.notes, settings, sensor.sensorWidth, sensor.sensorHeight,
+                          message);
         return RunStop{exit_codes::kUsage, true};
     }
-    const CropGeometry cropInClip{sensor.sensorWidth,
-                                  sensor.sensorHeight,
-                                  clip.crop.left + sensor.left,
-                                  clip.crop.top + sensor.top,
-                                  clip.crop.cropWidth,
-                                  clip.crop.cropHeight};
+    const CropGeometry cropInClip{sensor.sensorWidth,           sensor.sensorHeight,
+                                  clip.crop.left + sensor.left, clip.crop.top + sensor.top,
+                                  clip.crop.cropWidth,          clip.crop.cropHeight};
     warnAboutWindowUsed(console, run.inputs.notes, cropInClip);
     if (run.inputs.notes.windowArgument.empty())
         warnAboutColumnsLeftOut(console, clip.crop, run.clip.reader->trailerFilePath());
@@ -120,7 +119,8 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
         reportPictureBeyondLimit(console, "output picture", clip.outputWidth, clip.outputHeight);
         return kClipUnusable;
     }
-    if (!storedSamples && (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight)) {
+    if (!storedSamples &&
+        (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight)) {
         console.error("a %dx%d picture is too small to demosaic: it needs at least %dx%d",
                       clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
@@ -188,8 +188,8 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     curve.cineonWhite = settings.cineonWhite;
     curve.blackOverride = settings.blackOverride;
     curve.whiteOverride = settings.whiteOverride;
-    run.clipSettings.curveCode = buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse,
-                                                clip.toneTable.data());
+    run.clipSettings.curveCode =
+        buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse, clip.toneTable.data());
 }
 
 // The clip's frames: "no memory" lines for the Bayer frame and, in the

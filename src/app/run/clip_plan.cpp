@@ -2,9 +2,9 @@
 
 #include "app/run/clip_paths.h"
 #include "app/run/frame_selection.h"
+#include "archive/archive_frame_source.h"
 #include "files/output_pattern.h"
 #include "platform/directory.h"
-#include "archive/archive_frame_source.h"
 #include "raw/clip_reader.h"
 
 namespace {

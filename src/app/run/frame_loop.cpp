@@ -33,10 +33,11 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
             return FrameRead::Failed;
         case FrameReadOutcome::PackedFrame:
             if (keepStored)
-                unpackStoredSamples(clip.reader->packedFrame(), bayer, trailer.width, trailer.height, trailer.packing);
+                unpackStoredSamples(clip.reader->packedFrame(), bayer, trailer.width, trailer.height,
+                                    trailer.packing);
             else
-                unpackFrame(clip.reader->packedFrame(), bayer, black, clip.toneTable, trailer.width, trailer.height,
-                            trailer.width, trailer.height, trailer.packing, run.pass.pass);
+                unpackFrame(clip.reader->packedFrame(), bayer, black, clip.toneTable, trailer.width,
+                            trailer.height, trailer.width, trailer.height, trailer.packing, run.pass.pass);
             break;
         case FrameReadOutcome::RawSamples:
             if (!keepStored)

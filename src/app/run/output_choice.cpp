@@ -10,8 +10,8 @@
 #include "app/run/clip_paths.h"
 #include "app/run/planned_outputs.h"
 #include "files/dpx_sequence_exporter.h"
-#include "platform/path.h"
 #include "files/output_pattern.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -110,7 +110,8 @@ StepOutcome refuseClobbering(BatchRun& run) {
         if (options.clipIndex && static_cast<std::uint64_t>(conversionIndex) != *options.clipIndex) continue;
         for (const std::string& file : plannedOutputFiles(run.plan.clips[entry], run.inputs)) {
             if (!platform::fileIdentity(file)) continue;
-            run.console.error("%s is there already, and --no-clobber keeps it: nothing was written", file.c_str());
+            run.console.error("%s is there already, and --no-clobber keeps it: nothing was written",
+                              file.c_str());
             return RunStop{exit_codes::kUsage, false};
         }
     }

@@ -6,11 +6,11 @@
 
 #include "app/run/frame_buffers.h"
 #include "app/run/read_event_lines.h"
+#include "archive/archive_frame_source.h"
 #include "imaging/bayer_crop.h"
 #include "imaging/rgb_resampler.h"
 #include "imaging/tone_table.h"
 #include "raw/black_frame.h"
-#include "archive/archive_frame_source.h"
 #include "raw/clip_reader.h"
 
 // How a pass names its clips.

@@ -28,7 +28,8 @@ std::string quoted(const std::string& text) {
 
 std::string listOf(const std::vector<std::string>& texts) {
     std::string json = "[";
-    for (std::size_t index = 0; index < texts.size(); ++index) json += (index == 0 ? "" : ", ") + quoted(texts[index]);
+    for (std::size_t index = 0; index < texts.size(); ++index)
+        json += (index == 0 ? "" : ", ") + quoted(texts[index]);
     return json + "]";
 }
 
@@ -60,7 +61,8 @@ std::string clipObject(const PlannedClip& clip, std::int64_t index, const RunInp
     field("packing", std::to_string(stored ? 16 : clip.trailer.packing));
     field("frameCount", std::to_string(clip.trailer.frameCount));
     char milli[32];
-    std::snprintf(milli, sizeof milli, "%u.%03u", clip.trailer.frameRateMilli / 1000, clip.trailer.frameRateMilli % 1000);
+    std::snprintf(milli, sizeof milli, "%u.%03u", clip.trailer.frameRateMilli / 1000,
+                  clip.trailer.frameRateMilli % 1000);
     field("clipRate", quoted(milli));
     field("rate", quoted(rateOf(clip, settings)));
     field("inPoint", std::to_string(settings.inPoint));
@@ -68,7 +70,7 @@ std::string clipObject(const PlannedClip& clip, std::int64_t index, const RunInp
     field("skip", std::to_string(settings.skipFrames > 0 ? settings.skipFrames : 0));
     field("frames", std::to_string(clip.framesSelected));
     field("firstNumber", std::to_string(settings.movieOutput ? inputs.nameNumber(clip.counterAtStart)
-                                                              : clip.firstFrameNumber));
+                                                             : clip.firstFrameNumber));
     if (settings.movieOutput) {
         const std::vector<std::string> files = plannedOutputFiles(clip, inputs);
         field("movie", files.empty() ? "null" : quoted(files.front()), true);
@@ -86,8 +88,9 @@ int plannedExitCode(const ClipPlan& plan, const RunInputs& inputs) {
     int worst = exit_codes::kSuccess;
     for (const PlannedClip& clip : plan.clips) {
         if (clip.calibrationClip || clip.opened.ok()) continue;
-        const int code = clip.opened.code() == ErrorCode::kBadInput && !clip.entry.archive ? exit_codes::kNotRawClip
-                                                                                          : exit_codes::kClipUnusable;
+        const int code = clip.opened.code() == ErrorCode::kBadInput && !clip.entry.archive
+                             ? exit_codes::kNotRawClip
+                             : exit_codes::kClipUnusable;
         if (!inputs.options.keepGoing) return code;
         if ((code & 0xFF) > (worst & 0xFF)) worst = code;
     }

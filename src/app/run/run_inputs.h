@@ -32,7 +32,7 @@ struct RunInputs {
     // at: the in point + the counter for DPX files, the counter for movies,
     // or --first-number + the counter.
     std::int64_t nameNumber(std::uint64_t counter) const {
-        const std::int64_t base = options.firstNumber ? *options.firstNumber
+        const std::int64_t base = options.firstNumber    ? *options.firstNumber
                                   : settings.movieOutput ? 0
                                                          : static_cast<std::int64_t>(settings.inPoint);
         return base + static_cast<std::int64_t>(counter);

@@ -7,7 +7,7 @@
 // What a run has done with its clips, for the summary at its end.
 struct RunTally {
     std::uint64_t clipsConverted = 0;
-    std::uint64_t clipsPassedOver = 0;  // --skip-existing: their outputs were there
+    std::uint64_t clipsPassedOver = 0;     // --skip-existing: their outputs were there
     std::vector<std::string> failedClips;  // the clips that could not be converted, in order
     std::uint64_t framesWritten = 0;
     // With --keep-going: the exit code the run ends with, the worst of the

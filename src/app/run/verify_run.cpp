@@ -78,9 +78,11 @@ public:
             return false;
         window.resize(static_cast<std::size_t>(info_.width) * static_cast<std::size_t>(info_.height));
         for (int row = 0; row < info_.height; ++row) {
-            const auto start = frame_.begin() + static_cast<std::ptrdiff_t>(
-                                                    static_cast<std::size_t>(info_.top + row) * trailer.width + info_.left);
-            std::copy(start, start + info_.width, window.begin() + static_cast<std::ptrdiff_t>(row) * info_.width);
+            const auto start =
+                frame_.begin() + static_cast<std::ptrdiff_t>(
+                                     static_cast<std::size_t>(info_.top + row) * trailer.width + info_.left);
+            std::copy(start, start + info_.width,
+                      window.begin() + static_cast<std::ptrdiff_t>(row) * info_.width);
         }
         return true;
     }
@@ -102,9 +104,10 @@ ArchiveCheck checkArchive(ArchiveReader& archive, const std::string& clipArgumen
         if (opened.ok())
             compareClip = true;
         else
-            check.clipProblem = clipArgument + " " + (opened.code() == ErrorCode::kBadInput
-                                                          ? std::string("is not the clip archived: ") + opened.message()
-                                                          : "cannot be read: " + opened.message());
+            check.clipProblem = clipArgument + " " +
+                                (opened.code() == ErrorCode::kBadInput
+                                     ? std::string("is not the clip archived: ") + opened.message()
+                                     : "cannot be read: " + opened.message());
     }
     SampleBuffer frame;
     if (!frame.allocate(static_cast<std::size_t>(info.width) * static_cast<std::size_t>(info.height))) {
@@ -148,25 +151,29 @@ std::string reportOf(const std::string& archive, const ArchiveCheck& check, cons
     if (check.matches())
         return text + ", all match their checksums" + (clipArgument.empty() ? "" : " and " + clipArgument);
     std::vector<std::string> findings;
-    if (!check.undecodable.empty()) findings.push_back(describeFrames(check.undecodable) + " cannot be decoded");
+    if (!check.undecodable.empty())
+        findings.push_back(describeFrames(check.undecodable) + " cannot be decoded");
     if (!check.unmarked.empty())
         findings.push_back(describeFrames(check.unmarked) +
                            verb(check.unmarked, " carries no mark of its", " carry no mark of their") +
                            " place in the clip");
     if (!check.badChecksum.empty())
-        findings.push_back(describeFrames(check.badChecksum) +
-                           verb(check.badChecksum, " does not match its checksum", " do not match their checksums"));
+        findings.push_back(describeFrames(check.badChecksum) + verb(check.badChecksum,
+                                                                    " does not match its checksum",
+                                                                    " do not match their checksums"));
     if (!check.unlikeClip.empty())
         findings.push_back(describeFrames(check.unlikeClip) + verb(check.unlikeClip, " differs", " differ") +
                            " from " + clipArgument);
     if (check.framesChecked < check.announced) {
         std::vector<std::uint64_t> missing;
-        for (std::uint64_t frame = check.framesChecked; frame < check.announced; ++frame) missing.push_back(frame);
-        findings.push_back(describeFrames(missing) + " of the " + std::to_string(check.announced) + " the clip has " +
-                           verb(missing, "is", "are") + " missing");
+        for (std::uint64_t frame = check.framesChecked; frame < check.announced; ++frame)
+            missing.push_back(frame);
+        findings.push_back(describeFrames(missing) + " of the " + std::to_string(check.announced) +
+                           " the clip has " + verb(missing, "is", "are") + " missing");
     }
     if (!check.clipProblem.empty()) findings.push_back(check.clipProblem);
-    for (std::size_t index = 0; index < findings.size(); ++index) text += (index == 0 ? ": " : "; ") + findings[index];
+    for (std::size_t index = 0; index < findings.size(); ++index)
+        text += (index == 0 ? ": " : "; ") + findings[index];
     return text;
 }
 
@@ -190,7 +197,8 @@ int runVerify(const CommandLine& commandLine, Console& console) {
         if (std::find(archiveArguments.begin(), archiveArguments.end(), clip) == archiveArguments.end())
             clipArguments.push_back(clip);
     if (archiveArguments.empty()) {
-        console.error("--verify: name the archive to check (.mov or .avi), and the clip to compare it with if any");
+        console.error(
+            "--verify: name the archive to check (.mov or .avi), and the clip to compare it with if any");
         return exit_codes::kUsage;
     }
     const std::string& archiveArgument = archiveArguments.front();

@@ -351,8 +351,8 @@ TEST(CommandLine, LongOptions) {
         const char* argument;
         const char* message;
     } refused[] = {
-        {"--", "--: unknown option; the options are --threads=N, --keep-going, --archive"},
-        {"--thread=2", "--thread=2: unknown option; the options are --threads=N, --keep-going, --archive"},
+        {"--", "--: unknown option; the options are --threads=N, --keep-going, --archive, --verify, --plan, --clip-index=K, --first-number=N, --skip-existing, --no-clobber"},
+        {"--thread=2", "--thread=2: unknown option; the options are --threads=N, --keep-going, --archive, --verify, --plan, --clip-index=K, --first-number=N, --skip-existing, --no-clobber"},
         {"--threads", "--threads: give --threads=N with N a whole number of 1 or more"},
         {"--threads=0", "--threads=0: give --threads=N with N a whole number of 1 or more"},
         {"--threads=2x", "--threads=2x: give --threads=N with N a whole number of 1 or more"},
