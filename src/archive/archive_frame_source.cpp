@@ -67,15 +67,7 @@ Status ArchiveFrameSource::positionAtFirstFrame() {
 
 bool ArchiveFrameSource::fail(const std::string& what) {
     failed_ = true;
-    const std::uint64_t announced = trailer_.frameCount;
-    std::string frames;
-    if (announced > nextFrame_ + 1)
-        frames = "frames " + std::to_string(nextFrame_) + " to " + std::to_string(announced - 1);
-    else if (announced == nextFrame_ + 1)
-        frames = "frame " + std::to_string(nextFrame_);
-    else
-        frames = "frames from " + std::to_string(nextFrame_) + " on";
-    failureMessage_ = path_ + ": " + what + "; " + frames + " could not be read";
+    failureMessage_ = path_ + ": " + what + "; " + lostFramesText(nextFrame_, trailer_.frameCount);
     return false;
 }
 

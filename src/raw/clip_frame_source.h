@@ -54,6 +54,11 @@ enum class FrameReadOutcome {
     RawSamples,     // the Bayer frame holds the samples as the clip stores them (storedPacking())
 };
 
+// "frames 3 to 9 could not be read": the frames a failure at frame `next` of
+// a clip whose trailer announces `announced` frames loses ("frames from 3
+// on" past the announced count).
+std::string lostFramesText(std::uint64_t next, std::uint64_t announced);
+
 // Where a source's frames lie in the clip's own frames: an archive may keep
 // a window of them.
 struct SensorWindow {

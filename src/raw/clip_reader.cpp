@@ -162,19 +162,22 @@ std::uint64_t RawClipReader::streamFrames() const {
     return trailer_.frameBytes == 0 ? 0 : streamBytes / trailer_.frameBytes;
 }
 
-bool RawClipReader::fail(const std::string& filePath, const std::string& what) {
-    failed_ = true;
+std::string lostFramesText(std::uint64_t next, std::uint64_t announced) {
     // The frames lost run to the last one the trailer announces; past it the
     // clip has no count to name.
-    const std::uint64_t announced = trailer_.frameCount;
     std::string frames;
-    if (announced > nextFrame_ + 1)
-        frames = "frames " + std::to_string(nextFrame_) + " to " + std::to_string(announced - 1);
-    else if (announced == nextFrame_ + 1)
-        frames = "frame " + std::to_string(nextFrame_);
+    if (announced > next + 1)
+        frames = "frames " + std::to_string(next) + " to " + std::to_string(announced - 1);
+    else if (announced == next + 1)
+        frames = "frame " + std::to_string(next);
     else
-        frames = "frames from " + std::to_string(nextFrame_) + " on";
-    failureMessage_ = filePath + ": " + what + "; " + frames + " could not be read";
+        frames = "frames from " + std::to_string(next) + " on";
+    return frames + " could not be read";
+}
+
+bool RawClipReader::fail(const std::string& filePath, const std::string& what) {
+    failed_ = true;
+    failureMessage_ = filePath + ": " + what + "; " + lostFramesText(nextFrame_, trailer_.frameCount);
     return false;
 }
 
