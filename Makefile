@@ -4,6 +4,9 @@
 # make asan   the whole test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 # make fuzz   every fuzz target under libFuzzer (clang), FUZZ_SECONDS each
 # make crash-safety  SIGKILL a DPX run at CRASH_KILLS random moments; every file left must be whole
+# make install  raw2tvx and dpxinfo with their man pages and bash completion under PREFIX
+#               (default /usr/local), staged under DESTDIR when it is set
+# make deb      a Debian package of the same, installing under /usr, in PACKAGE_DIR
 JOBS ?= $(shell nproc)
 BUILD ?= build/release
 ASAN_BUILD ?= build/asan
@@ -17,6 +20,9 @@ FUZZ_TARGETS ?= dpx_header_fuzz clip_reader_fuzz clip_trailer_fuzz unpack_fuzz o
                 command_line_fuzz metadata_argument_fuzz metadata_records_fuzz video_info_fuzz \
                 lossless_jpeg_roundtrip_fuzz lossless_jpeg_decoder_fuzz
 CRASH_KILLS ?= 200
+PREFIX ?= /usr/local
+PACKAGE_DIR ?= build/package
+INSTALL_TARGETS := raw2tvx dpxinfo man_pages
 # Sanitizer builds at -O1 with line tables only: reports still name the file
 # and line, and the build takes half the time of -O2 -g.
 SANITIZER_LEVEL ?= -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
@@ -24,7 +30,7 @@ SANITIZER_LEVEL ?= -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1"
 CCACHE := $(shell command -v ccache 2>/dev/null)
 LAUNCHER := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 
-.PHONY: all deps build demo test bench asan tsan fuzz crash-safety clean
+.PHONY: all deps build demo test bench asan tsan fuzz crash-safety install deb clean
 
 all: build
 
@@ -63,6 +69,16 @@ fuzz:
 
 crash-safety: build
 	@bash tests/crash_safety.sh $(BUILD) $(CRASH_KILLS)
+
+install: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALL_TARGETS)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD)
+
+deb: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) >/dev/null
+	cmake --build $(BUILD) -j $(JOBS) --target $(INSTALL_TARGETS)
+	cd $(BUILD) && cpack -G DEB -B $(abspath $(PACKAGE_DIR))
 
 clean:
 	rm -rf build $(DEMO_DIR)

@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "imaging/tone_table.h"
+#include "platform/cpu_features.h"
 #include "raw/black_frame.h"
 #include "raw/unpack.h"
+#include "raw/unpack_kernels.h"
 
 namespace {
 
@@ -20,6 +23,8 @@ struct UnpackInput {
         packed.resize(pixels * 14 / 8);
         for (auto& value : packed) value = static_cast<std::uint8_t>(byte(generator));
         bayer.resize(pixels);
+        raw.resize(pixels);
+        unpackGroups14Reference(packed, raw);
         table.resize(kToneTableEntries);
         buildToneTable(CurveSettings{}, 2048, 15000, true, table.data());
         prepareBlackFrame(black, width, height);
@@ -30,10 +35,20 @@ struct UnpackInput {
     int height;
     std::vector<std::uint8_t> packed;
     std::vector<std::uint16_t> bayer;
+    std::vector<std::uint16_t> raw;
     std::vector<std::uint16_t> table;
     BlackFrame black;
 };
 
+void countFrames(benchmark::State& state, std::size_t pixels) {
+    state.counters["frames/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["MP/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(pixels) / 1e6,
+                           benchmark::Counter::kIsRate);
+}
+
+// unpackFrame as the frame loop calls it (the best form), and its sample-by-sample reference.
 template <bool withBlack, bool reference>
 void unpackFrames(benchmark::State& state) {
     UnpackInput input(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -48,13 +63,42 @@ void unpackFrames(benchmark::State& state) {
         benchmark::DoNotOptimize(input.bayer.data());
         benchmark::ClobberMemory();
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(input.packed.size()));
-    state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                    benchmark::Counter::kIsRate);
-    state.counters["Mpixel/s"] = benchmark::Counter(
-        static_cast<double>(state.iterations()) * static_cast<double>(input.bayer.size()) / 1e6,
-        benchmark::Counter::kIsRate);
+    countFrames(state, input.bayer.size());
+}
+
+enum class Step { kUnpack, kToneMap, kToneMapLessBlack, kUnpackToneMap, kUnpackToneMapLessBlack };
+
+// One kernel of one form over a whole frame.
+void kernelFrames(benchmark::State& state, platform::SimdForm form, Step step) {
+    if (const char* missing = platform::missingCpuFeature(form)) {
+        state.SkipWithError((std::string("the CPU lacks ") + missing).c_str());
+        return;
+    }
+    UnpackInput input(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    const UnpackKernels kernels = unpackKernels(form);
+    const std::span<const std::int32_t> black(input.black.values);
+    for (auto _ : state) {
+        switch (step) {
+            case Step::kUnpack:
+                kernels.unpackGroups14(input.packed, input.bayer);
+                break;
+            case Step::kToneMap:
+                kernels.toneMapSamples(input.raw, {}, input.table, input.bayer);
+                break;
+            case Step::kToneMapLessBlack:
+                kernels.toneMapSamples(input.raw, black, input.table, input.bayer);
+                break;
+            case Step::kUnpackToneMap:
+                kernels.unpackToneMapped14(input.packed, {}, input.table, input.bayer);
+                break;
+            case Step::kUnpackToneMapLessBlack:
+                kernels.unpackToneMapped14(input.packed, black, input.table, input.bayer);
+                break;
+        }
+        benchmark::DoNotOptimize(input.bayer.data());
+        benchmark::ClobberMemory();
+    }
+    countFrames(state, input.bayer.size());
 }
 
 void frameSizes(benchmark::internal::Benchmark* benchmark) {
@@ -65,6 +109,23 @@ BENCHMARK(unpackFrames<false, false>)->Name("Unpack14/table")->Apply(frameSizes)
 BENCHMARK(unpackFrames<true, false>)->Name("Unpack14/table_less_black")->Apply(frameSizes);
 BENCHMARK(unpackFrames<false, true>)->Name("Unpack14Reference/table")->Apply(frameSizes);
 BENCHMARK(unpackFrames<true, true>)->Name("Unpack14Reference/table_less_black")->Apply(frameSizes);
+
+const bool kernelBenchmarksRegistered = [] {
+    const std::pair<Step, const char*> steps[] = {
+        {Step::kUnpack, "unpack_groups"},
+        {Step::kToneMap, "tone_map"},
+        {Step::kToneMapLessBlack, "tone_map_less_black"},
+        {Step::kUnpackToneMap, "unpack_tone_mapped"},
+        {Step::kUnpackToneMapLessBlack, "unpack_tone_mapped_less_black"},
+    };
+    for (const auto& [step, stepName] : steps)
+        for (const platform::SimdForm form : platform::kSimdForms)
+            benchmark::RegisterBenchmark(
+                (std::string("UnpackKernel/") + stepName + "/" + platform::simdFormName(form)).c_str(),
+                [form, step](benchmark::State& state) { kernelFrames(state, form, step); })
+                ->Apply(frameSizes);
+    return true;
+}();
 
 void buildLogTable(benchmark::State& state) {
     std::vector<std::uint16_t> table(kToneTableEntries);

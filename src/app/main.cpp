@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <new>
 
@@ -7,6 +9,7 @@
 #include "app/report/console.h"
 #include "app/report/exit_codes.h"
 #include "app/run/batch_driver.h"
+#include "app/run/verify_run.h"
 #include "components/movie_components.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/diagnostics.h"
@@ -16,12 +19,21 @@
 int main(int argc, char** argv) {
     platform::ignoreFileSizeLimitSignal();
     try {
+        // Alone on the command line, for help2man and package tools.
+        if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+            printFullHelpText();
+            return exit_codes::kSuccess;
+        }
+        if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+            std::printf("raw2tvx %s\n", RAW2TVX_VERSION);
+            return exit_codes::kSuccess;
+        }
         if (argc < 3) {
             printHelpText();
             return exit_codes::kHelp;
         }
         const CommandLine commandLine = readCommandLine(argc, argv);
-        Console console(commandLine.settings.verbose);
+        Console console(commandLine.settings.verbose, commandLine.options.plan);
         MetadataTagList tags;
         addTagArguments(commandLine.arguments, commandLine.argumentsApplied, tags, console);
         if (!commandLine.ok()) {
@@ -31,6 +43,7 @@ int main(int argc, char** argv) {
         // The worker pool and the encoders size their threads by it.
         if (commandLine.options.threads > 0) platform::limitProcessors(commandLine.options.threads);
         registerMovieComponents();
+        if (commandLine.options.verify) return runVerify(commandLine, console);
         return runBatch(commandLine, tags, console);
     } catch (const std::bad_alloc&) {
         platform::reportError("out of memory");

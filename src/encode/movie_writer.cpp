@@ -16,6 +16,16 @@ MovieWriter::MovieWriter() : graph_(std::make_unique<CEncodeGraph>()) {}
 
 MovieWriter::~MovieWriter() = default;
 
+Result<std::string> movieFilePath(const std::string& outputName) {
+    OutputFile file;
+    if (outputName.empty()) return Status::failure(ErrorCode::kBadInput, "the movie has no name");
+    if (const Status chosen =
+            statusFromResult(chooseOutputFile(outputName, &file), "naming the movie " + outputName);
+        !chosen.ok())
+        return chosen;
+    return file.path;
+}
+
 Status MovieWriter::name(const std::string& outputName) {
     if (outputName.empty()) return Status::failure(ErrorCode::kBadInput, "the movie has no name");
     return statusFromResult(graph_->SetOutputFile(outputName), "naming the movie " + outputName);

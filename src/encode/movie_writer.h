@@ -38,6 +38,10 @@ struct MovieFormat {
 // not be written (disk full, file size limit, no such directory); any other
 // code when a component refused (an encoder or multiplexer missing or failing,
 // a frame refused).
+// The file a movie of this name is written to (see name()), or why the name
+// cannot be used.
+Result<std::string> movieFilePath(const std::string& outputName);
+
 class MovieWriter {
 public:
     // Initialises the component library for the writer's life.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "imaging/demosaic.h"
+#include "imaging/demosaic_simd.h"
 #include "imaging/kernel_variants.h"
 
 namespace {
@@ -25,6 +26,25 @@ BandKernels referenceBandKernels() {
 
 BandKernels avx2BandKernels() {
     return {demosaicRowAvx2, verticalFilterRowAvx2, toYuv422RowAvx2, storeRowAvx2, finishRowStoresAvx2};
+}
+
+BandKernels vectorSourceBandKernels(platform::SimdForm form) {
+    if (form == platform::SimdForm::kScalar) return referenceBandKernels();
+    const demosaic_simd::RowKernels rows = demosaic_simd::rowKernels(form);
+    BandKernels kernels = form == platform::SimdForm::kSse4 ? referenceBandKernels() : avx2BandKernels();
+    kernels.demosaicRow = rows.demosaicRow;
+    kernels.verticalFilterRow = rows.verticalFilterRow;
+    return kernels;
+}
+
+const BandKernels& bestBandKernels() {
+    static const BandKernels kernels = [] {
+        if (demosaic_simd::rowKernelsBuilt(platform::SimdForm::kAvx512) &&
+            platform::missingCpuFeature(platform::SimdForm::kAvx512) == nullptr)
+            return vectorSourceBandKernels(platform::SimdForm::kAvx512);
+        return avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels();
+    }();
+    return kernels;
 }
 
 void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride,
@@ -84,8 +104,8 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, st
 
 void demosaicBand(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int band,
                   int bandRows, std::uint16_t* rgb, int mode, int level, bool toYuv422) {
-    demosaicBandWith(avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels(), bayer, bayerStride,
-                     width, height, band, bandRows, rgb, mode, level, toYuv422);
+    demosaicBandWith(bestBandKernels(), bayer, bayerStride, width, height, band, bandRows, rgb, mode, level,
+                     toYuv422);
 }
 
 int demosaicBandCount(int height, int bandRows) {

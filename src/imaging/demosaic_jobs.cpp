@@ -66,11 +66,5 @@ void waitForPool(WorkerPool& pool) {
 }
 
 void toYuv422OnPool(WorkerPool& pool, std::uint16_t* rgb, int width, int height) {
-    PoolJob job;
-    job.kind = kJobToYuv422;
-    job.source = rgb;
-    job.destination = rgb;
-    job.width = width;
-    job.height = height;
-    runPoolJob(pool, job, height);
+    runPoolJob(pool, demosaicJob(kJobToYuv422, rgb, rgb, width, height, DemosaicParameters{0, 0}), height);
 }

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/cpu_features.h"
+
 // Every pixel kernel in two forms with bit-identical results: the plain scalar reference,
 // which also runs on processors without AVX2, and the AVX2 form. The public entry points
 // (demosaic.h, yuv422.h) pick one at run time; tests and benchmarks call both.
@@ -54,6 +56,14 @@ struct BandKernels {
 };
 BandKernels referenceBandKernels();
 BandKernels avx2BandKernels();
+// The demosaic and vertical rows of the one vector source built for every width
+// (demosaic_simd.cpp) in the given form, with the 4:2:2 rows and row stores of the AVX2 forms
+// from AVX2 up and of the scalar ones below. The scalar form gives referenceBandKernels.
+// Only for a form the processor runs (platform::missingCpuFeature gives nullptr).
+BandKernels vectorSourceBandKernels(platform::SimdForm form);
+// The kernels demosaicBand uses: the AVX-512 form of the vector source where the processor
+// runs it, else the AVX2 forms, else the scalar ones.
+const BandKernels& bestBandKernels();
 void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride,
                       int width, int height, int band, int bandRows, std::uint16_t* rgb, int mode, int level,
                       bool toYuv422);

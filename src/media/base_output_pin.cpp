@@ -33,28 +33,21 @@ HRESULT CBaseOutputPin::DecideAllocator(IMemInputPin* pin, ComPtr<IMemAllocator>
     pin->GetAllocatorRequirements(&requirements);
     if (requirements.alignment == 0) requirements.alignment = 1;
 
-    HRESULT hr = pin->GetAllocator(allocator);
-    if (succeeded(hr)) {
-        AllocatorProperties request = requirements;
-        hr = DecideBufferSize(allocator->get(), &request);
+    // Sizes an allocator and hands it to the input pin; on failure it is let go.
+    const auto settle = [&](HRESULT obtained) {
+        HRESULT hr = obtained;
         if (succeeded(hr)) {
-            hr = pin->NotifyAllocator(allocator->get(), false);
-            if (succeeded(hr)) return S_OK;
+            AllocatorProperties request = requirements;
+            hr = DecideBufferSize(allocator->get(), &request);
+            if (succeeded(hr)) hr = pin->NotifyAllocator(allocator->get(), false);
         }
-    }
-    allocator->reset();
-
-    hr = InitAllocator(allocator);
-    if (succeeded(hr)) {
-        AllocatorProperties request = requirements;
-        hr = DecideBufferSize(allocator->get(), &request);
-        if (succeeded(hr)) {
-            hr = pin->NotifyAllocator(allocator->get(), false);
-            if (succeeded(hr)) return S_OK;
-        }
-    }
-    allocator->reset();
-    return hr;
+        if (failed(hr)) allocator->reset();
+        return hr;
+    };
+    // The input pin's own allocator first, then one of ours.
+    if (succeeded(settle(pin->GetAllocator(allocator)))) return S_OK;
+    const HRESULT hr = settle(InitAllocator(allocator));
+    return succeeded(hr) ? S_OK : hr;
 }
 
 HRESULT CBaseOutputPin::InitAllocator(ComPtr<IMemAllocator>* allocator) {

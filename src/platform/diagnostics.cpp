@@ -28,6 +28,14 @@ void writeLine(const char* kind, const std::string& text) {
 }  // namespace
 
 // The callers' formats are checked where they are written (see the header).
+__attribute__((format(printf, 2, 0))) static void writeFormatted(const char* kind, const char* format,
+                                                                 std::va_list arguments) {
+    const std::string text = formatText(format, arguments);
+    const std::lock_guard<std::mutex> hold(diagnosticsLock);
+    writeLine(kind, text);
+}
+
+// The callers' formats are checked where they are written (see the header).
 std::string formatText(const char* format, std::va_list arguments) {
     std::va_list counting;
     va_copy(counting, arguments);
@@ -43,19 +51,15 @@ std::string formatText(const char* format, std::va_list arguments) {
 void reportError(const char* format, ...) {
     std::va_list arguments;
     va_start(arguments, format);
-    const std::string text = formatText(format, arguments);
+    writeFormatted("", format, arguments);
     va_end(arguments);
-    const std::lock_guard<std::mutex> hold(diagnosticsLock);
-    writeLine("", text);
 }
 
 void warn(const char* format, ...) {
     std::va_list arguments;
     va_start(arguments, format);
-    const std::string text = formatText(format, arguments);
+    writeFormatted("warning: ", format, arguments);
     va_end(arguments);
-    const std::lock_guard<std::mutex> hold(diagnosticsLock);
-    writeLine("warning: ", text);
 }
 
 void breakOpenLine() {

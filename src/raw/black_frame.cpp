@@ -24,3 +24,20 @@ bool prepareBlackFrame(BlackFrame& black, int width, int height) {
     black.height = height;
     return true;
 }
+
+BlackFrame blackFrameWindow(const BlackFrame& black, int left, int top, int width, int height) {
+    BlackFrame window;
+    if (left < 0 || top < 0 || width <= 0 || height <= 0 || left > black.width - width ||
+        top > black.height - height || !blackFrameFits(black, black.width, black.height))
+        return window;
+    window.width = width;
+    window.height = height;
+    window.values.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int row = 0; row < height; ++row) {
+        const auto start =
+            black.values.begin() +
+            static_cast<std::ptrdiff_t>((static_cast<std::size_t>(top + row) * black.width) + left);
+        window.values.insert(window.values.end(), start, start + width);
+    }
+    return window;
+}

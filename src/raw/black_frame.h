@@ -16,6 +16,10 @@ struct BlackFrame {
 // for every pixel of it. A black frame that does not fit is never indexed.
 bool blackFrameFits(const BlackFrame& black, int width, int height);
 
+// The window (left, top, width x height) of a black frame, which must lie
+// inside it; an empty frame when it does not.
+BlackFrame blackFrameWindow(const BlackFrame& black, int left, int top, int width, int height);
+
 // Makes the black frame fit width x height: a new zeroed one when it does not
 // fit yet, the one already there (sums kept) when it does. False when the
 // size is not positive or the memory cannot be had; the frame is then empty.

@@ -43,6 +43,7 @@ Status RawClipReader::refuseOpen(ClipOpenFailure failure) {
         case ClipOpenProblem::CannotReopen:
             return Status::failure(ErrorCode::kReadFailed, "cannot open " + refused.path, refused.error);
         case ClipOpenProblem::CannotSeek:
+        case ClipOpenProblem::NotAnArchive:
         case ClipOpenProblem::None:
             break;
     }
@@ -65,17 +66,17 @@ Status RawClipReader::open(const std::string& basePath) {
     TrailerAtEnd found;
     for (;;) {
         if (!file_.open(path, platform::File::Access::Read))
-            return refuseOpen({ClipOpenProblem::CannotOpen, path, file_.lastError(), searched, {}});
+            return refuseOpen({ClipOpenProblem::CannotOpen, path, file_.lastError(), searched, {}, {}});
         found = readTrailerAtEnd(file_);
         if (found.seekFailed) {
             const int error = file_.lastError();
             file_.close();
-            return refuseOpen({ClipOpenProblem::CannotSeek, path, error, {}, {}});
+            return refuseOpen({ClipOpenProblem::CannotSeek, path, error, {}, {}, {}});
         }
         if (found.trailer) break;
         if (trailerSearchCount_ >= kMaxContinuationFiles) {
             file_.close();
-            return refuseOpen({ClipOpenProblem::NoTrailer, path, 0, searched, {}});
+            return refuseOpen({ClipOpenProblem::NoTrailer, path, 0, searched, {}, {}});
         }
         file_.close();
         fileIndex = trailerSearchCount_;
@@ -86,13 +87,14 @@ Status RawClipReader::open(const std::string& basePath) {
     trailerOffset_ = found.offset;
 
     trailer_ = *found.trailer;
+    trailerBytes_ = found.bytes;
     if (trailer_.version != kSupportedTrailerVersion) {
         file_.close();
-        return refuseOpen({ClipOpenProblem::WrongVersion, path, 0, {}, {}});
+        return refuseOpen({ClipOpenProblem::WrongVersion, path, 0, {}, {}, {}});
     }
     if (const TrailerProblem problem = findTrailerProblem(trailer_)) {
         file_.close();
-        return refuseOpen({ClipOpenProblem::UnreadableTrailer, path, 0, {}, problem});
+        return refuseOpen({ClipOpenProblem::UnreadableTrailer, path, 0, {}, problem, {}});
     }
     normalizeGeometryCopies(trailer_);
 
@@ -104,6 +106,35 @@ Status RawClipReader::open(const std::string& basePath) {
     return {};
 }
 
+int RawClipReader::storedPacking() const {
+    return storesPlainSamples(trailer_) ? 16 : trailer_.packing;
+}
+
+namespace {
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string RawClipReader::clipName() const {
+    return fileNameOf(firstFilePath());
+}
+
+std::vector<std::string> RawClipReader::clipFileNames() const {
+    std::vector<std::string> names;
+    for (const std::string& file : clipFiles()) names.push_back(fileNameOf(file));
+    return names;
+}
+
+std::vector<std::string> RawClipReader::clipFiles() const {
+    std::vector<std::string> files{firstFilePath()};
+    for (int index = 0; index <= trailerFileIndex_; ++index) files.push_back(continuationPath(index));
+    return files;
+}
+
 Status RawClipReader::positionAtFirstFrame() {
     nextContinuation_ = 0;
     nextFrame_ = 0;
@@ -111,13 +142,14 @@ Status RawClipReader::positionAtFirstFrame() {
     failureMessage_.clear();
     if (!isMultiFile()) {
         if (file_.seek(0, platform::File::Origin::Begin) < 0)
-            return refuseOpen({ClipOpenProblem::CannotSeek, currentFilePath_, file_.lastError(), {}, {}});
+            return refuseOpen({ClipOpenProblem::CannotSeek, currentFilePath_, file_.lastError(), {}, {}, {}});
     } else {
         file_.close();
         currentFilePath_ = firstFilePath();
         currentFileIndex_ = -1;
         if (!file_.open(currentFilePath_, platform::File::Access::Read))
-            return refuseOpen({ClipOpenProblem::CannotReopen, currentFilePath_, file_.lastError(), {}, {}});
+            return refuseOpen(
+                {ClipOpenProblem::CannotReopen, currentFilePath_, file_.lastError(), {}, {}, {}});
     }
     file_.adviseSequential();
     return {};
@@ -130,19 +162,22 @@ std::uint64_t RawClipReader::streamFrames() const {
     return trailer_.frameBytes == 0 ? 0 : streamBytes / trailer_.frameBytes;
 }
 
-bool RawClipReader::fail(const std::string& filePath, const std::string& what) {
-    failed_ = true;
+std::string lostFramesText(std::uint64_t next, std::uint64_t announced) {
     // The frames lost run to the last one the trailer announces; past it the
     // clip has no count to name.
-    const std::uint64_t announced = trailer_.frameCount;
     std::string frames;
-    if (announced > nextFrame_ + 1)
-        frames = "frames " + std::to_string(nextFrame_) + " to " + std::to_string(announced - 1);
-    else if (announced == nextFrame_ + 1)
-        frames = "frame " + std::to_string(nextFrame_);
+    if (announced > next + 1)
+        frames = "frames " + std::to_string(next) + " to " + std::to_string(announced - 1);
+    else if (announced == next + 1)
+        frames = "frame " + std::to_string(next);
     else
-        frames = "frames from " + std::to_string(nextFrame_) + " on";
-    failureMessage_ = filePath + ": " + what + "; " + frames + " could not be read";
+        frames = "frames from " + std::to_string(next) + " on";
+    return frames + " could not be read";
+}
+
+bool RawClipReader::fail(const std::string& filePath, const std::string& what) {
+    failed_ = true;
+    failureMessage_ = filePath + ": " + what + "; " + lostFramesText(nextFrame_, trailer_.frameCount);
     return false;
 }
 

@@ -1,65 +1,26 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/file.h"
 #include "platform/status.h"
+#include "raw/clip_frame_source.h"
 #include "raw/clip_trailer.h"
 
 // The path of one file of a clip: base + ".RAW" for index -1, base + ".Rnn"
 // for continuation nn, in whatever letter case the file exists.
 std::string clipFilePath(const std::string& basePath, int fileIndex);
 
-// Why open() or positionAtFirstFrame() could not go on.
-enum class ClipOpenProblem {
-    None,
-    CannotOpen,         // a file of the clip could not be opened
-    CannotSeek,         // the clip's file could not be seeked
-    CannotReopen,       // the clip's first file could not be opened again to read from its start
-    NoTrailer,          // none of the clip's files ends in a trailer
-    WrongVersion,       // the trailer is of another version
-    UnreadableTrailer,  // the trailer's sizes cannot describe a readable clip
-};
-
-struct ClipOpenFailure {
-    ClipOpenProblem problem = ClipOpenProblem::None;
-    std::string path;  // the file concerned
-    int error = 0;     // errno of the failed open or seek
-    // When the trailer was being looked for in continuation files, the file
-    // before `path`, whose end held no trailer; empty when `path` is the .RAW.
-    std::string lastSearched;
-    TrailerProblem trailerProblem;  // for UnreadableTrailer
-};
-
-// What reading a clip has to tell the user as it goes; the reader itself
-// prints nothing.
-class ClipReadObserver {
-public:
-    // Reading went on into the next file of the clip.
-    virtual void enteredFile(const std::string& path) = 0;
-    // A skip went on into the next file of the clip.
-    virtual void skippedInto(const std::string& path) = 0;
-
-protected:
-    ~ClipReadObserver() = default;
-};
-
-enum class FrameReadOutcome {
-    StoredSamples,  // the Bayer frame holds the frame's 16-bit samples as stored
-    PackedFrame,    // packedFrame() holds the frame for the unpacker
-    ClipEnded,      // the stream ran out with every frame the trailer announces read
-    ReadFailed,     // frames were lost: failureMessage() names the file and the frames
-    NoMemory,       // the packed buffer could not be had
-};
-
 // Reads one clip: base + ".RAW" and its continuations ".R00" .. ".R98", one
 // byte stream of frames with the trailer at the end of the last file. Every
-// file but the last holds exactly kContinuationFileBytes bytes. The clip's own
-// messages go to standard output as the run's console text.
+// file but the last holds exactly kContinuationFileBytes bytes. What it has
+// to tell on the way goes to its observer.
 //
 // Frames that cannot be read are a failure, never a quiet end of the clip: a
 // read or seek error, a file before the last that is shorter than
@@ -67,44 +28,56 @@ enum class FrameReadOutcome {
 // ends before the frame count the trailer announces. The read that meets one
 // answers ReadFailed (a failed skip makes the next read answer it), and
 // failureMessage() says which file and which frames.
-class RawClipReader {
+class RawClipReader final : public ClipFrameSource {
 public:
     static constexpr std::int64_t kContinuationFileBytes = 4294967295;
     static constexpr int kMaxContinuationFiles = 99;
 
     // Told of every file entered and every skip into a file; may be null.
-    void setObserver(ClipReadObserver* observer) { observer_ = observer; }
+    void setObserver(ClipReadObserver* observer) override { observer_ = observer; }
 
     // Finds the trailer in base.RAW, then base.R00 .. base.R98, checks it and
     // normalises it. A failure is kBadInput when the files are no clip this
     // reader can read, kReadFailed when a file could not be opened or
     // seeked; openFailure() tells more.
-    Status open(const std::string& basePath);
+    Status open(const std::string& basePath) override;
     // Moves to the first frame.
-    Status positionAtFirstFrame();
+    Status positionAtFirstFrame() override;
     // Reads the next frame. Plain 16-bit frames go straight into bayerFrame,
     // which must hold at least width x height samples; packed frames go into
     // the reader's packed buffer, allocated once per frame size.
-    FrameReadOutcome readFrame(std::span<std::uint16_t> bayerFrame);
+    FrameReadOutcome readFrame(std::span<std::uint16_t> bayerFrame) override;
     // Passes over one frame without reading it. False once the stream has
     // ended or a failure was met: the next read then answers ClipEnded or
     // ReadFailed, so skipping can stop.
-    bool skipFrame();
+    bool skipFrame() override;
     // "<file>: <what went wrong>; frames <first> to <last> could not be read",
     // after a ReadFailed; <last> is the last frame the trailer announces
     // ("frames from <first> on" when the failure lies beyond it).
-    const std::string& failureMessage() const { return failureMessage_; }
-    void close();
+    const std::string& failureMessage() const override { return failureMessage_; }
+    void close() override;
     // Frees the packed buffer; the next packed read allocates it again.
-    void releasePackedBuffer();
+    void releasePackedBuffer() override;
 
-    const RawClipTrailer& trailer() const { return trailer_; }
+    const RawClipTrailer& trailer() const override { return trailer_; }
     // What kept open() or positionAtFirstFrame() from succeeding.
-    const ClipOpenFailure& openFailure() const { return openFailure_; }
+    const ClipOpenFailure& openFailure() const override { return openFailure_; }
     bool isMultiFile() const { return trailerSearchCount_ > 0; }
-    const std::string& trailerFilePath() const { return trailerFilePath_; }
+    const std::string& trailerFilePath() const override { return trailerFilePath_; }
+    const std::array<std::uint8_t, kRawClipTrailerBytes>& clipTrailerBytes() const override {
+        return trailerBytes_;
+    }
+    std::string clipName() const override;
+    std::vector<std::string> clipFileNames() const override;
+    // The clip's files, the .RAW first, up to the one holding the trailer.
+    std::vector<std::string> clipFiles() const;
+    int storedPacking() const override;
+    SensorWindow sensorWindow() const override { return {0, 0, trailer_.width, trailer_.height}; }
+    const std::string& sourcePath() const override { return trailerFilePath_; }
     // The frame of the last PackedFrame read: frame-bytes long.
-    std::span<const std::uint8_t> packedFrame() const { return {packedBuffer_.get(), packedCapacity_}; }
+    std::span<const std::uint8_t> packedFrame() const override {
+        return {packedBuffer_.get(), packedCapacity_};
+    }
     const std::uint8_t* packedFrameData() const { return packedBuffer_.get(); }
     std::size_t packedFrameBytes() const { return packedCapacity_; }
 
@@ -134,6 +107,7 @@ private:
     platform::File file_;
     std::string currentFilePath_;
     RawClipTrailer trailer_;
+    std::array<std::uint8_t, kRawClipTrailerBytes> trailerBytes_{};
     std::string trailerFilePath_;
     int trailerSearchCount_ = 0;  // continuation names tried while looking for the trailer
     int nextContinuation_ = 0;    // number of the next continuation file to open

@@ -1,7 +1,5 @@
 #include "raw/trailer_at_end.h"
 
-#include <array>
-
 TrailerAtEnd readTrailerAtEnd(platform::File& file) {
     TrailerAtEnd found;
     const std::int64_t fileBytes = file.seek(0, platform::File::Origin::End);
@@ -15,8 +13,7 @@ TrailerAtEnd readTrailerAtEnd(platform::File& file) {
         found.seekFailed = true;
         return found;
     }
-    std::array<std::uint8_t, kRawClipTrailerBytes> bytes{};
-    if (file.read(bytes.data(), bytes.size()) == static_cast<std::int64_t>(bytes.size()))
-        found.trailer = parseRawClipTrailer(bytes);
+    if (file.read(found.bytes.data(), found.bytes.size()) == static_cast<std::int64_t>(found.bytes.size()))
+        found.trailer = parseRawClipTrailer(found.bytes);
     return found;
 }

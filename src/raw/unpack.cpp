@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "raw/packed_group14.h"
+#include "raw/unpack_kernels.h"
 
 namespace {
 
@@ -112,33 +113,14 @@ void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> 
         case UnpackMode::TenBit:
             unpackTenBit(packed, bayer, plan);
             return;
-        case UnpackMode::Table: {
-            const std::uint16_t* table = toneTable.data();
-            std::uint16_t* out = bayer.data();
-            for (std::size_t group = 0; group < groups; ++group) {
-                decodeGroup14(in, samples);
-                for (std::size_t k = 0; k < kGroup14Samples; ++k) out[k] = table[samples[k]];
-                in += kGroup14Bytes;
-                out += kGroup14Samples;
-            }
-            return;
-        }
+        case UnpackMode::Table:
         case UnpackMode::TableLessBlack: {
-            const std::uint16_t* table = toneTable.data();
-            const std::int32_t* blackValues = black->values.data();
-            std::uint16_t* out = bayer.data();
-            for (std::size_t group = 0; group < groups; ++group) {
-                decodeGroup14(in, samples);
-                for (std::size_t k = 0; k < kGroup14Samples; ++k) {
-                    const std::int64_t index =
-                        std::clamp(static_cast<std::int64_t>(samples[k]) - blackValues[k], std::int64_t{0},
-                                   kLargestIndex);
-                    out[k] = table[index];
-                }
-                in += kGroup14Bytes;
-                out += kGroup14Samples;
-                blackValues += kGroup14Samples;
-            }
+            const std::size_t sampleCount = groups * kGroup14Samples;
+            const std::span<const std::int32_t> blackValues =
+                plan.mode == UnpackMode::TableLessBlack
+                    ? std::span<const std::int32_t>(black->values).first(sampleCount)
+                    : std::span<const std::int32_t>();
+            bestUnpackKernels().unpackToneMapped14(packed, blackValues, toneTable, bayer.first(sampleCount));
             return;
         }
         case UnpackMode::SumIntoBlack: {
@@ -181,4 +163,63 @@ void unpackFrameReference(std::span<const std::uint8_t> packed, std::span<std::u
             }
         }
     }
+}
+
+void unpackStoredSamples(std::span<const std::uint8_t> packed, std::span<std::uint16_t> bayer, int frameWidth,
+                         int frameHeight, int packing) {
+    if (frameWidth <= 0 || frameHeight <= 0) return;
+    const std::size_t samples = static_cast<std::size_t>(frameWidth) * static_cast<std::size_t>(frameHeight);
+    if (bayer.size() < samples) return;
+    if (packing == kPacking14) {
+        if (frameWidth % static_cast<int>(kGroup14Samples) != 0 ||
+            packed.size() / kGroup14Bytes < samples / 8)
+            return;
+        bestUnpackKernels().unpackGroups14(packed, bayer.first(samples));
+        return;
+    }
+    if (packing != kPacking12 || frameWidth % static_cast<int>(kGroup12Samples) != 0 ||
+        packed.size() / kGroup12Bytes < samples / kGroup12Samples)
+        return;
+    const std::size_t rows = static_cast<std::size_t>(frameHeight);
+    const std::size_t width = static_cast<std::size_t>(frameWidth);
+    for (std::size_t row = 0; row < rows; ++row) {
+        const std::uint8_t* in = packed.data() + row * (width / kGroup12Samples) * kGroup12Bytes;
+        std::uint16_t* out = bayer.data() + (rows - 1 - row) * width;
+        for (std::size_t group = 0; group < width / kGroup12Samples; ++group) {
+            const std::uint32_t b0 = in[0], b1 = in[1], b2 = in[2], b3 = in[3], b4 = in[4];
+            out[0] = static_cast<std::uint16_t>((b0 << 2) | (b1 >> 6));
+            out[1] = static_cast<std::uint16_t>(((b1 & 0x3Fu) << 4) | (b2 >> 4));
+            out[2] = static_cast<std::uint16_t>(((b2 & 0xFu) << 6) | (b3 >> 2));
+            out[3] = static_cast<std::uint16_t>(((b3 & 0x3u) << 8) | b4);
+            in += kGroup12Bytes;
+            out += kGroup12Samples;
+        }
+    }
+}
+
+void developStoredSamples(std::span<std::uint16_t> bayer, BlackFrame* black,
+                          std::span<const std::uint16_t> toneTable, int width, int height, int packing,
+                          int pass) {
+    if (width <= 0 || height <= 0) return;
+    const std::size_t samples = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    if (bayer.size() < samples) return;
+    const std::span<std::uint16_t> frame = bayer.first(samples);
+    const bool blackFits = black != nullptr && blackFrameFits(*black, width, height);
+    if (packing == kPacking14) {
+        if (pass == kCalibrationPass) {
+            if (!blackFits) return;
+            std::int32_t* sums = black->values.data();
+            for (std::size_t index = 0; index < samples; ++index)
+                sums[index] = addToSum(sums[index], frame[index]);
+            return;
+        }
+        if (toneTable.size() < kToneTableEntries) return;
+        const std::span<const std::int32_t> blackValues =
+            blackFits ? std::span<const std::int32_t>(black->values).first(samples)
+                      : std::span<const std::int32_t>();
+        bestUnpackKernels().toneMapSamples(frame, blackValues, toneTable, frame);
+        return;
+    }
+    if (packing == kPacking12)
+        for (std::uint16_t& sample : frame) sample = static_cast<std::uint16_t>(sample * kTenBitScale);
 }

@@ -37,3 +37,26 @@ void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> 
 void unpackFrameReference(std::span<const std::uint8_t> packed, std::span<std::uint16_t> bayer,
                           BlackFrame* black, std::span<const std::uint16_t> toneTable, int cropWidth,
                           int cropHeight, int frameWidth, int frameHeight, int packing, int pass);
+
+// The samples a clip stores, as a camera archive keeps them: packing 14 as
+// its 14-bit values (0 to 16383), packing 12 as its 10-bit values (0 to 1023)
+// with the rows turned top first, both at row stride frameWidth. Stored 16-bit
+// frames need nothing: they are read as they are. Nothing is written for other
+// packings, sizes that are not positive multiples of the group, or spans too
+// small.
+void unpackStoredSamples(std::span<const std::uint8_t> packed, std::span<std::uint16_t> bayer, int frameWidth,
+                         int frameHeight, int packing);
+
+// Takes a frame of stored samples (as unpackStoredSamples gives them, or as
+// stored for packing 16) through what unpackFrame does to a packed frame of
+// that packing: packing 14 to toneTable[sample - black] (a sample beyond 14
+// bits is looked up at the last entry; the calibration pass sums the samples
+// into the black frame instead), packing 12 to sample * 64 (modulo 65536);
+// packing 16 stays as it is. In place, width x height samples, rows width
+// apart.
+void developStoredSamples(std::span<std::uint16_t> bayer, BlackFrame* black,
+                          std::span<const std::uint16_t> toneTable, int width, int height, int packing,
+                          int pass);
+
+// Packing value of stored 16-bit samples, for the two functions above.
+inline constexpr int kPackingStored16 = 16;

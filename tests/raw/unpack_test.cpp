@@ -207,3 +207,66 @@ TEST(UnpackFrame, GroupLoopMatchesTheReferenceOnRandomFrames) {
     }
     EXPECT_EQ(referenceSums.values, fastSums.values);
 }
+
+// An archive keeps the stored samples; developing them must give exactly what
+// unpacking the packed frame gives, for every packing and pass, with and
+// without a black frame.
+TEST(StoredSamples, DevelopedTheyEqualTheUnpackedFrame) {
+    const auto table = markedTable();
+    const int width = 48, height = 5;
+    const std::size_t count = static_cast<std::size_t>(width * height);
+    const auto samples = randomSamples(count, 11);
+    const std::vector<std::uint8_t> packed = pack14(samples);
+
+    std::vector<std::uint16_t> stored(count, kUntouched);
+    unpackStoredSamples(packed, stored, width, height, kPacking14);
+    EXPECT_EQ(samples, stored);
+
+    for (const std::int32_t blackValue : {-1, 0, 300, 20000}) {
+        BlackFrame black = blackFrameOf(width, height, blackValue);
+        black.values[5] = 17000;
+        std::vector<std::uint16_t> unpacked(count, kUntouched);
+        unpackFrame(packed, unpacked, &black, table, width, height, width, height, kPacking14, 1);
+        std::vector<std::uint16_t> developed = stored;
+        developStoredSamples(developed, &black, table, width, height, kPacking14, 1);
+        EXPECT_EQ(unpacked, developed) << blackValue;
+    }
+    std::vector<std::uint16_t> unpacked(count, kUntouched);
+    unpackFrame(packed, unpacked, nullptr, table, width, height, width, height, kPacking14, 1);
+    std::vector<std::uint16_t> developed = stored;
+    developStoredSamples(developed, nullptr, table, width, height, kPacking14, 1);
+    EXPECT_EQ(unpacked, developed);
+
+    // The calibration pass sums the same values.
+    BlackFrame fromPacked = blackFrameOf(width, height, 5);
+    BlackFrame fromStored = blackFrameOf(width, height, 5);
+    unpackFrame(packed, unpacked, &fromPacked, table, width, height, width, height, kPacking14, kCalibrationPass);
+    developed = stored;
+    developStoredSamples(developed, &fromStored, table, width, height, kPacking14, kCalibrationPass);
+    EXPECT_EQ(fromPacked.values, fromStored.values);
+
+    // A sample beyond 14 bits, as a damaged archive may hold, reads the last entry.
+    std::vector<std::uint16_t> wide = {65535, 16384, 16383, 0, 1, 2, 3, 4};
+    developStoredSamples(wide, nullptr, table, 8, 1, kPacking14, 1);
+    EXPECT_EQ(marked(16383), wide[0]);
+    EXPECT_EQ(marked(16383), wide[1]);
+    EXPECT_EQ(marked(0), wide[3]);
+}
+
+TEST(StoredSamples, TwelveBitFramesKeepTheirTenBitValuesTopRowFirst) {
+    // Two rows of four samples, stored bottom row first: 5 bytes a row.
+    // Row stored first (the picture's bottom row): 1, 2, 3, 1023; then 512, 0, 0, 7.
+    const std::vector<std::uint8_t> packed = {0x00, 0x40, 0x20, 0x0F, 0xFF, 0x80, 0x00, 0x00, 0x00, 0x07};
+    std::vector<std::uint16_t> stored(8, kUntouched);
+    unpackStoredSamples(packed, stored, 4, 2, kPacking12);
+    EXPECT_EQ((std::vector<std::uint16_t>{512, 0, 0, 7, 1, 2, 3, 1023}), stored);
+    std::vector<std::uint16_t> unpacked(8, kUntouched);
+    const auto table = markedTable();
+    unpackFrame(packed, unpacked, nullptr, table, 4, 2, 4, 2, kPacking12, 1);
+    developStoredSamples(stored, nullptr, table, 4, 2, kPacking12, 1);
+    EXPECT_EQ(unpacked, stored);
+    // Stored 16-bit samples stay as they are.
+    std::vector<std::uint16_t> plain = {1, 65535, 3, 4};
+    developStoredSamples(plain, nullptr, table, 2, 2, kPackingStored16, 1);
+    EXPECT_EQ((std::vector<std::uint16_t>{1, 65535, 3, 4}), plain);
+}

@@ -3,6 +3,7 @@
 // written. Exit code 0 when every file is a readable, whole DPX file; 1
 // otherwise, with one line on standard error for each file that is not.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "dpx_summary.h"
@@ -10,7 +11,29 @@
 #include "files/last_error_report.h"
 #include "platform/console.h"
 
+namespace {
+
+constexpr const char* kHelpText =
+    "Usage: dpxinfo FILE...\n"
+    "Prints what the header of each DPX file says, one block of \"key: value\"\n"
+    "lines a file with an empty line between blocks, so that a sequence can be\n"
+    "checked after it was written.\n"
+    "\n"
+    "Exit status: 0 when every file is a readable, whole DPX file; 1 otherwise,\n"
+    "with one line on standard error for each file that is not.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Alone on the command line, for help2man and package tools.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kHelpText, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("dpxinfo %s\n", RAW2TVX_VERSION);
+        return 0;
+    }
     // The reader's error box is a line on standard error.
     setLastErrorDisplay([](const std::string& text) { platform::writeDebugString(text.c_str()); });
     if (argc < 2) {

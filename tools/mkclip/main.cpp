@@ -2,6 +2,7 @@
 // has its own packer and trailer writer so that round trips through the
 // program's reader check one implementation against another.
 #include <cctype>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -62,11 +63,13 @@ int writeClip(const ClipOptions& options) {
         }
         scene.fillFrame(frame, samples);
         packFrame(options, samples, packed);
-        packed.resize(frameBytes, 0);
-        if (!writer.write(packed.data(), packed.size())) {
+        // Bytes of a frame beyond its samples are zeros, left as holes.
+        const std::size_t written = static_cast<std::size_t>(std::min<std::uint64_t>(packed.size(), frameBytes));
+        if (!writer.write(packed.data(), written)) {
             std::fprintf(stderr, "mkclip: %s\n", writer.error().c_str());
             return 1;
         }
+        writer.skip(frameBytes - written);
     }
     const auto trailer = makeTrailerBytes(options, static_cast<std::uint32_t>(frameBytes));
     if (!writer.finish(trailer.data(), static_cast<std::size_t>(options.trailerBytes))) {

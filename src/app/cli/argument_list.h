@@ -18,6 +18,7 @@ enum class ArgumentKind {
     Freeform,       // ':'
     Output,         // an .avi, .mov or .dpx path
     Clip,           // a .RAW or .R00 path, or a wildcard of them
+    Archive,        // the .avi or .mov of a camera archive to develop, when no argument names a clip
     Ignored,        // any other text
 };
 

@@ -34,6 +34,7 @@ struct SwitchScan {
     Console& console;
     bool dpxRun = false;       // the output is a DPX sequence: movie-only switches do nothing
     bool rawMovies = false;    // the output is RAW movies: picture-only switches do nothing
+    bool archive = false;      // --archive: only the window and -v apply
     bool timeCodeTag = false;  // a +TIMC tag is given: a DPX sequence's time codes count at the frame rate
     double curveParam = 113.0;
     double frameRate = 24.0;
@@ -78,6 +79,13 @@ void checkSwitch(SwitchScan& scan, const ParsedArgument& argument) {
         return;
     }
     const SwitchSpec& option = *argument.option;
+    if (scan.archive && option.id != SwitchId::Window && option.id != SwitchId::Verbose) {
+        console.warn(
+            "%s: an archive keeps every frame's samples as the clip stores them; give it when the archive "
+            "is developed",
+            argument.text.c_str());
+        return;
+    }
     const bool dpxUsesIt =
         option.notForDpx == nullptr || (option.id == SwitchId::FrameRate && scan.timeCodeTag);
     if (scan.dpxRun && !dpxUsesIt) {
@@ -173,7 +181,13 @@ void warnAboutCalibration(Console& console, const ArgumentList& arguments,
         }
         return;
     }
-    if (classifyPath(settings.blackCalibrationPath) != PathKind::Raw)
+    const PathKind kind = classifyPath(settings.blackCalibrationPath);
+    if ((kind == PathKind::Avi || kind == PathKind::Mov) && containsWildcard(settings.blackCalibrationPath))
+        console.warn(
+            "%s: a wildcard of archives is not searched for a lens-cap one, so there is no black "
+            "calibration: name the archive",
+            argument);
+    else if (kind != PathKind::Raw && kind != PathKind::Avi && kind != PathKind::Mov)
         console.warn("%s: %s is not a .RAW or .R00 clip, so there is no black calibration", argument,
                      settings.blackCalibrationPath.c_str());
 }
@@ -207,7 +221,9 @@ void warnAboutArguments(const CommandLine& line, Console& console) {
     const ConversionSettings& settings = line.settings;
     SwitchScan scan{console};
     scan.dpxRun = !settings.outputPath.empty() && !settings.movieOutput;
-    scan.rawMovies = settings.movieOutput && settings.outputFormat == OutputFormat::Raw;
+    scan.rawMovies =
+        settings.movieOutput && settings.outputFormat == OutputFormat::Raw && !line.options.archive;
+    scan.archive = line.options.archive;
     for (const ParsedArgument& argument : line.arguments)
         if (argument.index > 0 && argument.kind == ArgumentKind::Tag &&
             argument.text.rfind("+TIMC=", 0) == 0 && isTag(argument.text))
@@ -229,6 +245,7 @@ void warnAboutArguments(const CommandLine& line, Console& console) {
             case ArgumentKind::LongOption:
             case ArgumentKind::Output:
             case ArgumentKind::Clip:
+            case ArgumentKind::Archive:
                 break;
         }
     }

@@ -31,9 +31,13 @@ struct CommandLine {
 
 CommandLine readCommandLine(int argc, const char* const* argv);
 
-// The arguments that name clips (or clip wildcards), left to right. The
-// program's own path is not among them, nor the -bc switch.
+// The arguments that name clips (or clip wildcards), left to right, or the
+// archive to develop. The program's own path is not among them, nor the -bc
+// switch.
 std::vector<std::string> clipArgumentsOf(const ArgumentList& arguments);
+
+// The archive arguments: the movie an archive is developed from or verified.
+std::vector<std::string> archiveArgumentsOf(const ArgumentList& arguments);
 
 // The output arguments (.avi, .mov, .dpx), left to right.
 std::vector<std::string> outputArgumentsOf(const ArgumentList& arguments);

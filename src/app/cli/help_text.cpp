@@ -1,7 +1,9 @@
 #include "app/cli/help_text.h"
 
 #include <cstdio>
+#include <string>
 
+#include "app/cli/long_options.h"
 #include "platform/console.h"
 
 namespace {
@@ -25,8 +27,8 @@ constexpr const char* kFirstPage =
     "       -qX  - the encoding quality for AVI|MOV (default 4, range 1-5.)\n"
     "       -sX  - skip every 'x' frames (default 0).\n"
     "       -wlX  - override white level metadata (default auto, range 0 - 65535)\n"
-    "       -(x1,y1,x2,y2)  - window source Top Left (x,y) to Bottom Right (x2,y2)\n"
-    "---- more ----";
+    "       -(x1,y1,x2,y2)  - window source Top Left (x,y) to Bottom Right (x2,y2)\n";
+constexpr const char* kPrompt = "---- more ----";
 
 // As many backspaces as the prompt has characters, so it disappears.
 constexpr const char* kErasePrompt = "\b\b\b\b\b\b\b\b\b\b\b\b\b\b";
@@ -58,10 +60,25 @@ constexpr const char* kSecondPage =
 
 void printHelpText() {
     std::fputs(kFirstPage, stdout);
+    std::fputs(kPrompt, stdout);
     std::fflush(stdout);
     // Scripts and test runs have no one to press a key, so only a terminal waits.
     if (platform::standardInputIsTerminal()) platform::readCharacter();
     std::fputs(kErasePrompt, stdout);
     std::fputs(kSecondPage, stdout);
+    std::fflush(stdout);
+}
+
+void printFullHelpText() {
+    std::fputs(kFirstPage, stdout);
+    std::fputs(kSecondPage, stdout);
+    std::fputs("\n  Long options (beside the switches):\n", stdout);
+    for (const LongOptionSpec& option : longOptionTable()) {
+        std::string name = std::string("--") + option.name;
+        if (option.valueName != nullptr) name += std::string("=") + option.valueName;
+        std::printf("       %-18s - %s\n", name.c_str(), option.help);
+    }
+    std::fputs("       --help             - this text\n", stdout);
+    std::fputs("       --version          - the program's version\n", stdout);
     std::fflush(stdout);
 }

@@ -6,14 +6,36 @@
 namespace {
 
 constexpr long long kMostThreads = 4096;
+// Frame and clip numbers stay well inside 64 bits whatever is added to them.
+constexpr long long kLargestNumber = 1'000'000'000'000LL;
 
-const std::array<LongOptionSpec, 2> kLongOptions = {{
-    {"threads", LongOptionValue::Count, "N",
+const std::array<LongOptionSpec, 9> kLongOptions = {{
+    {"threads", LongOptionValue::Count, "N", "N worker threads (default: one a CPU the process may use)",
      [](RunOptions& options, long long number) {
          options.threads = static_cast<int>(number > kMostThreads ? kMostThreads : number);
      }},
     {"keep-going", LongOptionValue::None, nullptr,
+     "go on past a clip that cannot be read; exit with the worst code",
      [](RunOptions& options, long long) { options.keepGoing = true; }},
+    {"archive", LongOptionValue::None, nullptr,
+     "a camera archive: the clip's samples as stored, lossless, to develop later",
+     [](RunOptions& options, long long) { options.archive = true; }},
+    {"verify", LongOptionValue::None, nullptr,
+     "check archives (ARCHIVE.mov [CLIP.RAW]): every frame against its checksum, and the clip",
+     [](RunOptions& options, long long) { options.verify = true; }},
+    {"plan", LongOptionValue::None, nullptr,
+     "say what the run would do, as JSON on standard output; convert nothing",
+     [](RunOptions& options, long long) { options.plan = true; }},
+    {"clip-index", LongOptionValue::Number, "K",
+     "convert the K-th clip (from 0) of the run only, named and numbered as in the whole run",
+     [](RunOptions& options, long long number) { options.clipIndex = static_cast<std::uint64_t>(number); }},
+    {"first-number", LongOptionValue::Number, "N",
+     "the number of the run's first frame (default: the in point)",
+     [](RunOptions& options, long long number) { options.firstNumber = number; }},
+    {"skip-existing", LongOptionValue::None, nullptr, "pass over a clip whose outputs are all there",
+     [](RunOptions& options, long long) { options.skipExisting = true; }},
+    {"no-clobber", LongOptionValue::None, nullptr, "refuse a run that would replace a file, before writing",
+     [](RunOptions& options, long long) { options.noClobber = true; }},
 }};
 
 std::string_view nameOf(std::string_view afterDashes) {
@@ -49,9 +71,11 @@ bool applyLongOption(const LongOptionSpec& option, std::string_view argument, Ru
         equals == std::string_view::npos ? std::string_view{} : argument.substr(equals + 1);
     long long number = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
-    if (value.empty() || error != std::errc{} || end != value.data() + value.size() || number < 1) {
+    const long long least = option.value == LongOptionValue::Count ? 1 : 0;
+    if (value.empty() || error != std::errc{} || end != value.data() + value.size() || number < least ||
+        number > kLargestNumber) {
         *failure = text + ": give --" + option.name + "=" + option.valueName + " with " + option.valueName +
-                   " a whole number of 1 or more";
+                   " a whole number of " + std::to_string(least) + " or more";
         return false;
     }
     option.apply(options, number);

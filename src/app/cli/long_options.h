@@ -12,14 +12,16 @@
 // run before anything is done.
 
 enum class LongOptionValue {
-    None,   // --name alone
-    Count,  // --name=N, a whole number of 1 or more
+    None,    // --name alone
+    Count,   // --name=N, a whole number of 1 or more
+    Number,  // --name=N, a whole number of 0 or more
 };
 
 struct LongOptionSpec {
     const char* name;  // without the leading "--"
     LongOptionValue value;
     const char* valueName;  // "N", for the help line and messages
+    const char* help;       // what it does, for the help text
     // Sets the options from the value (its whole number for Count).
     void (*apply)(RunOptions& options, long long number);
 };

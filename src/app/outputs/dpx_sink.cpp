@@ -23,10 +23,11 @@ DpxSink::~DpxSink() {
     console_.setPending(nullptr);
 }
 
-StepOutcome DpxSink::startClip(const PassState& pass, const std::string&, const std::string& baseName) {
+StepOutcome DpxSink::startClip(const PassState& pass, const ClipEntry& entry) {
     const std::string& output = inputs_.settings.outputPath;
-    clipNamePattern_ =
-        pass.wildcardMode == WildcardMode::InputAndOutput ? wildcardOutputName(output, baseName) : output;
+    clipNamePattern_ = pass.wildcardMode == WildcardMode::InputAndOutput
+                           ? wildcardOutputName(output, entry.baseName)
+                           : output;
     return std::nullopt;
 }
 
@@ -70,8 +71,7 @@ StepOutcome DpxSink::settle() {
 StepOutcome DpxSink::frame(const PassState& pass, FramePicture& picture) {
     if (const StepOutcome outcome = settle()) return outcome;
 
-    const std::int64_t frameNumber =
-        static_cast<std::int64_t>(inputs_.settings.inPoint) + static_cast<std::int64_t>(pass.frameCounter);
+    const std::int64_t frameNumber = inputs_.nameNumber(pass.frameCounter);
     const std::string name = formatFrameName(clipNamePattern_, frameNumber);
     if (outputIsAnInput(inputs_, name)) {
         console_.error("%s is one of the input clips' files: not writing over it", name.c_str());

@@ -22,14 +22,13 @@ public:
     ~DpxSink() override;
 
     OutputFormat picture() const override { return OutputFormat::Rgb444; }
-    StepOutcome startClip(const PassState& pass, const std::string& basePath,
-                          const std::string& baseName) override;
+    StepOutcome startClip(const PassState& pass, const ClipEntry& entry) override;
     StepOutcome prepareClip(const ClipState& clip) override;
     StepOutcome clipPositioned(const PassState& pass, const ClipState& clip,
                                const ClipSettings& clipSettings) override;
     StepOutcome frame(const PassState& pass, FramePicture& picture) override;
     StepOutcome settle() override;
-    StepOutcome endEntry(const PassState&, const std::string&) override { return std::nullopt; }
+    StepOutcome endEntry(const PassState&, const ClipEntry&) override { return std::nullopt; }
     StepOutcome endArgument() override { return std::nullopt; }
     StepOutcome endRun(int exitCode) override;
 

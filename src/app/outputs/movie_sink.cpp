@@ -9,6 +9,8 @@
 #include "app/run/clip_settings.h"
 #include "app/run/pass_state.h"
 #include "app/run/run_checks.h"
+#include "archive/archive_format.h"
+#include "archive/archive_info.h"
 #include "files/output_pattern.h"
 #include "platform/sleep.h"
 #include "raw/clip_color.h"
@@ -20,21 +22,25 @@ const char kEncodeFailedMessage[] = "Failed to encode.  Do you have Zorvex Tavri
 }  // namespace
 
 MovieSink::MovieSink(const RunInputs& inputs, const std::string& calibrationPath, OutputFormat picture,
-                     Console& console)
-    : inputs_(inputs), calibrationPath_(calibrationPath), picture_(picture), console_(console) {}
+                     Console& console, bool archive)
+    : inputs_(inputs),
+      calibrationPath_(calibrationPath),
+      picture_(picture),
+      console_(console),
+      archive_(archive) {}
 
-StepOutcome MovieSink::startClip(const PassState& pass, const std::string& basePath,
-                                 const std::string& baseName) {
+StepOutcome MovieSink::startClip(const PassState& pass, const ClipEntry& entry) {
     const std::string& output = inputs_.settings.outputPath;
     const std::string name = pass.wildcardMode == WildcardMode::InputAndOutput
-                                 ? wildcardMovieName(output, baseName)
-                                 : formatFrameName(output, static_cast<std::int64_t>(pass.frameCounter));
+                                 ? wildcardMovieName(output, entry.baseName)
+                                 : formatFrameName(output, inputs_.nameNumber(pass.frameCounter));
     if (!writer_.name(name).ok()) {
-        console_.report("Could not build graph to make: %s\n", (basePath + ".RAW").c_str());
+        console_.report("Could not build graph to make: %s\n", entry.filePath.c_str());
         return RunStop{exit_codes::kMovieNameRefused, false};
     }
     if (outputIsAnInput(inputs_, writer_.outputPath())) {
-        console_.error("%s is one of the input clips' files: not writing over it", writer_.outputPath().c_str());
+        console_.error("%s is one of the input clips' files: not writing over it",
+                       writer_.outputPath().c_str());
         return RunStop{exit_codes::kUsage, true};
     }
     movieName_ = name;
@@ -50,18 +56,41 @@ StepOutcome MovieSink::prepareClip(const ClipState& clip) {
     return std::nullopt;
 }
 
-StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip, const ClipSettings& clipSettings) {
+StepOutcome MovieSink::clipPositioned(const PassState&, const ClipState& clip,
+                                      const ClipSettings& clipSettings) {
     rateNumerator_ = clipSettings.rateNumerator;
     rateDenominator_ = clipSettings.rateDenominator;
     curveCode_ = clipSettings.curveCode;
     ClipColorInfo color;
-    const ClipColorResult result = deriveClipColor(clip.reader.trailer().cameraMatrix, color);
+    const ClipColorResult result = deriveClipColor(clip.reader->trailer().cameraMatrix, color);
     if (!result.cameraMatrixUsable)
         console_.warn(
-            "%s: the camera matrix cannot be used; the movie carries the identity matrix and unit white balance",
-            clip.reader.trailerFilePath().c_str());
+            "%s: the camera matrix cannot be used; the movie carries the identity matrix and unit white "
+            "balance",
+            clip.reader->trailerFilePath().c_str());
     std::copy(std::begin(color.colorMatrix), std::end(color.colorMatrix), colorMatrix_.begin());
     std::copy(std::begin(color.whiteBalance), std::end(color.whiteBalance), whiteBalance_.begin());
+    if (!archive_) return std::nullopt;
+    // The samples go out as stored: no curve made them.
+    curveCode_ = 0;
+    const ClipFrameSource& source = *clip.reader;
+    ArchiveInfo info;
+    info.version = kArchiveVersion;
+    info.trailerBytes = source.clipTrailerBytes();
+    info.trailer = parseRawClipTrailer(info.trailerBytes).value_or(RawClipTrailer{});
+    info.clipName = source.clipName();
+    info.clipFiles = source.clipFileNames();
+    const SensorWindow sensor = source.sensorWindow();
+    info.left = sensor.left + clip.crop.left;
+    info.top = sensor.top + clip.crop.top;
+    info.width = clip.crop.cropWidth;
+    info.height = clip.crop.cropHeight;
+    clipTags_ = inputs_.tags;
+    if (!appendArchiveTags(info, clipTags_)) {
+        console_.error(
+            "the archive's tags do not fit in the metadata list beside the tags given: give fewer");
+        return RunStop{exit_codes::kUsage, true};
+    }
     return std::nullopt;
 }
 
@@ -79,7 +108,7 @@ StepOutcome MovieSink::frame(const PassState& pass, FramePicture& picture) {
         if (settings.debayerExplicit) format.debayer = settings.debayerType;
         format.colorMatrix = colorMatrix_;
         format.whiteBalance = whiteBalance_;
-        format.tags = &inputs_.tags;
+        format.tags = archive_ ? &clipTags_ : &inputs_.tags;
         writer_.open(format);
         encoderStartPending_ = false;
     }
@@ -112,13 +141,13 @@ void MovieSink::sayComponentMessages() {
         console_.warn("%s: %s", writer_.outputPath().c_str(), message.c_str());
 }
 
-StepOutcome MovieSink::endEntry(const PassState&, const std::string& nextBasePath) {
+StepOutcome MovieSink::endEntry(const PassState&, const ClipEntry& next) {
     // Only an entry that delivered a frame has a movie to name: the
     // calibration clip passed over, or a clip whose in point lies past its
     // end, wrote none.
     const bool movieWritten = !encoderStartPending_;
     if (const StepOutcome outcome = finishMovie()) return outcome;
-    if (movieWritten && !calibrationPath_.empty() && !samePathIgnoringCase(calibrationPath_, nextBasePath + ".RAW"))
+    if (movieWritten && !calibrationPath_.empty() && !samePathIgnoringCase(calibrationPath_, next.filePath))
         console_.report("Finished: %s\n", movieName_.c_str());
     encoderStartPending_ = true;
     return std::nullopt;

@@ -16,18 +16,20 @@
 class MovieSink : public OutputSink {
 public:
     // calibrationPath: the run's black calibration clip, as chosen.
+    // An archive keeps the samples as the clip stores them, with the archive's
+    // tags after the user's.
     MovieSink(const RunInputs& inputs, const std::string& calibrationPath, OutputFormat picture,
-              Console& console);
+              Console& console, bool archive = false);
 
     OutputFormat picture() const override { return picture_; }
-    StepOutcome startClip(const PassState& pass, const std::string& basePath,
-                          const std::string& baseName) override;
+    StepOutcome startClip(const PassState& pass, const ClipEntry& entry) override;
     StepOutcome prepareClip(const ClipState& clip) override;
     StepOutcome clipPositioned(const PassState& pass, const ClipState& clip,
                                const ClipSettings& clipSettings) override;
     StepOutcome frame(const PassState& pass, FramePicture& picture) override;
-    StepOutcome endEntry(const PassState& pass, const std::string& nextBasePath) override;
+    StepOutcome endEntry(const PassState& pass, const ClipEntry& next) override;
     StepOutcome endArgument() override;
+    bool takesStoredSamples() const override { return archive_; }
     StepOutcome endRun(int exitCode) override;
 
 private:
@@ -41,6 +43,8 @@ private:
     const std::string& calibrationPath_;
     OutputFormat picture_;
     Console& console_;
+    bool archive_;
+    MetadataTagList clipTags_;  // an archive's: the user's tags and the clip's archive tags
     MovieWriter writer_;
     bool encoderStartPending_ = true;
     // The clip's rate, curve and colour, told the encoder with its first frame.

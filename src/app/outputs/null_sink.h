@@ -7,15 +7,13 @@
 class NullSink : public OutputSink {
 public:
     OutputFormat picture() const override { return OutputFormat::Rgb444; }
-    StepOutcome startClip(const PassState&, const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
+    StepOutcome startClip(const PassState&, const ClipEntry&) override { return std::nullopt; }
     StepOutcome prepareClip(const ClipState&) override { return std::nullopt; }
     StepOutcome clipPositioned(const PassState&, const ClipState&, const ClipSettings&) override {
         return std::nullopt;
     }
     StepOutcome frame(const PassState&, FramePicture&) override { return std::nullopt; }
-    StepOutcome endEntry(const PassState&, const std::string&) override { return std::nullopt; }
+    StepOutcome endEntry(const PassState&, const ClipEntry&) override { return std::nullopt; }
     StepOutcome endArgument() override { return std::nullopt; }
     StepOutcome endRun(int) override { return std::nullopt; }
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/report/exit_codes.h"
+#include "app/run/clip_paths.h"
 #include "app/run/frame_buffers.h"
 #include "media/output_format.h"
 
@@ -49,10 +50,8 @@ public:
     // in the first width * 4 bytes of rows width * 6 bytes apart.
     virtual OutputFormat picture() const = 0;
 
-    // A clip of a conversion pass is about to be opened; basePath is the clip
-    // without ".RAW" and baseName its name in a wildcard listing.
-    virtual StepOutcome startClip(const PassState& pass, const std::string& basePath,
-                                  const std::string& baseName) = 0;
+    // A clip of a conversion pass is about to be opened.
+    virtual StepOutcome startClip(const PassState& pass, const ClipEntry& entry) = 0;
     // The clip is open, sized and has its buffers.
     virtual StepOutcome prepareClip(const ClipState& clip) = 0;
     // The reader stands at the clip's first frame to convert; the clip's
@@ -64,8 +63,11 @@ public:
     // Waits for the frames given so far to be written, and says how a
     // failure among them ends the run.
     virtual StepOutcome settle() { return std::nullopt; }
-    // A wildcard entry was converted and the entry at nextBasePath follows.
-    virtual StepOutcome endEntry(const PassState& pass, const std::string& nextBasePath) = 0;
+    // A wildcard entry was converted and the next one follows.
+    virtual StepOutcome endEntry(const PassState& pass, const ClipEntry& next) = 0;
+    // The output keeps the samples as the clip stores them (a camera
+    // archive), not graded ones.
+    virtual bool takesStoredSamples() const { return false; }
     // Every clip of an argument is done.
     virtual StepOutcome endArgument() = 0;
     // The run ends; exitCode is how it ends so far.

@@ -84,6 +84,9 @@ void explainOpenFailure(Console& console, const ClipOpenFailure& failure, const 
                           problem.reason, whatNext);
             break;
         }
+        case ClipOpenProblem::NotAnArchive:
+            console.error("%s is no camera archive: %s; %s", path, failure.reason.c_str(), whatNext);
+            break;
         case ClipOpenProblem::None:
             break;
     }

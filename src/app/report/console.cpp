@@ -6,7 +6,13 @@
 #include "platform/console.h"
 #include "platform/diagnostics.h"
 
-Console::Console(bool verbose) : verbose_(verbose), progress_(makeProgressLine(verbose)) {}
+Console::Console(bool verbose, bool quietReport)
+    : verbose_(verbose), quietReport_(quietReport), progress_(makeProgressLine(verbose && !quietReport)) {}
+
+void Console::document(const std::string& text) {
+    showPending();
+    writeReport(text);
+}
 
 bool Console::showPending() {
     Pending* pending = pending_;
@@ -31,7 +37,7 @@ void Console::write(Line line, const char* format, std::va_list arguments) {
     const bool reading = line == Line::Reading || line == Line::ReadingError;
     if (reading && outputFailed_) return;
     if (line == Line::Report || line == Line::Reading) {
-        writeReport(text);
+        if (!quietReport_) writeReport(text);
         return;
     }
     // Our own lines start at the left even when marks hold the line open.

@@ -35,10 +35,14 @@ public:
         ~Pending() = default;
     };
 
-    explicit Console(bool verbose);
+    // quietReport: the converter's report is not shown (--plan, whose
+    // standard output is one JSON document).
+    explicit Console(bool verbose, bool quietReport = false);
     Console(const Console&) = delete;
     Console& operator=(const Console&) = delete;
 
+    // A whole document on standard output, shown however quiet the report is.
+    void document(const std::string& text);
     // A line (or part of one) of the converter's report on standard output.
     void report(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // The report's lines about reading a clip: the file entered, the skip to
@@ -89,6 +93,7 @@ private:
     void writeReport(const std::string& text);
 
     bool verbose_;
+    bool quietReport_;
     ProgressLine progress_;
     Pending* pending_ = nullptr;
     bool lineOpen_ = false;  // the last text on standard output did not end its line

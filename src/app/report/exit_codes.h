@@ -11,6 +11,7 @@ inline constexpr int kWildcardOutput = 4;    // wildcard input without wildcard 
 inline constexpr int kNoWildcardMatch = 5;   // a wildcard matched no file
 inline constexpr int kClipUnusable = 6;      // a clip could not be opened, read or given its buffers
 inline constexpr int kOutputIncomplete = 7;  // an output file could not be written completely
+inline constexpr int kVerifyMismatch = 8;    // --verify: a frame of an archive differs or is missing
 inline constexpr int kNotRawClip = -1;       // no trailer, wrong version, or a frame refused by the encoder
 
 }  // namespace exit_codes

@@ -13,6 +13,8 @@
 #include "app/run/clip_plan.h"
 #include "app/run/frame_selection.h"
 #include "app/run/output_choice.h"
+#include "app/run/plan_report.h"
+#include "app/run/planned_outputs.h"
 #include "app/run/run_checks.h"
 #include "platform/directory.h"
 #include "platform/interrupt_cleanup.h"
@@ -41,56 +43,88 @@ int finishRun(BatchRun& run, RunStop stop) {
         destroyPool(run.pool, &failedWaits);
         for (int wait = 0; wait < failedWaits; ++wait) run.console.debugLine("ThreadWait");
         run.clip.buffers.release();
-        run.clip.reader.releasePackedBuffer();
+        run.clip.reader->releasePackedBuffer();
         run.calibration.black = BlackFrame{};
         run.console.report("\ndone\n");
     }
     return stop.exitCode;
 }
 
-// One entry of a pass: the clip at basePath, whose listed base name is baseName.
-StepOutcome convertEntry(BatchRun& run, const std::string& basePath, const std::string& baseName) {
+// The clip of the plan the next entry of a conversion pass is; null past it.
+const PlannedClip* nextPlannedClip(BatchRun& run, std::int64_t* conversionIndex) {
+    const std::size_t entry = run.nextEntry++;
+    if (entry >= run.plan.clips.size()) return nullptr;
+    *conversionIndex = run.conversionIndexes[entry];
+    return &run.plan.clips[entry];
+}
+
+// Whether the run passes over the clip: it is not the one --clip-index asks
+// for, or its outputs are there and --skip-existing was given. The frame
+// counter then goes on as if the clip had been converted.
+bool passOver(BatchRun& run, const PlannedClip& planned, std::int64_t conversionIndex) {
+    const RunOptions& options = run.inputs.options;
+    if (planned.calibrationClip) return false;
+    bool passed = false;
+    if (options.clipIndex && static_cast<std::uint64_t>(conversionIndex) != *options.clipIndex) passed = true;
+    if (!passed && options.skipExisting) {
+        const std::vector<std::string> files = plannedOutputFiles(planned, run.inputs);
+        passed = !files.empty() && std::all_of(files.begin(), files.end(), [](const std::string& file) {
+            return platform::fileIdentity(file).has_value();
+        });
+        if (passed) {
+            run.console.inform("%s: passed over: its outputs are all there", planned.entry.filePath.c_str());
+            ++run.tally.clipsPassedOver;
+        }
+    }
+    run.pass.frameCounter = passed ? planned.counterAfter : planned.counterAtStart;
+    return passed;
+}
+
+// One entry of a pass.
+StepOutcome convertEntry(BatchRun& run, const ClipEntry& entry) {
     if (!run.pass.calibrating()) {
-        if (const StepOutcome outcome = run.sink->startClip(run.pass, basePath, baseName)) return outcome;
+        std::int64_t conversionIndex = -1;
+        if (const PlannedClip* planned = nextPlannedClip(run, &conversionIndex))
+            if (passOver(run, *planned, conversionIndex)) return std::nullopt;
+        if (const StepOutcome outcome = run.sink->startClip(run.pass, entry)) return outcome;
         const std::string& calibrationPath = run.calibration.path;
         // The calibration clip is never converted with the clips it calibrates.
         if (run.pass.wildcardMode != WildcardMode::None && !calibrationPath.empty() &&
-            samePathIgnoringCase(calibrationPath, basePath + ".RAW"))
+            samePathIgnoringCase(calibrationPath, entry.filePath))
             return std::nullopt;
     }
     const std::uint64_t counterAtStart = run.pass.frameCounter;
-    const StepOutcome outcome = convertClip(run, basePath);
+    const StepOutcome outcome = convertClip(run, entry);
     if (run.pass.calibrating()) return outcome;
     if (!outcome) {
         ++run.tally.clipsConverted;
         return std::nullopt;
     }
     if (!outcome->clipFailure) return outcome;
-    run.tally.recordFailure(clipFilePath(basePath, -1), outcome->exitCode);
+    run.tally.recordFailure(entry.archive ? entry.filePath : clipFilePath(entry.openPath, -1),
+                            outcome->exitCode);
     if (!run.inputs.options.keepGoing) return outcome;
     // The clips after it are numbered as if every frame its trailer announces
     // had been read: their names do not depend on the damage, and a run of
     // that clip alone numbers them the same way.
-    if (run.clip.reader.openFailure().problem == ClipOpenProblem::None) {
+    if (run.clip.reader->openFailure().problem == ClipOpenProblem::None) {
         const ConversionSettings& settings = run.inputs.settings;
         const std::uint64_t frames =
-            framesToConvert(run.clip.reader.trailer().frameCount, settings.inPoint, settings.skipFrames,
+            framesToConvert(run.clip.reader->trailer().frameCount, settings.inPoint, settings.skipFrames,
                             settings.inPoint, settings.outPoint, counterAtStart);
         run.pass.frameCounter = counterAfterFrames(counterAtStart, frames, settings.skipFrames);
     }
     return std::nullopt;
 }
 
-// One pass: the clip an argument names, or every clip its wildcard matches.
+// One pass: the clip (or archive) an argument names, or every one its wildcard matches.
 StepOutcome runPass(BatchRun& run, const std::string& argument) {
-    const std::string rawPath = rebuildClipPath(argument);
+    const bool archive = namesArchive(argument);
+    const std::string rawPath = archive ? argument : rebuildClipPath(argument);
     // A calibration path that begins with '-' is the -bc switch itself.
     if (rawPath[0] == '-') return std::nullopt;
     run.pass.wildcardMode = WildcardMode::None;
-    if (!containsWildcard(rawPath)) {
-        const std::string basePath = clipBasePath(rawPath);
-        return convertEntry(run, basePath, basePath.substr(platform::directoryPart(basePath).size()));
-    }
+    if (!containsWildcard(rawPath)) return convertEntry(run, clipEntryOf(rawPath, archive));
 
     run.pass.wildcardMode = WildcardMode::Input;
     // The calibration pass writes nothing, so only a conversion needs a pattern to name its outputs.
@@ -112,14 +146,14 @@ StepOutcome runPass(BatchRun& run, const std::string& argument) {
         if (index > 0) {
             run.console.report("\n");
             if (!run.pass.calibrating()) {
-                const std::string nextBasePath = directory + listedBaseName(entries[index].name);
-                if (const StepOutcome outcome = run.sink->endEntry(run.pass, nextBasePath)) return outcome;
+                const ClipEntry next = clipEntryOf(directory + entries[index].name, archive);
+                if (const StepOutcome outcome = run.sink->endEntry(run.pass, next)) return outcome;
                 // Every movie of a wildcard counts its frames from 0.
                 if (run.inputs.settings.movieOutput) run.pass.frameCounter = 0;
             }
         }
-        const std::string baseName = listedBaseName(entries[index].name);
-        if (const StepOutcome outcome = convertEntry(run, directory + baseName, baseName)) {
+        if (const StepOutcome outcome =
+                convertEntry(run, clipEntryOf(directory + entries[index].name, archive))) {
             if (outcome->clipFailure && index + 1 < entries.size()) run.tally.stoppedAtFailure = true;
             return outcome;
         }
@@ -133,7 +167,14 @@ StepOutcome chooseCalibrationClip(BatchRun& run, bool& calibrate, bool& noDarkCl
     calibrate = false;
     noDarkClip = false;
     std::string& path = run.calibration.path;
-    if (path.empty() || classifyPath(path) != PathKind::Raw) return std::nullopt;
+    // An archive keeps the samples without the black frame: it needs none.
+    if (path.empty() || run.inputs.options.archive) return std::nullopt;
+    // A lens-cap clip, or the archive of one, named as it is.
+    if (namesArchive(path) && !containsWildcard(path)) {
+        calibrate = true;
+        return std::nullopt;
+    }
+    if (classifyPath(path) != PathKind::Raw) return std::nullopt;
     if (containsWildcard(path)) {
         const DarkClipSearch search = findDarkClip(path);
         if (search.outcome == DarkClipOutcome::NoMatch) {
@@ -167,7 +208,7 @@ StepOutcome runCalibrationPass(BatchRun& run, bool noDarkClip) {
     run.console.report("Black Level Calibation: min = %d, max = %d, avg = %d\n", summary.minimum,
                        summary.maximum, summary.average);
     warnAboutBlackCalibration(run.console, run.inputs.notes, calibration.path, summary,
-                              run.clip.reader.trailer().blackLevel, noDarkClip);
+                              run.clip.reader->trailer().blackLevel, noDarkClip);
     return std::nullopt;
 }
 
@@ -196,8 +237,17 @@ int runBatch(const CommandLine& commandLine, const MetadataTagList& tags, Consol
     bool noDarkClip = false;
     if (const StepOutcome outcome = chooseCalibrationClip(run, calibrate, noDarkClip))
         return finishRun(run, *outcome);
-    const ClipPlan plan = planClips(run.inputs, run.calibration.path);
-    if (const StepOutcome outcome = refuseOneNameForManyFrames(run, plan)) return finishRun(run, *outcome);
+    run.plan = planClips(run.inputs, run.calibration.path);
+    run.conversionIndexes = conversionIndexes(run.plan);
+    if (const StepOutcome outcome = refuseOneNameForManyFrames(run, run.plan))
+        return finishRun(run, *outcome);
+    if (const StepOutcome outcome = refuseUnplannedClipIndex(run)) return finishRun(run, *outcome);
+    if (const StepOutcome outcome = refuseClobbering(run)) return finishRun(run, *outcome);
+    if (run.inputs.options.plan) {
+        const int exitCode = plannedExitCode(run.plan, run.inputs);
+        console.document(planReport(run.plan, run.inputs, exitCode));
+        return finishRun(run, RunStop{exitCode, false});
+    }
     if (calibrate)
         if (const StepOutcome outcome = runCalibrationPass(run, noDarkClip)) return finishRun(run, *outcome);
 

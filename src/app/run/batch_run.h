@@ -4,6 +4,7 @@
 
 #include "app/outputs/output_sink.h"
 #include "app/report/console.h"
+#include "app/run/clip_plan.h"
 #include "app/run/clip_settings.h"
 #include "app/run/pass_state.h"
 #include "app/run/run_inputs.h"
@@ -28,6 +29,10 @@ struct BatchRun {
     ClipState clip;
     ClipSettings clipSettings;
     RunTally tally;
+    // What the run will do with its clips, worked out before the first.
+    ClipPlan plan;
+    std::vector<std::int64_t> conversionIndexes;  // of plan.clips
+    std::size_t nextEntry = 0;                    // the entry of plan.clips a conversion pass meets next
     // Last, so that anything it still writes from the run's pictures is
     // finished before they go.
     std::unique_ptr<OutputSink> sink;

@@ -25,7 +25,7 @@ void takeClipFrameRate(ClipSettings& settings, const RawClipTrailer& trailer) {
 // the run goes on past failed clips.
 RunStop refuseClip(BatchRun& run, const ClipOpenFailure& failure) {
     Console& console = run.console;
-    const RawClipTrailer& trailer = run.clip.reader.trailer();
+    const RawClipTrailer& trailer = run.clip.reader->trailer();
     const char* name = run.pass.passArgument.c_str();
     const bool keepGoing = run.inputs.options.keepGoing && !run.pass.calibrating();
     RunStop stop = kClipUnusable;
@@ -47,6 +47,8 @@ RunStop refuseClip(BatchRun& run, const ClipOpenFailure& failure) {
             console.report("version %d\n", trailer.version);
             stop = RunStop{exit_codes::kNotRawClip, false, true};
             break;
+        case ClipOpenProblem::NotAnArchive:
+            break;
         case ClipOpenProblem::UnreadableTrailer:
         case ClipOpenProblem::None:
             stop = RunStop{exit_codes::kNotRawClip, false, true};
@@ -57,24 +59,47 @@ RunStop refuseClip(BatchRun& run, const ClipOpenFailure& failure) {
     return stop;
 }
 
+// Moves the window's corners that are set by (dx, dy).
+void shiftWindow(ClipSettings& settings, int dx, int dy) {
+    if (dx == 0 && dy == 0) return;
+    for (std::int32_t* x : {&settings.windowLeft, &settings.windowRight})
+        if (*x >= 0) *x += dx;
+    for (std::int32_t* y : {&settings.windowTop, &settings.windowBottom})
+        if (*y >= 0) *y += dy;
+}
+
 // Crop and output size of a clip being converted, and the pictures they need.
 StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& trailer) {
     Console& console = run.console;
     ClipSettings& settings = run.clipSettings;
     ClipState& clip = run.clip;
-    if (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight) {
+    // An archive keeps frames of any size; everything else is demosaiced some day.
+    const bool storedSamples = run.sink->takesStoredSamples();
+    if (!storedSamples && (trailer.width < kMinDemosaicWidth || trailer.height < kMinDemosaicHeight)) {
         console.error("a %dx%d frame is too small to demosaic: it needs at least %dx%d", trailer.width,
                       trailer.height, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
     }
+    // Windows are typed in the clip's frames; an archive may keep a window of
+    // them, whose frames the crop is then worked out in.
+    const SensorWindow sensor = clip.reader->sensorWindow();
+    shiftWindow(settings, -sensor.left, -sensor.top);
     std::string message;
-    if (!computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message)) {
-        reportEmptyWindow(console, run.inputs.notes, settings, trailer.width, trailer.height, message);
+    const CropWidth rule = storedSamples ? CropWidth::Any : CropWidth::MultipleOf16;
+    const bool cropped =
+        computeCropGeometry(settings, trailer.width, trailer.height, clip.crop, &message, rule);
+    shiftWindow(settings, sensor.left, sensor.top);
+    if (!cropped) {
+        reportEmptyWindow(console, run.inputs.notes, settings, sensor.sensorWidth, sensor.sensorHeight,
+                          message);
         return RunStop{exit_codes::kUsage, true};
     }
-    warnAboutWindowUsed(console, run.inputs.notes, clip.crop);
+    const CropGeometry cropInClip{sensor.sensorWidth,           sensor.sensorHeight,
+                                  clip.crop.left + sensor.left, clip.crop.top + sensor.top,
+                                  clip.crop.cropWidth,          clip.crop.cropHeight};
+    warnAboutWindowUsed(console, run.inputs.notes, cropInClip);
     if (run.inputs.notes.windowArgument.empty())
-        warnAboutColumnsLeftOut(console, clip.crop, run.clip.reader.trailerFilePath());
+        warnAboutColumnsLeftOut(console, clip.crop, run.clip.reader->trailerFilePath());
     if (settings.outputWidth < 1) settings.outputWidth = clip.crop.cropWidth;
     if (settings.outputHeight < 1) settings.outputHeight = clip.crop.cropHeight;
     // Bayer frames go out at the crop size: only pictures are resampled.
@@ -94,7 +119,8 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
         reportPictureBeyondLimit(console, "output picture", clip.outputWidth, clip.outputHeight);
         return kClipUnusable;
     }
-    if (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight) {
+    if (!storedSamples &&
+        (clip.crop.cropWidth < kMinDemosaicWidth || clip.crop.cropHeight < kMinDemosaicHeight)) {
         console.error("a %dx%d picture is too small to demosaic: it needs at least %dx%d",
                       clip.crop.cropWidth, clip.crop.cropHeight, kMinDemosaicWidth, kMinDemosaicHeight);
         return kClipUnusable;
@@ -138,13 +164,22 @@ StepOutcome prepareConversionBuffers(BatchRun& run, const RawClipTrailer& traile
 // The tone table of a clip; the black frame counts only when it was measured
 // on frames of this clip's size.
 void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::string& clipPath) {
-    const BlackFrame& black = run.calibration.black;
-    bool blackFrameInUse = !black.values.empty();
-    if (blackFrameInUse && !blackFrameFits(black, trailer.width, trailer.height)) {
+    ClipState& clip = run.clip;
+    BlackFrame& black = run.calibration.black;
+    clip.black = black.values.empty() ? nullptr : &black;
+    // An archive of a window of the clip's frames takes that window of the black frame.
+    const SensorWindow sensor = clip.reader->sensorWindow();
+    if (clip.black != nullptr && blackFrameFits(black, sensor.sensorWidth, sensor.sensorHeight) &&
+        (trailer.width != sensor.sensorWidth || trailer.height != sensor.sensorHeight)) {
+        clip.windowBlack = blackFrameWindow(black, sensor.left, sensor.top, trailer.width, trailer.height);
+        clip.black = &clip.windowBlack;
+    }
+    if (clip.black != nullptr && !blackFrameFits(*clip.black, trailer.width, trailer.height)) {
         run.console.warn("%s: the black calibration is %dx%d but the clip is %dx%d; converting without it",
                          clipPath.c_str(), black.width, black.height, trailer.width, trailer.height);
-        blackFrameInUse = false;
+        clip.black = nullptr;
     }
+    const bool blackFrameInUse = clip.black != nullptr;
     const ConversionSettings& settings = run.inputs.settings;
     CurveSettings curve;
     curve.kind = settings.curveKind;
@@ -153,9 +188,8 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     curve.cineonWhite = settings.cineonWhite;
     curve.blackOverride = settings.blackOverride;
     curve.whiteOverride = settings.whiteOverride;
-    run.clipSettings.curveCode = buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel,
-                                                blackFrameInUse, run.clip.toneTable.data());
-    run.clip.blackFrameInUse = blackFrameInUse;
+    run.clipSettings.curveCode =
+        buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse, clip.toneTable.data());
 }
 
 // The clip's frames: "no memory" lines for the Bayer frame and, in the
@@ -181,23 +215,27 @@ StepOutcome prepareFrames(BatchRun& run, const RawClipTrailer& trailer) {
 
 }  // namespace
 
-StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
+StepOutcome convertClip(BatchRun& run, const ClipEntry& entry) {
     ClipState& clip = run.clip;
     PassState& pass = run.pass;
     Console& console = run.console;
     pass.stop = false;
     const bool calibration = pass.calibrating();
     clip.readEvents.clear();
-    if (!clip.reader.open(basePath).ok()) return refuseClip(run, clip.reader.openFailure());
-    const RawClipTrailer& trailer = clip.reader.trailer();
-    console.report("%s\n", clip.reader.trailerFilePath().c_str());
+    clip.reader = entry.archive ? static_cast<ClipFrameSource*>(&clip.archiveReader) : &clip.clipReader;
+    if (!clip.reader->open(entry.openPath).ok()) return refuseClip(run, clip.reader->openFailure());
+    const RawClipTrailer& trailer = clip.reader->trailer();
+    console.report("%s\n", clip.reader->trailerFilePath().c_str());
     console.report("%dx%d %d frames %d.%03d fps\n", static_cast<int>(trailer.width),
                    static_cast<int>(trailer.height), static_cast<int>(trailer.frameCount),
                    static_cast<int>(trailer.frameRateMilli / 1000),
                    static_cast<int>(trailer.frameRateMilli % 1000));
-    rememberClipFiles(run.inputs, basePath);
+    if (entry.archive)
+        rememberInputFile(run.inputs, entry.filePath);
+    else
+        rememberClipFiles(run.inputs, entry.openPath);
 
-    const std::string clipPath = clipFilePath(basePath, -1);
+    const std::string clipPath = entry.archive ? entry.filePath : clipFilePath(entry.openPath, -1);
     warnAboutUngradedSamples(console, run.inputs.notes, trailer, clipPath, calibration,
                              !run.calibration.black.values.empty());
     if (run.inputs.settings.frameRateFromClip) takeClipFrameRate(run.clipSettings, trailer);
@@ -210,10 +248,10 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
         prepareToneTable(run, trailer, clipPath);
     }
 
-    if (!clip.reader.positionAtFirstFrame().ok()) return refuseClip(run, clip.reader.openFailure());
+    if (!clip.reader->positionAtFirstFrame().ok()) return refuseClip(run, clip.reader->openFailure());
     if (!calibration) {
         for (std::uint32_t skipped = 0; skipped < run.inputs.settings.inPoint; ++skipped)
-            if (!clip.reader.skipFrame()) break;
+            if (!clip.reader->skipFrame()) break;
         clip.readEvents.show(console);
         if (const StepOutcome outcome = run.sink->clipPositioned(pass, clip, run.clipSettings))
             return outcome;
@@ -232,6 +270,6 @@ StepOutcome convertClip(BatchRun& run, const std::string& basePath) {
     if (!calibration)
         if (const StepOutcome lastWrite = run.sink->settle(); !outcome) outcome = lastWrite;
     console.endClipProgress();
-    clip.reader.close();
+    clip.reader->close();
     return outcome;
 }

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "app/cli/path_kind.h"
 #include "platform/directory.h"
 #include "platform/path.h"
 
@@ -37,6 +38,26 @@ std::string wildcardMovieName(const std::string& outputPath, const std::string& 
     const std::size_t star = outputPath.find('*');
     if (star == std::string::npos) return outputPath;
     return outputPath.substr(0, star) + baseName + outputPath.substr(star + 1);
+}
+
+ClipEntry clipEntryOf(const std::string& path, bool archive) {
+    ClipEntry entry;
+    entry.archive = archive;
+    const std::string fileName = path.substr(platform::directoryPart(path).size());
+    entry.baseName = listedBaseName(fileName);
+    if (archive) {
+        entry.openPath = path;
+        entry.filePath = path;
+    } else {
+        entry.openPath = clipBasePath(rebuildClipPath(path));
+        entry.filePath = entry.openPath + ".RAW";
+    }
+    return entry;
+}
+
+bool namesArchive(const std::string& argument) {
+    const PathKind kind = classifyPath(argument);
+    return kind == PathKind::Avi || kind == PathKind::Mov;
 }
 
 bool containsWildcard(const std::string& path) {

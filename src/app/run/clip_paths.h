@@ -23,5 +23,21 @@ std::string wildcardMovieName(const std::string& outputPath, const std::string& 
 
 bool containsWildcard(const std::string& path);
 
+// One clip a pass converts: a clip named by its .RAW (or .R00), or a camera
+// archive named by its movie.
+struct ClipEntry {
+    bool archive = false;
+    std::string openPath;  // what its source opens: the clip's base path (no ".RAW"), the archive's path
+    std::string filePath;  // the file that names it: base path + ".RAW", or the archive
+    std::string baseName;  // its name without extension, as listed, for a '*' in the output
+};
+
+// The entry of a file that a pass lists or names: a clip's .RAW (or .R00),
+// or an archive.
+ClipEntry clipEntryOf(const std::string& path, bool archive);
+
+// An argument that names an archive to develop rather than a clip: an .avi or .mov.
+bool namesArchive(const std::string& argument);
+
 // Case-insensitive comparison of two paths, as clip names are compared.
 bool samePathIgnoringCase(const std::string& a, const std::string& b);

@@ -2,24 +2,30 @@
 
 #include "app/run/clip_paths.h"
 #include "app/run/frame_selection.h"
+#include "archive/archive_frame_source.h"
 #include "files/output_pattern.h"
 #include "platform/directory.h"
 #include "raw/clip_reader.h"
 
 namespace {
 
-// The clip's files as the reader finds them, its trailer among them.
+// The clip's trailer and files as its source finds them.
 void readTrailer(PlannedClip& clip) {
+    if (clip.entry.archive) {
+        ArchiveFrameSource archive;
+        clip.opened = archive.open(clip.entry.openPath);
+        if (!clip.opened.ok()) return;
+        clip.trailer = archive.trailer();
+        clip.trailerPath = archive.trailerFilePath();
+        clip.files = {clip.entry.filePath};
+        return;
+    }
     RawClipReader reader;
-    clip.opened = reader.open(clip.basePath);
+    clip.opened = reader.open(clip.entry.openPath);
     if (!clip.opened.ok()) return;
     clip.trailer = reader.trailer();
     clip.trailerPath = reader.trailerFilePath();
-    for (int index = -1; index < RawClipReader::kMaxContinuationFiles; ++index) {
-        const std::string path = clipFilePath(clip.basePath, index);
-        clip.files.push_back(path);
-        if (path == clip.trailerPath) break;
-    }
+    clip.files = reader.clipFiles();
 }
 
 class Planner {
@@ -39,11 +45,10 @@ public:
 private:
     // False when the run would end at this argument.
     bool planArgument(int pass, const std::string& argument) {
-        const std::string rawPath = rebuildClipPath(argument);
+        const bool archive = namesArchive(argument);
+        const std::string rawPath = archive ? argument : rebuildClipPath(argument);
         if (!containsWildcard(rawPath)) {
-            const std::string basePath = clipBasePath(rawPath);
-            addClip(pass, argument, basePath, basePath.substr(platform::directoryPart(basePath).size()),
-                    WildcardMode::None);
+            addClip(pass, argument, clipEntryOf(rawPath, archive), WildcardMode::None);
             return true;
         }
         if (!containsWildcard(settings_.outputPath)) {
@@ -59,23 +64,22 @@ private:
         for (std::size_t index = 0; index < entries.size(); ++index) {
             // Every movie of a wildcard counts its frames from 0.
             if (index > 0 && settings_.movieOutput) counter_ = 0;
-            const std::string baseName = listedBaseName(entries[index].name);
-            addClip(pass, argument, directory + baseName, baseName, WildcardMode::InputAndOutput);
+            addClip(pass, argument, clipEntryOf(directory + entries[index].name, archive),
+                    WildcardMode::InputAndOutput);
         }
         return true;
     }
 
-    void addClip(int pass, const std::string& argument, const std::string& basePath,
-                 const std::string& baseName, WildcardMode mode) {
+    void addClip(int pass, const std::string& argument, const ClipEntry& entry, WildcardMode mode) {
         PlannedClip clip;
         clip.pass = pass;
         clip.argument = argument;
-        clip.basePath = basePath;
-        clip.baseName = baseName;
+        clip.entry = entry;
         clip.wildcardMode = mode;
         clip.calibrationClip = mode != WildcardMode::None && !calibrationPath_.empty() &&
-                               samePathIgnoringCase(calibrationPath_, basePath + ".RAW");
+                               samePathIgnoringCase(calibrationPath_, entry.filePath);
         clip.counterAtStart = counter_;
+        clip.counterAfter = counter_;
         if (!clip.calibrationClip) {
             readTrailer(clip);
             nameOutputs(clip);
@@ -87,8 +91,8 @@ private:
         const std::string& output = settings_.outputPath;
         const bool wildcardNames = clip.wildcardMode == WildcardMode::InputAndOutput;
         if (settings_.movieOutput) {
-            clip.movieName = wildcardNames ? wildcardMovieName(output, clip.baseName)
-                                           : formatFrameName(output, static_cast<std::int64_t>(counter_));
+            clip.movieName = wildcardNames ? wildcardMovieName(output, clip.entry.baseName)
+                                           : formatFrameName(output, inputs_.nameNumber(counter_));
         }
         if (!clip.opened.ok()) return;
         clip.framesSelected =
@@ -96,16 +100,16 @@ private:
                             settings_.inPoint, settings_.outPoint, counter_);
         const std::uint64_t after = counterAfterFrames(counter_, clip.framesSelected, settings_.skipFrames);
         if (!settings_.movieOutput)
-            clip.dpxPattern = wildcardNames ? wildcardOutputName(output, clip.baseName) : output;
+            clip.dpxPattern = wildcardNames ? wildcardOutputName(output, clip.entry.baseName) : output;
         if (!settings_.movieOutput && clip.framesSelected > 0) {
             const std::string& pattern = clip.dpxPattern;
             const std::uint64_t lastCounter =
                 counterAfterFrames(counter_, clip.framesSelected - 1, settings_.skipFrames);
-            clip.firstFrameNumber =
-                static_cast<std::int64_t>(settings_.inPoint) + static_cast<std::int64_t>(counter_);
-            clip.firstFrameName = dpxFrameName(pattern, settings_.inPoint, counter_);
-            clip.lastFrameName = dpxFrameName(pattern, settings_.inPoint, lastCounter);
+            clip.firstFrameNumber = inputs_.nameNumber(counter_);
+            clip.firstFrameName = formatFrameName(pattern, clip.firstFrameNumber);
+            clip.lastFrameName = formatFrameName(pattern, inputs_.nameNumber(lastCounter));
         }
+        clip.counterAfter = after;
         counter_ = after;
     }
 
@@ -120,9 +124,4 @@ private:
 
 ClipPlan planClips(const RunInputs& inputs, const std::string& calibrationPath) {
     return Planner(inputs, calibrationPath).plan();
-}
-
-std::string dpxFrameName(const std::string& clipPattern, std::uint32_t inPoint, std::uint64_t counter) {
-    return formatFrameName(clipPattern,
-                           static_cast<std::int64_t>(inPoint) + static_cast<std::int64_t>(counter));
 }

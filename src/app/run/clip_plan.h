@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/outputs/output_sink.h"
+#include "app/run/clip_paths.h"
 #include "app/run/pass_state.h"
 #include "app/run/run_inputs.h"
 #include "platform/status.h"
@@ -19,8 +20,7 @@
 struct PlannedClip {
     int pass = 0;          // the clip argument's number, from 1
     std::string argument;  // the argument as typed
-    std::string basePath;  // the clip's path without ".RAW"
-    std::string baseName;  // its name as listed, for a '*' in the output
+    ClipEntry entry;       // the clip (or archive) and its name as listed
     WildcardMode wildcardMode = WildcardMode::None;
     // A match of a wildcard that is the black calibration clip: the run
     // passes over it.
@@ -32,6 +32,7 @@ struct PlannedClip {
     std::vector<std::string> files;  // the .RAW and its continuations, in order
 
     std::uint64_t counterAtStart = 0;  // the run's frame counter as the clip starts
+    std::uint64_t counterAfter = 0;    // and as it ends
     std::uint64_t framesSelected = 0;
     // The files the clip writes: its movie, or its first and last DPX
     // frame (empty when it writes none).
@@ -53,6 +54,3 @@ struct ClipPlan {
 // The plan of the conversion passes; calibrationPath is the black
 // calibration clip as chosen, passed over among a wildcard's matches.
 ClipPlan planClips(const RunInputs& inputs, const std::string& calibrationPath);
-
-// The name of the frame numbered in point + counter of a clip's DPX pattern.
-std::string dpxFrameName(const std::string& clipPattern, std::uint32_t inPoint, std::uint64_t counter);

@@ -13,7 +13,7 @@ bool windowIsSet(const ClipSettings& settings) {
 }  // namespace
 
 bool computeCropGeometry(ClipSettings& settings, int frameWidth, int frameHeight, CropGeometry& crop,
-                         std::string* message) {
+                         std::string* message, CropWidth rule) {
     crop = CropGeometry{};
     crop.frameWidth = frameWidth;
     crop.frameHeight = frameHeight;
@@ -26,7 +26,7 @@ bool computeCropGeometry(ClipSettings& settings, int frameWidth, int frameHeight
         cropWidth = std::min(right - settings.windowLeft, cropWidth);
         cropHeight = std::min(bottom - settings.windowTop, cropHeight);
     }
-    if (cropWidth % 16 != 0) {
+    if (rule == CropWidth::MultipleOf16 && cropWidth % 16 != 0) {
         cropWidth &= ~15;
         if (settings.windowLeft == -1) {
             settings.windowLeft = 0;

@@ -16,9 +16,12 @@ enum class FrameRead { Read, Ended, Failed };
 // then cropped like them.
 FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black) {
     ClipState& clip = run.clip;
-    const RawClipTrailer& trailer = clip.reader.trailer();
+    const RawClipTrailer& trailer = clip.reader->trailer();
     const std::span<std::uint16_t> bayer(bayerBuffer.data(), bayerBuffer.size());
-    const FrameReadOutcome read = clip.reader.readFrame(bayer);
+    const FrameReadOutcome read = clip.reader->readFrame(bayer);
+    // An archive keeps the samples as the clip stores them; every other
+    // output, and the calibration, takes them through the tone table.
+    const bool keepStored = !run.pass.calibrating() && run.sink->takesStoredSamples();
     switch (read) {
         case FrameReadOutcome::ClipEnded:
             return FrameRead::Ended;
@@ -29,8 +32,17 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
         case FrameReadOutcome::ReadFailed:
             return FrameRead::Failed;
         case FrameReadOutcome::PackedFrame:
-            unpackFrame(clip.reader.packedFrame(), bayer, black, clip.toneTable, trailer.width,
-                        trailer.height, trailer.width, trailer.height, trailer.packing, run.pass.pass);
+            if (keepStored)
+                unpackStoredSamples(clip.reader->packedFrame(), bayer, trailer.width, trailer.height,
+                                    trailer.packing);
+            else
+                unpackFrame(clip.reader->packedFrame(), bayer, black, clip.toneTable, trailer.width,
+                            trailer.height, trailer.width, trailer.height, trailer.packing, run.pass.pass);
+            break;
+        case FrameReadOutcome::RawSamples:
+            if (!keepStored)
+                developStoredSamples(bayer, black, clip.toneTable, trailer.width, trailer.height,
+                                     clip.reader->storedPacking(), run.pass.pass);
             break;
         case FrameReadOutcome::StoredSamples:
             break;
@@ -44,7 +56,7 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
 StepOutcome readFailed(BatchRun& run) {
     if (!run.pass.calibrating())
         if (const StepOutcome outcome = run.sink->settle()) return outcome;
-    run.console.readingError("%s%s", run.clip.reader.failureMessage().c_str(),
+    run.console.readingError("%s%s", run.clip.reader->failureMessage().c_str(),
                              run.inputs.options.keepGoing ? "; going on with the next clip" : "");
     return kClipUnusable;
 }
@@ -53,7 +65,7 @@ StepOutcome readFailed(BatchRun& run) {
 // all, even past the end of the clip, where no seek is needed.
 void skipOnReader(BatchRun& run) {
     for (std::int32_t skip = 0; skip < run.inputs.settings.skipFrames; ++skip)
-        if (!run.clip.reader.skipFrame()) break;
+        if (!run.clip.reader->skipFrame()) break;
 }
 
 std::uint64_t counterAfterFrame(const BatchRun& run) {
@@ -72,7 +84,7 @@ StepOutcome runPlainLoop(BatchRun& run) {
     ClipState& clip = run.clip;
     PassState& pass = run.pass;
     const bool calibration = pass.calibrating();
-    BlackFrame* black = calibration || clip.blackFrameInUse ? &run.calibration.black : nullptr;
+    BlackFrame* black = calibration ? &run.calibration.black : clip.black;
     while (!pass.stop) {
         const FrameRead read = readFrame(run, clip.buffers.bayer, black);
         clip.readEvents.show(run.console);
@@ -125,7 +137,7 @@ StepOutcome deliverPicture(BatchRun& run, bool bandsMade422) {
 StepOutcome runPictureLoop(BatchRun& run) {
     ClipState& clip = run.clip;
     PassState& pass = run.pass;
-    BlackFrame* black = clip.blackFrameInUse ? &run.calibration.black : nullptr;
+    BlackFrame* black = clip.black;
     // Without resampling the 4:2:2 conversion is done by the bands too, while their rows are in cache.
     const bool bandsMake422 = run.sink->picture() == OutputFormat::Yuv422 && !clip.resampling();
 

@@ -8,8 +8,10 @@
 #include "app/outputs/null_sink.h"
 #include "app/report/exit_codes.h"
 #include "app/run/clip_paths.h"
+#include "app/run/planned_outputs.h"
 #include "files/dpx_sequence_exporter.h"
 #include "files/output_pattern.h"
+#include "platform/path.h"
 
 namespace {
 
@@ -41,6 +43,11 @@ StepOutcome chooseOutput(BatchRun& run) {
         console.error("%s", pattern.message().c_str());
         return RunStop{exit_codes::kUsage, false};
     }
+    if (run.inputs.options.archive && !settings.movieOutput) {
+        console.error("%s: an archive is a movie: name a .mov or .avi file to write it to",
+                      settings.outputPath.c_str());
+        return RunStop{exit_codes::kUsage, false};
+    }
     if (!settings.movieOutput) {
         // "null" is decided on the output argument as typed, not on a clip's name.
         if (DPXSequenceExporter(settings.outputPath).ExportsFrames())
@@ -56,8 +63,8 @@ StepOutcome chooseOutput(BatchRun& run) {
             settings.outputPath.c_str());
         return RunStop{exit_codes::kUsage, false};
     }
-    run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path,
-                                           settings.outputFormat, console);
+    run.sink = std::make_unique<MovieSink>(run.inputs, run.calibration.path, settings.outputFormat, console,
+                                           run.inputs.options.archive);
     return std::nullopt;
 }
 
@@ -79,6 +86,34 @@ StepOutcome refuseOneNameForManyFrames(BatchRun& run, const ClipPlan& plan) {
             "name to number them (such as %s)",
             name.c_str(), static_cast<unsigned long long>(frames), numbered.c_str());
         return RunStop{exit_codes::kUsage, false};
+    }
+    return std::nullopt;
+}
+
+StepOutcome refuseUnplannedClipIndex(BatchRun& run) {
+    const std::optional<std::uint64_t>& index = run.inputs.options.clipIndex;
+    if (!index) return std::nullopt;
+    std::uint64_t clips = 0;
+    for (const std::int64_t conversionIndex : run.conversionIndexes) clips += conversionIndex >= 0 ? 1 : 0;
+    // A run that stops at a wildcard before the clip gives that stop.
+    if (*index < clips || run.plan.stop) return std::nullopt;
+    run.console.error("--clip-index=%llu: the run has %llu clips, numbered from 0",
+                      static_cast<unsigned long long>(*index), static_cast<unsigned long long>(clips));
+    return RunStop{exit_codes::kUsage, false};
+}
+
+StepOutcome refuseClobbering(BatchRun& run) {
+    const RunOptions& options = run.inputs.options;
+    if (!options.noClobber) return std::nullopt;
+    for (std::size_t entry = 0; entry < run.plan.clips.size(); ++entry) {
+        const std::int64_t conversionIndex = run.conversionIndexes[entry];
+        if (options.clipIndex && static_cast<std::uint64_t>(conversionIndex) != *options.clipIndex) continue;
+        for (const std::string& file : plannedOutputFiles(run.plan.clips[entry], run.inputs)) {
+            if (!platform::fileIdentity(file)) continue;
+            run.console.error("%s is there already, and --no-clobber keeps it: nothing was written",
+                              file.c_str());
+            return RunStop{exit_codes::kUsage, false};
+        }
     }
     return std::nullopt;
 }

@@ -13,3 +13,10 @@ StepOutcome chooseOutput(BatchRun& run);
 // run that would write more than one frame under one name is refused before
 // anything is written, saying how to number them.
 StepOutcome refuseOneNameForManyFrames(BatchRun& run, const ClipPlan& plan);
+
+// --clip-index beyond the run's clips is refused before anything is written.
+StepOutcome refuseUnplannedClipIndex(BatchRun& run);
+
+// --no-clobber: a run that would replace a file (of the clips it converts)
+// is refused before anything is written, naming the file.
+StepOutcome refuseClobbering(BatchRun& run);

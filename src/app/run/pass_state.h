@@ -6,6 +6,7 @@
 
 #include "app/run/frame_buffers.h"
 #include "app/run/read_event_lines.h"
+#include "archive/archive_frame_source.h"
 #include "imaging/bayer_crop.h"
 #include "imaging/rgb_resampler.h"
 #include "imaging/tone_table.h"
@@ -42,19 +43,26 @@ struct CalibrationState {
 
 // The clip being read and the pictures its frames pass through.
 struct ClipState {
-    ClipState() { reader.setObserver(&readEvents); }
+    ClipState() { clipReader.setObserver(&readEvents); }
     ClipState(const ClipState&) = delete;
     ClipState& operator=(const ClipState&) = delete;
 
-    RawClipReader reader;
+    // Where the frames come from: the clip, or an archive of one.
+    RawClipReader clipReader;
+    ArchiveFrameSource archiveReader;
+    ClipFrameSource* reader = &clipReader;
     ReadEventLines readEvents;  // what the reader told and the loop has not shown yet
     std::vector<std::uint16_t> toneTable = std::vector<std::uint16_t>(kToneTableEntries);
-    bool blackFrameInUse = false;
     FrameBuffers buffers;
     RgbResampler resampler;
     CropGeometry crop;
     int outputWidth = 0;  // the picture handed to the output
     int outputHeight = 0;
+
+    // The black frame the clip's frames use: the calibration's, or, for an
+    // archive of a window of the clip's frames, that window of it.
+    BlackFrame* black = nullptr;
+    BlackFrame windowBlack;
 
     bool resampling() const { return outputWidth != crop.cropWidth || outputHeight != crop.cropHeight; }
 };

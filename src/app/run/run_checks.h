@@ -7,6 +7,8 @@
 // Records the identities of a clip's files (its .RAW and continuation files)
 // so that no output replaces them.
 void rememberClipFiles(RunInputs& inputs, const std::string& basePath);
+// The same for one file: an archive being developed.
+void rememberInputFile(RunInputs& inputs, const std::string& path);
 
 // Records the files of every clip the run may read, the black calibration
 // clip included: those named by the arguments and those their wildcards

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,4 +27,14 @@ struct RunInputs {
     std::vector<platform::FileIdentity> inputFiles;
     // The arguments as typed, for warnings made while clips are converted.
     ArgumentNotes notes;
+
+    // The number an output's name gives the frame the run's counter stands
+    // at: the in point + the counter for DPX files, the counter for movies,
+    // or --first-number + the counter.
+    std::int64_t nameNumber(std::uint64_t counter) const {
+        const std::int64_t base = options.firstNumber    ? *options.firstNumber
+                                  : settings.movieOutput ? 0
+                                                         : static_cast<std::int64_t>(settings.inPoint);
+        return base + static_cast<std::int64_t>(counter);
+    }
 };

@@ -16,6 +16,7 @@ std::string runSummaryText(const RunTally& tally) {
             text += (index == 0 ? "" : ", ") + tally.failedClips[index];
         text += ")";
     }
+    if (tally.clipsPassedOver > 0) text += ", " + std::to_string(tally.clipsPassedOver) + " passed over";
     text += "; " + counted(tally.framesWritten, "frame", "frames") + " written";
     if (tally.stoppedAtFailure) text += "; the run stopped at the failed clip (--keep-going goes on past it)";
     return text;

@@ -7,6 +7,7 @@
 // What a run has done with its clips, for the summary at its end.
 struct RunTally {
     std::uint64_t clipsConverted = 0;
+    std::uint64_t clipsPassedOver = 0;     // --skip-existing: their outputs were there
     std::vector<std::string> failedClips;  // the clips that could not be converted, in order
     std::uint64_t framesWritten = 0;
     // With --keep-going: the exit code the run ends with, the worst of the
@@ -18,7 +19,7 @@ struct RunTally {
         failedClips.push_back(clip);
         if ((exitCode & 0xFF) > (clipFailureExit & 0xFF)) clipFailureExit = exitCode;
     }
-    std::uint64_t clipsTried() const { return clipsConverted + failedClips.size(); }
+    std::uint64_t clipsTried() const { return clipsConverted + clipsPassedOver + failedClips.size(); }
 };
 
 // "3 clips converted, 2 failed (a.RAW, b.RAW); 57 frames written", with

@@ -317,9 +317,15 @@ TEST(CommandLine, OutputArgumentsAndTheProgramPath) {
     EXPECT_EQ("y.avi", movie.settings.outputPath);
     EXPECT_TRUE(movie.settings.movieOutput);
 
-    const Parsed dpxAfterMovie = parse({"y.avi", "x.dpx"});
+    const Parsed dpxAfterMovie = parse({"clip.RAW", "y.avi", "x.dpx"});
     EXPECT_EQ("x.dpx", dpxAfterMovie.settings.outputPath);
     EXPECT_TRUE(dpxAfterMovie.settings.movieOutput);
+    // Without a clip, the first movie is the archive to develop when another
+    // output follows it; alone it is the output.
+    const Parsed developed = parse({"y.avi", "x.dpx"});
+    EXPECT_EQ("x.dpx", developed.settings.outputPath);
+    EXPECT_FALSE(developed.settings.movieOutput);
+    EXPECT_EQ("y.mov", parse({"y.mov"}).settings.outputPath);
 
     const Parsed dpx = parse({"clip.RAW", "frames/f%05d.DPX"});
     EXPECT_EQ("frames/f%05d.DPX", dpx.settings.outputPath);
@@ -345,8 +351,8 @@ TEST(CommandLine, LongOptions) {
         const char* argument;
         const char* message;
     } refused[] = {
-        {"--", "--: unknown option; the options are --threads=N, --keep-going"},
-        {"--thread=2", "--thread=2: unknown option; the options are --threads=N, --keep-going"},
+        {"--", "--: unknown option; the options are --threads=N, --keep-going, --archive, --verify, --plan, --clip-index=K, --first-number=N, --skip-existing, --no-clobber"},
+        {"--thread=2", "--thread=2: unknown option; the options are --threads=N, --keep-going, --archive, --verify, --plan, --clip-index=K, --first-number=N, --skip-existing, --no-clobber"},
         {"--threads", "--threads: give --threads=N with N a whole number of 1 or more"},
         {"--threads=0", "--threads=0: give --threads=N with N a whole number of 1 or more"},
         {"--threads=2x", "--threads=2x: give --threads=N with N a whole number of 1 or more"},

@@ -121,23 +121,24 @@ TEST(ClipMessages, OpenFailuresNameTheFileAndTheReason) {
     trailer.width = 1283;
     const char* stops = "the run stops here";
     testing::internal::CaptureStderr();
-    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.RAW", ENOENT, "", {}},
+    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.RAW", ENOENT, "", {}, {}},
                        trailer, stops);
     explainOpenFailure(console,
-                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R00", ENOENT, "M001.RAW", {}},
+                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R00", ENOENT, "M001.RAW", {}, {}},
                        trailer, stops);
     explainOpenFailure(console,
-                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R03", EACCES, "M001.R02", {}},
+                       ClipOpenFailure{ClipOpenProblem::CannotOpen, "M001.R03", EACCES, "M001.R02", {}, {}},
                        trailer, "going on with the next clip");
     // A trailer of another version, and one whose sizes describe no clip:
     // the field, its value and what it must be.
-    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::WrongVersion, "V.RAW", 0, "", {}}, trailer,
+    explainOpenFailure(console, ClipOpenFailure{ClipOpenProblem::WrongVersion, "V.RAW", 0, "", {}, {}}, trailer,
                        stops);
     explainOpenFailure(console,
                        ClipOpenFailure{ClipOpenProblem::UnreadableTrailer, "W.RAW", 0, "",
                                        TrailerProblem{TrailerField::FrameWidth,
                                                       "packing 14 needs a width that is a "
-                                                      "multiple of 8"}},
+                                                      "multiple of 8"},
+                                       {}},
                        trailer, stops);
     EXPECT_EQ(
         "raw2tvx: cannot open M001.RAW: No such file or directory; the run stops here\n"

@@ -1,0 +1,532 @@
+// The band kernels (kernel_variants.h) in one Highway source built for SSE4, AVX2 and
+// AVX-512 and picked at run time: the demosaic of a row with its horizontal post-filter, and
+// the vertical post-filter of a row. They follow the AVX2 forms step for step, in vectors of
+// any width: a block is two sites per 32-bit lane (16 pixels with AVX2, 32 with AVX-512),
+// so a processor without AVX-512 runs and tests the very code an AVX-512 one runs.
+#include "imaging/demosaic_simd.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "imaging/demosaic.h"
+#include "imaging/demosaic_pixel.h"
+#include "imaging/kernel_variants.h"
+
+#ifndef HWY_DISABLED_TARGETS
+#define HWY_DISABLED_TARGETS HWY_SSSE3
+#endif
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "imaging/demosaic_simd.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+
+// The build's baseline target (one-lane vectors) holds nothing: the scalar forms are the
+// reference in demosaic.cpp and its neighbours.
+#if HWY_TARGET != HWY_SCALAR
+HWY_BEFORE_NAMESPACE();
+namespace demosaic_simd {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+using DI = hn::ScalableTag<std::int32_t>;
+using DU32 = hn::ScalableTag<std::uint32_t>;
+using DU16 = hn::ScalableTag<std::uint16_t>;
+using DF = hn::ScalableTag<float>;
+using VI = hn::Vec<DI>;
+
+// Samples of one row at columns x0 + 2k + d for d = -2 .. 3 (index d + 2): one load at
+// column x0 + o holds columns x0 + o + 2k in the low halves of its 32-bit lanes and
+// x0 + o + 1 + 2k in the high halves.
+struct RowSamples {
+    VI at[6];
+};
+
+HWY_INLINE RowSamples LoadRow(const std::uint16_t* row, int x0) {
+    const DI di;
+    const DU32 du32;
+    const DU16 du16;
+    RowSamples samples;
+    for (int load = 0; load < 3; ++load) {
+        const auto v = hn::BitCast(du32, hn::LoadU(du16, row + x0 - 2 + 2 * load));
+        samples.at[2 * load] = hn::BitCast(di, hn::And(v, hn::Set(du32, 0xFFFFu)));
+        samples.at[2 * load + 1] = hn::BitCast(di, hn::ShiftRight<16>(v));
+    }
+    return samples;
+}
+
+struct RowPairs {
+    VI even, odd;
+};
+
+HWY_INLINE RowPairs LoadPairs(const std::uint16_t* row, int x0) {
+    const DI di;
+    const DU32 du32;
+    const DU16 du16;
+    const auto v = hn::BitCast(du32, hn::LoadU(du16, row + x0));
+    return {hn::BitCast(di, hn::And(v, hn::Set(du32, 0xFFFFu))), hn::BitCast(di, hn::ShiftRight<16>(v))};
+}
+
+struct Neighbourhood {
+    VI centre, west1, east1, west2, east2, north1, south1, north2, south2;
+    VI northWest, northEast, southWest, southEast;
+};
+
+HWY_INLINE Neighbourhood MakeNeighbourhood(const RowSamples& up1, const RowSamples& current,
+                                           const RowSamples& down1, int site) {
+    const int i = 2 + site;
+    const VI zero = hn::Zero(DI());
+    return {current.at[i],
+            current.at[i - 1],
+            current.at[i + 1],
+            current.at[i - 2],
+            current.at[i + 2],
+            up1.at[i],
+            down1.at[i],
+            zero,
+            zero,
+            up1.at[i - 1],
+            up1.at[i + 1],
+            down1.at[i - 1],
+            down1.at[i + 1]};
+}
+
+HWY_INLINE VI Add4(VI a, VI b, VI c, VI d) {
+    return hn::Add(hn::Add(a, b), hn::Add(c, d));
+}
+
+HWY_INLINE VI Average2(VI a, VI b) {
+    return hn::ShiftRight<1>(hn::Add(hn::Add(a, b), hn::Set(DI(), 1)));
+}
+
+HWY_INLINE VI Average4(VI a, VI b, VI c, VI d) {
+    return hn::ShiftRight<2>(hn::Add(Add4(a, b, c, d), hn::Set(DI(), 2)));
+}
+
+HWY_INLINE VI Gradient(VI a, VI b) {
+    return hn::ShiftRight<10>(hn::Abs(hn::Sub(a, b)));
+}
+
+HWY_INLINE VI Times(VI a, int factor) {
+    return hn::Mul(a, hn::Set(DI(), factor));
+}
+
+// n div d for 0 <= n < 2^24 and 1 <= d < 2^24: exact in floats, and truncation of the
+// rounded quotient gives the integer quotient (see demosaic_avx2.cpp).
+HWY_INLINE VI SmallQuotient(VI n, VI d) {
+    const DF df;
+    return hn::ConvertTo(DI(), hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d)));
+}
+
+// n div d clamped to 0 .. 65535 for any int32 n and 1 <= d <= 32767: the float estimate,
+// capped at 65536, corrected by the remainder (see demosaic_avx2.cpp).
+HWY_INLINE VI ClampedQuotient(VI n, VI d) {
+    const DI di;
+    const DF df;
+    n = hn::Max(n, hn::Zero(di));
+    auto estimate = hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d));
+    estimate = hn::Min(estimate, hn::Set(df, 65536.0f));
+    VI q = hn::ConvertTo(di, estimate);
+    const VI remainder = hn::Sub(n, hn::Mul(q, d));
+    q = hn::Add(q, hn::ShiftRight<31>(remainder));
+    q = hn::Sub(q, hn::VecFromMask(di, hn::Gt(remainder, hn::Sub(d, hn::Set(di, 1)))));
+    return hn::Min(q, hn::Set(di, 65535));
+}
+
+struct TwoColours {
+    VI first, second;
+};
+
+HWY_INLINE TwoColours AdaptiveDiagonalSite(const Neighbourhood& n) {
+    const DI di;
+    const VI two = hn::Set(di, 2);
+    const VI a = Gradient(n.west2, n.east2);
+    const VI b = Gradient(n.west1, n.east1);
+    const VI bSquared = hn::Mul(b, b);
+    const VI c = Gradient(n.northWest, n.southEast);
+    const VI weightGreen = SmallQuotient(hn::ShiftLeft<1>(hn::Mul(a, a)), hn::Add(bSquared, two));
+    const VI weightDiagonal = SmallQuotient(hn::ShiftLeft<2>(bSquared), hn::Add(hn::Mul(c, c), two));
+    const VI cross1 = Add4(n.north1, n.south1, n.west1, n.east1);
+    const VI cross2 = Add4(n.north2, n.south2, n.west2, n.east2);
+    const VI diagonals = Add4(n.northWest, n.northEast, n.southWest, n.southEast);
+    const VI greenNumerator =
+        hn::Sub(hn::Add(hn::Mul(hn::Add(weightGreen, two), cross1), hn::ShiftLeft<2>(n.centre)), cross2);
+    const VI greenDenominator = hn::Add(hn::ShiftLeft<2>(weightGreen), hn::Set(di, 8));
+    const VI diagonalNumerator =
+        hn::Sub(hn::Add(hn::Mul(hn::Add(weightDiagonal, hn::Set(di, 4)), diagonals), Times(n.centre, 12)),
+                Times(cross2, 3));
+    const VI diagonalDenominator = hn::Add(hn::ShiftLeft<2>(weightDiagonal), hn::Set(di, 16));
+    return {ClampedQuotient(greenNumerator, greenDenominator),
+            ClampedQuotient(diagonalNumerator, diagonalDenominator)};
+}
+
+HWY_INLINE TwoColours AdaptiveGreenSite(const Neighbourhood& n, VI sameColourGradient) {
+    const DI di;
+    const VI two = hn::Set(di, 2);
+    const VI sixteen = hn::Set(di, 16);
+    const VI eight = hn::Set(di, 8);
+    const VI aSquared4 = hn::ShiftLeft<2>(hn::Mul(sameColourGradient, sameColourGradient));
+    const VI horizontalGradient = Gradient(n.west1, n.east1);
+    const VI verticalGradient = Gradient(n.north1, n.south1);
+    const VI weightHorizontal =
+        SmallQuotient(aSquared4, hn::Add(hn::Mul(horizontalGradient, horizontalGradient), two));
+    const VI weightVertical =
+        SmallQuotient(aSquared4, hn::Add(hn::Mul(verticalGradient, verticalGradient), two));
+    const VI diagonals2 = hn::ShiftLeft<1>(Add4(n.northWest, n.northEast, n.southWest, n.southEast));
+    const VI common = hn::Sub(Times(n.centre, 10), diagonals2);
+    const VI horizontal1 = hn::Add(n.west1, n.east1);
+    const VI horizontal2 = hn::Add(n.west2, n.east2);
+    const VI vertical1 = hn::Add(n.north1, n.south1);
+    const VI vertical2 = hn::Add(n.north2, n.south2);
+    const VI horizontalNumerator =
+        hn::Add(hn::Add(hn::Mul(hn::Add(weightHorizontal, eight), horizontal1), common),
+                hn::Sub(vertical2, hn::ShiftLeft<1>(horizontal2)));
+    const VI verticalNumerator = hn::Add(hn::Add(hn::Mul(hn::Add(weightVertical, eight), vertical1), common),
+                                         hn::Sub(horizontal2, hn::ShiftLeft<1>(vertical2)));
+    return {ClampedQuotient(horizontalNumerator, hn::Add(hn::ShiftLeft<1>(weightHorizontal), sixteen)),
+            ClampedQuotient(verticalNumerator, hn::Add(hn::ShiftLeft<1>(weightVertical), sixteen))};
+}
+
+template <int shift>
+HWY_INLINE VI ClampedShift(VI n) {
+    const DI di;
+    return hn::Min(hn::Max(hn::ShiftRight<shift>(n), hn::Zero(di)), hn::Set(di, 65535));
+}
+
+HWY_INLINE TwoColours UnweightedDiagonalSite(const Neighbourhood& n) {
+    const VI cross1 = Add4(n.north1, n.south1, n.west1, n.east1);
+    const VI cross2 = Add4(n.north2, n.south2, n.west2, n.east2);
+    const VI diagonals = Add4(n.northWest, n.northEast, n.southWest, n.southEast);
+    const VI green = hn::Sub(hn::Add(hn::ShiftLeft<1>(cross1), hn::ShiftLeft<2>(n.centre)), cross2);
+    const VI diagonal = hn::Sub(hn::Add(hn::ShiftLeft<2>(diagonals), Times(n.centre, 12)), Times(cross2, 3));
+    return {ClampedShift<3>(green), ClampedShift<4>(diagonal)};
+}
+
+HWY_INLINE TwoColours UnweightedGreenSite(const Neighbourhood& n) {
+    const VI common = hn::Sub(Times(n.centre, 10),
+                              hn::ShiftLeft<1>(Add4(n.northWest, n.northEast, n.southWest, n.southEast)));
+    const VI horizontal1 = hn::Add(n.west1, n.east1);
+    const VI horizontal2 = hn::Add(n.west2, n.east2);
+    const VI vertical1 = hn::Add(n.north1, n.south1);
+    const VI vertical2 = hn::Add(n.north2, n.south2);
+    const VI horizontal = hn::Add(hn::Add(hn::ShiftLeft<3>(horizontal1), common),
+                                  hn::Sub(vertical2, hn::ShiftLeft<1>(horizontal2)));
+    const VI vertical = hn::Add(hn::Add(hn::ShiftLeft<3>(vertical1), common),
+                                hn::Sub(horizontal2, hn::ShiftLeft<1>(vertical2)));
+    return {ClampedShift<4>(horizontal), ClampedShift<4>(vertical)};
+}
+
+HWY_INLINE VI Difference(VI a, VI b) {
+    return hn::Abs(hn::Sub(a, b));
+}
+
+// True when every weight of the block is 0 (see demosaic_avx2.cpp).
+HWY_INLINE bool WeightsAllZero(const Neighbourhood& diagonalSites, VI greenA1, VI greenA2) {
+    const DI di;
+    const VI differences = hn::Or(hn::Or(Difference(diagonalSites.west2, diagonalSites.east2),
+                                         Difference(diagonalSites.west1, diagonalSites.east1)),
+                                  Difference(greenA1, greenA2));
+    return hn::AllTrue(di, hn::Eq(hn::And(differences, hn::Set(di, ~1023)), hn::Zero(di)));
+}
+
+struct Planes {
+    std::uint16_t* red;
+    std::uint16_t* green;
+    std::uint16_t* blue;
+};
+
+// The consecutive samples of a block from the values of its even and its odd sites.
+HWY_INLINE void StoreSites(std::uint16_t* plane, int x0, VI even, VI odd) {
+    const DU32 du32;
+    const DU16 du16;
+    const auto packed = hn::Or(hn::BitCast(du32, even), hn::ShiftLeft<16>(hn::BitCast(du32, odd)));
+    hn::StoreU(hn::BitCast(du16, packed), du16, plane + x0);
+}
+
+void AdaptiveBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
+    const RowSamples up1 = LoadRow(rows.up1, x0);
+    const RowSamples current = LoadRow(rows.current, x0);
+    const RowSamples down1 = LoadRow(rows.down1, x0);
+    const RowPairs up2 = LoadPairs(rows.up2, x0);
+    const RowPairs down2 = LoadPairs(rows.down2, x0);
+    Neighbourhood even = MakeNeighbourhood(up1, current, down1, 0);
+    even.north2 = up2.even;
+    even.south2 = down2.even;
+    Neighbourhood odd = MakeNeighbourhood(up1, current, down1, 1);
+    odd.north2 = up2.odd;
+    odd.south2 = down2.odd;
+    const bool unweighted = rows.redRow ? WeightsAllZero(even, odd.west2, odd.east2)
+                                        : WeightsAllZero(odd, even.north2, even.south2);
+    TwoColours evenSite, oddSite;
+    if (rows.redRow) {
+        evenSite = unweighted ? UnweightedDiagonalSite(even) : AdaptiveDiagonalSite(even);  // green, blue
+        oddSite = unweighted ? UnweightedGreenSite(odd)
+                             : AdaptiveGreenSite(odd, Gradient(odd.west2, odd.east2));  // red, blue
+        StoreSites(out.red, x0, even.centre, oddSite.first);
+        StoreSites(out.green, x0, evenSite.first, odd.centre);
+        StoreSites(out.blue, x0, evenSite.second, oddSite.second);
+    } else {
+        evenSite = unweighted ? UnweightedGreenSite(even)
+                              : AdaptiveGreenSite(even, Gradient(even.north2, even.south2));  // blue, red
+        oddSite = unweighted ? UnweightedDiagonalSite(odd) : AdaptiveDiagonalSite(odd);       // green, red
+        StoreSites(out.red, x0, evenSite.second, oddSite.second);
+        StoreSites(out.green, x0, even.centre, oddSite.first);
+        StoreSites(out.blue, x0, evenSite.first, odd.centre);
+    }
+}
+
+void BilinearBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
+    const RowSamples up1 = LoadRow(rows.up1, x0);
+    const RowSamples current = LoadRow(rows.current, x0);
+    const RowSamples down1 = LoadRow(rows.down1, x0);
+    const Neighbourhood even = MakeNeighbourhood(up1, current, down1, 0);
+    const Neighbourhood odd = MakeNeighbourhood(up1, current, down1, 1);
+    if (rows.redRow) {
+        StoreSites(out.red, x0, even.centre, Average2(odd.west1, odd.east1));
+        StoreSites(out.green, x0, Average4(even.west1, even.east1, even.north1, even.south1), odd.centre);
+        StoreSites(out.blue, x0, Average4(even.northWest, even.northEast, even.southWest, even.southEast),
+                   Average2(odd.north1, odd.south1));
+    } else {
+        StoreSites(out.red, x0, Average2(even.north1, even.south1),
+                   Average4(odd.northWest, odd.northEast, odd.southWest, odd.southEast));
+        StoreSites(out.green, x0, even.centre, Average4(odd.west1, odd.east1, odd.north1, odd.south1));
+        StoreSites(out.blue, x0, Average2(even.west1, even.east1), odd.centre);
+    }
+}
+
+void ScalarPixel(const demosaic::BayerRows& rows, demosaic::RowRule rule, int x, const Planes& out) {
+    std::uint16_t pixel[3];
+    demosaic::interpolatePixel(rows, rule, x, pixel);
+    out.red[x] = pixel[0];
+    out.green[x] = pixel[1];
+    out.blue[x] = pixel[2];
+}
+
+// Vector blocks over columns 2 .. width - 3 where the rule has both neighbouring rows, the
+// scalar rules everywhere else; an even last block may overlap the one before it.
+void InterpolateRow(const demosaic::BayerRows& rows, demosaic::RowRule rule, const Planes& out) {
+    const int blockPixels = static_cast<int>(2 * hn::Lanes(DI()));
+    const int width = rows.width;
+    const bool vectorRule = rule == demosaic::RowRule::kAdaptive || rule == demosaic::RowRule::kBilinear;
+    const int lastInterior = width - 3;
+    int x = 2;
+    if (vectorRule && lastInterior - 2 + 1 >= blockPixels) {
+        const auto block = rule == demosaic::RowRule::kAdaptive ? AdaptiveBlock : BilinearBlock;
+        for (; x + blockPixels - 1 <= lastInterior; x += blockPixels) block(rows, x, out);
+        const int lastBlock = lastInterior - blockPixels + 1;
+        if (x <= lastInterior && lastBlock % 2 == 0) {
+            block(rows, lastBlock, out);
+            x = lastInterior + 1;
+        }
+    }
+    for (int column = 0; column < 2; ++column) ScalarPixel(rows, rule, column, out);
+    for (; x < width; ++x) ScalarPixel(rows, rule, x, out);
+}
+
+enum class Kernel { kCopy, kBlur, kSharpen };
+
+struct FilterWeights {
+    int side, centre, shift;
+};
+
+constexpr FilterWeights kSharpenWeights[3] = {{4, 10, 4}, {2, 6, 3}, {1, 4, 2}};
+
+// One filtered sample of a plane at x, as the horizontal post-filter defines it.
+std::uint16_t FilterSample(Kernel kind, const std::uint16_t* plane, int x, const FilterWeights& weights) {
+    const std::uint16_t* p = plane + x;
+    if (kind == Kernel::kCopy) return p[0];
+    if (kind == Kernel::kBlur) return static_cast<std::uint16_t>((p[-1] + 2 * p[0] + p[1]) >> 2);
+    const int sum = weights.side * (p[-1] + p[1]) + weights.centre * p[0] - p[-2] - p[2];
+    return static_cast<std::uint16_t>(std::clamp(sum >> weights.shift, 0, 65535));
+}
+
+// One vector of filtered samples of a plane from x on: in 32-bit lanes, each half at a time,
+// and back to 16 bits clamped to 0 .. 65535.
+template <Kernel kind>
+HWY_INLINE hn::Vec<DU16> FilterVector(const std::uint16_t* plane, int x, const FilterWeights& weights) {
+    const DU16 du16;
+    if constexpr (kind == Kernel::kCopy) {
+        return hn::LoadU(du16, plane + x);
+    } else {
+        const hn::Half<DU16> half;
+        const hn::Repartition<std::int32_t, DU16> di;
+        const auto at = [&](int offset) { return hn::LoadU(du16, plane + x + offset); };
+        const auto filterHalf = [&](auto select) {
+            const auto widen = [&](hn::Vec<DU16> v) { return hn::PromoteTo(di, select(v)); };
+            const auto west1 = widen(at(-1)), centre = widen(at(0)), east1 = widen(at(1));
+            if constexpr (kind == Kernel::kBlur) {
+                return hn::DemoteTo(
+                    half, hn::ShiftRight<2>(hn::Add(hn::Add(west1, east1), hn::ShiftLeft<1>(centre))));
+            } else {
+                const auto sides = hn::Mul(hn::Add(west1, east1), hn::Set(di, weights.side));
+                const auto outer = hn::Add(widen(at(-2)), widen(at(2)));
+                const auto sum = hn::Sub(hn::Add(sides, hn::Mul(centre, hn::Set(di, weights.centre))), outer);
+                return hn::DemoteTo(half, hn::ShiftRightSame(sum, weights.shift));
+            }
+        };
+        const auto lower = filterHalf([&](hn::Vec<DU16> v) { return hn::LowerHalf(half, v); });
+        const auto upper = filterHalf([&](hn::Vec<DU16> v) { return hn::UpperHalf(half, v); });
+        return hn::Combine(du16, upper, lower);
+    }
+}
+
+// Filters columns first .. last into the RGB row: whole vectors where there are enough
+// columns, the last one overlapping the one before it; single samples otherwise.
+template <Kernel kind>
+void FilterRange(const Planes& in, std::uint16_t* rgbRow, int first, int last, const FilterWeights& weights) {
+    const DU16 du16;
+    const int lanes = static_cast<int>(hn::Lanes(du16));
+    if (last - first + 1 < lanes) {
+        for (int x = first; x <= last; ++x) {
+            rgbRow[3 * x] = FilterSample(kind, in.red, x, weights);
+            rgbRow[3 * x + 1] = FilterSample(kind, in.green, x, weights);
+            rgbRow[3 * x + 2] = FilterSample(kind, in.blue, x, weights);
+        }
+        return;
+    }
+    for (int x = first;; x += lanes) {
+        if (x > last - lanes + 1) x = last - lanes + 1;
+        hn::StoreInterleaved3(FilterVector<kind>(in.red, x, weights),
+                              FilterVector<kind>(in.green, x, weights),
+                              FilterVector<kind>(in.blue, x, weights), du16, rgbRow + 3 * x);
+        if (x == last - lanes + 1) break;
+    }
+}
+
+void SetPixel(const Planes& in, std::uint16_t* rgbRow, int x, Kernel kind) {
+    const FilterWeights none{0, 0, 0};
+    rgbRow[3 * x] = FilterSample(kind, in.red, x, none);
+    rgbRow[3 * x + 1] = FilterSample(kind, in.green, x, none);
+    rgbRow[3 * x + 2] = FilterSample(kind, in.blue, x, none);
+}
+
+void FilterRow(const Planes& in, std::uint16_t* rgbRow, int width, int level) {
+    const FilterWeights blur{1, 2, 2};
+    if (level < 0 || level > 3) {
+        FilterRange<Kernel::kCopy>(in, rgbRow, 0, width - 1, blur);
+        return;
+    }
+    SetPixel(in, rgbRow, 0, Kernel::kCopy);
+    SetPixel(in, rgbRow, width - 1, Kernel::kCopy);
+    if (level == 0) {
+        FilterRange<Kernel::kBlur>(in, rgbRow, 1, width - 2, blur);
+        return;
+    }
+    SetPixel(in, rgbRow, 1, Kernel::kBlur);
+    SetPixel(in, rgbRow, width - 2, Kernel::kBlur);
+    FilterRange<Kernel::kSharpen>(in, rgbRow, 2, width - 3, kSharpenWeights[level - 1]);
+}
+
+void DemosaicRow(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int row,
+                 std::uint16_t* rgbRow, int mode, int level) {
+    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || row < 0 || row >= height) return;
+    thread_local std::vector<std::uint16_t> planeBuffer;
+    const std::size_t planeSize = static_cast<std::size_t>(width);
+    if (planeBuffer.size() < 3 * planeSize) planeBuffer.resize(3 * planeSize);
+    const Planes planes{planeBuffer.data(), planeBuffer.data() + planeSize,
+                        planeBuffer.data() + 2 * planeSize};
+    const demosaic::BayerRows rows = demosaic::bayerRows(bayer, bayerStride, width, height, row);
+    InterpolateRow(rows, demosaic::rowRule(height, row, mode), planes);
+    FilterRow(planes, rgbRow, width, level);
+}
+
+struct VerticalWeights {
+    int preShift, outerShift, centre, side;
+};
+
+constexpr VerticalWeights kVerticalWeights[3] = {{4, 5, 5, 2}, {4, 4, 6, 2}, {3, 3, 4, 1}};
+
+// One vector of vertically filtered samples, in 16-bit steps as the scalar form takes them.
+template <int level>
+HWY_INLINE hn::Vec<DU16> VerticalVector(hn::Vec<DU16> up2, hn::Vec<DU16> up1, hn::Vec<DU16> centre,
+                                        hn::Vec<DU16> down1, hn::Vec<DU16> down2) {
+    const DU16 du16;
+    if constexpr (level == 0) {
+        (void)up2;
+        (void)down2;
+        const auto value =
+            hn::SaturatedAdd(hn::ShiftRight<2>(up1), hn::ShiftLeft<1>(hn::ShiftRight<2>(centre)));
+        return hn::SaturatedAdd(value, hn::ShiftRight<2>(down1));
+    } else {
+        constexpr VerticalWeights weights = kVerticalWeights[level - 1];
+        const auto side = hn::Set(du16, static_cast<std::uint16_t>(weights.side));
+        auto value = hn::Mul(hn::ShiftRight<weights.preShift>(centre),
+                             hn::Set(du16, static_cast<std::uint16_t>(weights.centre)));
+        value = hn::SaturatedSub(value, hn::ShiftRight<weights.outerShift>(up2));
+        value = hn::SaturatedSub(value, hn::ShiftRight<weights.outerShift>(down2));
+        value = hn::SaturatedAdd(value, hn::Mul(hn::ShiftRight<weights.preShift>(up1), side));
+        value = hn::SaturatedAdd(value, hn::Mul(hn::ShiftRight<weights.preShift>(down1), side));
+        return hn::ShiftLeft<1>(hn::Min(value, hn::Set(du16, std::uint16_t{32767})));
+    }
+}
+
+template <int level>
+void VerticalRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples) {
+    const DU16 du16;
+    const std::size_t lanes = hn::Lanes(du16);
+    for (std::size_t i = 0;; i += lanes) {
+        if (i > samples - lanes) i = samples - lanes;
+        hn::StoreU(VerticalVector<level>(hn::LoadU(du16, rows[0] + i), hn::LoadU(du16, rows[1] + i),
+                                         hn::LoadU(du16, rows[2] + i), hn::LoadU(du16, rows[3] + i),
+                                         hn::LoadU(du16, rows[4] + i)),
+                   du16, out + i);
+        if (i == samples - lanes) break;
+    }
+}
+
+void VerticalFilterRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                       int level) {
+    if (level < 0 || level > 3) return;
+    if (samples < hn::Lanes(DU16())) {
+        verticalFilterRowReference(rows, out, samples, level);
+        return;
+    }
+    constexpr void (*kFilters[4])(const std::uint16_t* const*, std::uint16_t*, std::size_t) = {
+        VerticalRow<0>, VerticalRow<1>, VerticalRow<2>, VerticalRow<3>};
+    kFilters[level](rows, out, samples);
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace demosaic_simd
+HWY_AFTER_NAMESPACE();
+#endif  // HWY_TARGET != HWY_SCALAR
+
+#if HWY_ONCE
+namespace demosaic_simd {
+
+bool rowKernelsBuilt(platform::SimdForm form) {
+    switch (form) {
+        case platform::SimdForm::kScalar:
+            return true;
+        case platform::SimdForm::kSse4:
+            return (HWY_TARGETS & HWY_SSE4) != 0;
+        case platform::SimdForm::kAvx2:
+            return (HWY_TARGETS & HWY_AVX2) != 0;
+        case platform::SimdForm::kAvx512:
+            return (HWY_TARGETS & HWY_AVX3) != 0;
+    }
+    return false;
+}
+
+RowKernels rowKernels(platform::SimdForm form) {
+    switch (form) {
+#if HWY_TARGETS & HWY_SSE4
+        case platform::SimdForm::kSse4:
+            return {N_SSE4::DemosaicRow, N_SSE4::VerticalFilterRow};
+#endif
+#if HWY_TARGETS & HWY_AVX2
+        case platform::SimdForm::kAvx2:
+            return {N_AVX2::DemosaicRow, N_AVX2::VerticalFilterRow};
+#endif
+#if HWY_TARGETS & HWY_AVX3
+        case platform::SimdForm::kAvx512:
+            return {N_AVX3::DemosaicRow, N_AVX3::VerticalFilterRow};
+#endif
+        default:
+            return {demosaicRowReference, verticalFilterRowReference};
+    }
+}
+
+}  // namespace demosaic_simd
+#endif  // HWY_ONCE
