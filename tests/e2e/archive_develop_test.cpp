@@ -153,10 +153,15 @@ TEST(ArchiveVerify, FindsADamagedFrameACutArchiveAndAnotherClip) {
     EXPECT_EQ(0, ok.exitCode) << ok.out << ok.err;
     EXPECT_EQ("a.avi: 4 frames checked, all match their checksums and a.RAW\n", ok.out);
 
-    // Another clip of the same size: the trailer and samples differ.
+    // Another take of the same size and settings: every frame's samples differ.
     const auto other = runRaw2tvx({"--verify", "a.avi", "b.RAW"}, dir.path());
     EXPECT_EQ(8, other.exitCode) << other.out;
-    EXPECT_NE(std::string::npos, other.out.find("b.RAW is not the clip archived")) << other.out;
+    EXPECT_EQ("a.avi: 4 frames checked: frames 0 to 3 differ from b.RAW\n", other.out);
+    // A clip whose trailer differs is not compared at all.
+    makeClip(dir, {"--width", "64", "--height", "32", "--frames", "4", "--rate", "25000", "c.RAW"});
+    const auto unlike = runRaw2tvx({"--verify", "a.avi", "c.RAW"}, dir.path());
+    EXPECT_EQ(8, unlike.exitCode) << unlike.out;
+    EXPECT_NE(std::string::npos, unlike.out.find("c.RAW is not the clip archived")) << unlike.out;
 
     // One bit flipped in the coded data of a frame.
     std::string bytes = readFileBytes(dir.file("a.avi"));
