@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -48,10 +49,23 @@ protected:
 enum class FrameReadOutcome {
     StoredSamples,  // the Bayer frame holds the frame's 16-bit samples as stored
     PackedFrame,    // packedFrame() holds the frame for the unpacker
+    PiecesTaken,    // the packed frame went to the piece sink as it was read
     ClipEnded,      // the stream ran out with every frame the trailer announces read
     ReadFailed,     // frames were lost: failureMessage() names the file and the frames
     NoMemory,       // the packed buffer could not be had
     RawSamples,     // the Bayer frame holds the samples as the clip stores them (storedPacking())
+};
+
+// Takes a packed frame piece by piece as it is read, while each piece is
+// still in cache, instead of the whole frame once it is all in memory.
+class PackedPieceSink {
+public:
+    // The frame's bytes from offset on; pieces come in order, and every piece
+    // but the last holds a whole number of 14-byte groups.
+    virtual void takePiece(std::span<const std::uint8_t> piece, std::size_t offset) = 0;
+
+protected:
+    ~PackedPieceSink() = default;
 };
 
 // "frames 3 to 9 could not be read": the frames a failure at frame `next` of
@@ -101,6 +115,14 @@ public:
 
     virtual Status positionAtFirstFrame() = 0;
     virtual FrameReadOutcome readFrame(std::span<std::uint16_t> bayerFrame) = 0;
+    // As readFrame, except that a packed frame goes to the sink as it is read
+    // (PiecesTaken) rather than into packedFrame().
+    virtual FrameReadOutcome readFrameInPieces(std::span<std::uint16_t> bayerFrame, PackedPieceSink& sink) {
+        const FrameReadOutcome read = readFrame(bayerFrame);
+        if (read != FrameReadOutcome::PackedFrame) return read;
+        sink.takePiece(packedFrame(), 0);
+        return FrameReadOutcome::PiecesTaken;
+    }
     // Passes over one frame without reading it. False once the frames have
     // ended or a failure was met: the next read then tells which.
     virtual bool skipFrame() = 0;

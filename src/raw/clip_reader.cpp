@@ -223,6 +223,25 @@ FrameReadOutcome RawClipReader::readFrame(std::span<std::uint16_t> bayerFrame) {
     return FrameReadOutcome::StoredSamples;
 }
 
+FrameReadOutcome RawClipReader::readFrameInPieces(std::span<std::uint16_t> bayerFrame, PackedPieceSink& sink) {
+    const std::size_t frameBytes = trailer_.frameBytes;
+    if (failed_ || frameBytes == 0 || !file_.isOpen() || storesPlainSamples(trailer_))
+        return readFrame(bayerFrame);
+    if (!pieceBuffer_) {
+        pieceBuffer_.reset(new (std::nothrow) std::uint8_t[kPieceBytes]);
+        if (!pieceBuffer_) return FrameReadOutcome::NoMemory;
+    }
+    for (std::size_t offset = 0; offset < frameBytes; offset += kPieceBytes) {
+        const std::size_t count = std::min(kPieceBytes, frameBytes - offset);
+        const StreamRead read = readStream(pieceBuffer_.get(), count);
+        if (read == StreamRead::Failed) return FrameReadOutcome::ReadFailed;
+        if (read == StreamRead::Ended) return streamEnded();
+        sink.takePiece({pieceBuffer_.get(), count}, offset);
+    }
+    ++nextFrame_;
+    return FrameReadOutcome::PiecesTaken;
+}
+
 RawClipReader::StreamRead RawClipReader::readStream(std::uint8_t* destination, std::size_t count) {
     std::size_t got = 0;
     for (;;) {

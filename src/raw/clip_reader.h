@@ -47,6 +47,12 @@ public:
     // which must hold at least width x height samples; packed frames go into
     // the reader's packed buffer, allocated once per frame size.
     FrameReadOutcome readFrame(std::span<std::uint16_t> bayerFrame) override;
+    // Packed frames are read kPieceBytes at a time into a buffer that stays
+    // in cache, each piece handed to the sink before the next is read: the
+    // unpack then reads what the read has just written, and a large frame
+    // does not go through memory twice.
+    FrameReadOutcome readFrameInPieces(std::span<std::uint16_t> bayerFrame, PackedPieceSink& sink) override;
+    static constexpr std::size_t kPieceBytes = 14 * 8192;
     // Passes over one frame without reading it. False once the stream has
     // ended or a failure was met: the next read then answers ClipEnded or
     // ReadFailed, so skipping can stop.
@@ -117,6 +123,7 @@ private:
     ClipOpenFailure openFailure_;
     std::unique_ptr<std::uint8_t[]> packedBuffer_;
     std::size_t packedCapacity_ = 0;
+    std::unique_ptr<std::uint8_t[]> pieceBuffer_;  // kPieceBytes, once a frame is read in pieces
     std::uint64_t nextFrame_ = 0;  // index of the frame the next read or skip reaches
     bool failed_ = false;
     std::string failureMessage_;

@@ -223,3 +223,34 @@ void developStoredSamples(std::span<std::uint16_t> bayer, BlackFrame* black,
     if (packing == kPacking12)
         for (std::uint16_t& sample : frame) sample = static_cast<std::uint16_t>(sample * kTenBitScale);
 }
+
+FramePieceUnpacker::FramePieceUnpacker(Kind kind, std::span<std::uint16_t> bayer, BlackFrame* black,
+                                       std::span<const std::uint16_t> toneTable, int frameWidth,
+                                       int frameHeight, std::size_t frameBytes)
+    : kind_(kind), toneTable_(toneTable) {
+    if (frameWidth <= 0 || frameHeight <= 0 || frameWidth % static_cast<int>(kGroup14Samples) != 0) return;
+    const std::size_t samples = static_cast<std::size_t>(frameWidth) * static_cast<std::size_t>(frameHeight);
+    if (bayer.size() < samples || frameBytes / kGroup14Bytes < samples / kGroup14Samples) return;
+    if (kind == Kind::ToneMapped) {
+        if (toneTable.size() < kToneTableEntries) return;
+        if (black != nullptr && blackFrameFits(*black, frameWidth, frameHeight))
+            black_ = std::span<const std::int32_t>(black->values).first(samples);
+    }
+    bayer_ = bayer.first(samples);
+}
+
+void FramePieceUnpacker::takePiece(std::span<const std::uint8_t> piece, std::size_t offset) {
+    if (bayer_.empty() || offset % kGroup14Bytes != 0) return;
+    const std::size_t first = offset / kGroup14Bytes * kGroup14Samples;
+    if (first >= bayer_.size()) return;
+    const std::size_t groups =
+        std::min(piece.size() / kGroup14Bytes, (bayer_.size() - first) / kGroup14Samples);
+    const std::span<std::uint16_t> out = bayer_.subspan(first, groups * kGroup14Samples);
+    const UnpackKernels& kernels = bestUnpackKernels();
+    if (kind_ == Kind::Stored) {
+        kernels.unpackGroups14(piece, out);
+        return;
+    }
+    kernels.unpackToneMapped14(piece, black_.empty() ? black_ : black_.subspan(first, out.size()), toneTable_,
+                               out);
+}

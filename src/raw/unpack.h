@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
 #include "raw/black_frame.h"
+#include "raw/clip_frame_source.h"
 #include "raw/clip_trailer.h"
 
 // Sample packings named by the clip trailer.
@@ -60,3 +62,24 @@ void developStoredSamples(std::span<std::uint16_t> bayer, BlackFrame* black,
 
 // Packing value of stored 16-bit samples, for the two functions above.
 inline constexpr int kPackingStored16 = 16;
+
+// Unpacks a 14-bit frame piece by piece as the clip reader hands it over
+// (ClipFrameSource::readFrameInPieces). ToneMapped gives what unpackFrame
+// gives a conversion pass for the whole frame, Stored what
+// unpackStoredSamples gives. The sizes are checked once, as those functions
+// check them for the whole frame: where they would write nothing, no piece
+// writes anything. frameBytes is the size of the whole packed frame.
+class FramePieceUnpacker final : public PackedPieceSink {
+public:
+    enum class Kind { ToneMapped, Stored };
+    FramePieceUnpacker(Kind kind, std::span<std::uint16_t> bayer, BlackFrame* black,
+                       std::span<const std::uint16_t> toneTable, int frameWidth, int frameHeight,
+                       std::size_t frameBytes);
+    void takePiece(std::span<const std::uint8_t> piece, std::size_t offset) override;
+
+private:
+    Kind kind_;
+    std::span<std::uint16_t> bayer_;  // the frame's samples; empty when nothing is written
+    std::span<const std::int32_t> black_;
+    std::span<const std::uint16_t> toneTable_;
+};

@@ -46,15 +46,33 @@ std::vector<std::uint32_t> unpack14(std::span<const std::uint8_t> bytes, std::si
 }
 
 // Counts the samples of a packed frame that differ from the ramp's frame.
-int rampMismatches(const RawClipReader& reader, std::uint32_t width, std::uint32_t height,
-                   std::uint64_t frame) {
-    const auto samples = unpack14(reader.packedFrame(), std::size_t{width} * height);
+int rampMismatches(std::span<const std::uint8_t> frame, std::uint32_t width, std::uint32_t height,
+                   std::uint64_t frameIndex) {
+    const auto samples = unpack14(frame, std::size_t{width} * height);
     int mismatches = 0;
     for (std::uint32_t y = 0; y < height; ++y)
         for (std::uint32_t x = 0; x < width; ++x)
-            if (samples[std::size_t{y} * width + x] != rampSample(x, y, frame)) ++mismatches;
+            if (samples[std::size_t{y} * width + x] != rampSample(x, y, frameIndex)) ++mismatches;
     return mismatches;
 }
+
+int rampMismatches(const RawClipReader& reader, std::uint32_t width, std::uint32_t height,
+                   std::uint64_t frame) {
+    return rampMismatches(reader.packedFrame(), width, height, frame);
+}
+
+// Collects the pieces of a frame where they belong, checking that they come
+// in order and each starts where the one before ended.
+class CollectedPieces final : public PackedPieceSink {
+public:
+    void takePiece(std::span<const std::uint8_t> piece, std::size_t offset) override {
+        EXPECT_EQ(bytes.size(), offset);
+        bytes.insert(bytes.end(), piece.begin(), piece.end());
+        ++count;
+    }
+    std::vector<std::uint8_t> bytes;
+    int count = 0;
+};
 
 // Keeps what the reader tells of the files it goes on into, as lines.
 class RecordedEvents final : public ClipReadObserver {
@@ -116,6 +134,23 @@ TEST(ClipReader, CompletesAFrameThatStraddlesTwoFilesFromTheNextOne) {
     // The next read meets the trailer.
     EXPECT_EQ(FrameReadOutcome::ClipEnded, reader.readFrame(unused));
     EXPECT_EQ("\n" + base + ".R01\n", events.take());
+    reader.close();
+
+    // Read in pieces, the frame across the two files is the same.
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
+    for (int frame = 0; frame < 1183; ++frame) reader.skipFrame();
+    events.take();
+    CollectedPieces pieces;
+    ASSERT_EQ(FrameReadOutcome::PiecesTaken, reader.readFrameInPieces(unused, pieces));
+    EXPECT_EQ("\n" + base + ".R00\n", events.take());
+    EXPECT_EQ(3628800u, pieces.bytes.size());
+    EXPECT_EQ(static_cast<int>((3628800 + RawClipReader::kPieceBytes - 1) / RawClipReader::kPieceBytes),
+              pieces.count);
+    EXPECT_EQ(0, rampMismatches(pieces.bytes, 1920, 1080, 1183));
+    CollectedPieces next;
+    ASSERT_EQ(FrameReadOutcome::PiecesTaken, reader.readFrameInPieces(unused, next));
+    EXPECT_EQ(0, rampMismatches(next.bytes, 1920, 1080, 1184));
     reader.close();
 }
 
@@ -345,6 +380,20 @@ TEST(ClipReader, AStreamEndingBeforeTheAnnouncedFrameCountFailsTheLastRead) {
     EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(FrameReadOutcome::PackedFrame, reader.readFrame(unused));
     EXPECT_EQ(FrameReadOutcome::ReadFailed, reader.readFrame(unused));
+    EXPECT_EQ(
+        base + ".RAW: the trailer announces 5 frames but the clip holds 2; frames 2 to 4 could not be read",
+        reader.failureMessage());
+    // Read in pieces, the frames and the failure are the same.
+    ASSERT_TRUE(reader.open(base).ok());
+    ASSERT_TRUE(reader.positionAtFirstFrame().ok());
+    for (int frame = 0; frame < 2; ++frame) {
+        CollectedPieces whole;
+        EXPECT_EQ(FrameReadOutcome::PiecesTaken, reader.readFrameInPieces(unused, whole));
+        EXPECT_EQ(64u * 32 * 14 / 8, whole.bytes.size());
+    }
+    CollectedPieces none;
+    EXPECT_EQ(FrameReadOutcome::ReadFailed, reader.readFrameInPieces(unused, none));
+    EXPECT_EQ(0, none.count);
     EXPECT_EQ(
         base + ".RAW: the trailer announces 5 frames but the clip holds 2; frames 2 to 4 could not be read",
         reader.failureMessage());

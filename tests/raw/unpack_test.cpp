@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <limits>
 #include <random>
 #include <vector>
@@ -269,4 +271,55 @@ TEST(StoredSamples, TwelveBitFramesKeepTheirTenBitValuesTopRowFirst) {
     std::vector<std::uint16_t> plain = {1, 65535, 3, 4};
     developStoredSamples(plain, nullptr, table, 2, 2, kPackingStored16, 1);
     EXPECT_EQ((std::vector<std::uint16_t>{1, 65535, 3, 4}), plain);
+}
+
+TEST(FramePieceUnpacker, PiecesOfAnySizeGiveTheWholeFrameUnpack) {
+    const auto table = markedTable();
+    const int width = 40, height = 7;
+    const std::size_t count = static_cast<std::size_t>(width * height);
+    const auto samples = randomSamples(count, 23);
+    std::vector<std::uint8_t> packed = pack14(samples);
+    BlackFrame black = blackFrameOf(width, height, 400);
+    black.values[9] = 20000;
+    black.values[count - 1] = -5;
+
+    // Pieces of 1, 3 and 35 groups, and the whole frame, the last piece
+    // carrying bytes past the frame's samples as a padded frame would.
+    packed.resize(packed.size() + 10, 0xFF);
+    for (const std::size_t groupsPerPiece : {std::size_t{1}, std::size_t{3}, std::size_t{35}, packed.size()}) {
+        for (BlackFrame* blackFrame : {&black, static_cast<BlackFrame*>(nullptr)}) {
+            std::vector<std::uint16_t> whole(count, kUntouched);
+            unpackFrame(packed, whole, blackFrame, table, width, height, width, height, kPacking14, 1);
+            std::vector<std::uint16_t> pieces(count + 8, kUntouched);
+            FramePieceUnpacker unpacker(FramePieceUnpacker::Kind::ToneMapped, pieces, blackFrame, table, width,
+                                        height, packed.size());
+            for (std::size_t offset = 0; offset < packed.size(); offset += groupsPerPiece * 14) {
+                const std::size_t bytes = std::min(groupsPerPiece * 14, packed.size() - offset);
+                unpacker.takePiece(std::span<const std::uint8_t>(packed).subspan(offset, bytes), offset);
+            }
+            EXPECT_EQ(whole, std::vector<std::uint16_t>(pieces.begin(), pieces.begin() + count)) << groupsPerPiece;
+            EXPECT_EQ(kUntouched, pieces[count]) << "written past the frame";
+        }
+        std::vector<std::uint16_t> stored(count, kUntouched);
+        FramePieceUnpacker unpacker(FramePieceUnpacker::Kind::Stored, stored, nullptr, {}, width, height,
+                                    packed.size());
+        for (std::size_t offset = 0; offset < packed.size(); offset += groupsPerPiece * 14)
+            unpacker.takePiece(std::span<const std::uint8_t>(packed).subspan(
+                                   offset, std::min(groupsPerPiece * 14, packed.size() - offset)),
+                               offset);
+        EXPECT_EQ(samples, stored) << groupsPerPiece;
+    }
+
+    // Where the whole-frame unpack writes nothing, no piece writes anything:
+    // a frame shorter than its samples, a width off the group, a short table.
+    std::vector<std::uint16_t> untouched(count, kUntouched);
+    FramePieceUnpacker shortFrame(FramePieceUnpacker::Kind::ToneMapped, untouched, nullptr, table, width, height,
+                                  count * 14 / 8 - 14);
+    shortFrame.takePiece(packed, 0);
+    FramePieceUnpacker oddWidth(FramePieceUnpacker::Kind::Stored, untouched, nullptr, table, 36, 7, packed.size());
+    oddWidth.takePiece(packed, 0);
+    FramePieceUnpacker shortTable(FramePieceUnpacker::Kind::ToneMapped, untouched, nullptr,
+                                  std::span<const std::uint16_t>(table).first(100), width, height, packed.size());
+    shortTable.takePiece(packed, 0);
+    EXPECT_EQ(std::vector<std::uint16_t>(count, kUntouched), untouched);
 }

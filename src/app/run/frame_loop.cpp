@@ -18,10 +18,20 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
     ClipState& clip = run.clip;
     const RawClipTrailer& trailer = clip.reader->trailer();
     const std::span<std::uint16_t> bayer(bayerBuffer.data(), bayerBuffer.size());
-    const FrameReadOutcome read = clip.reader->readFrame(bayer);
     // An archive keeps the samples as the clip stores them; every other
     // output, and the calibration, takes them through the tone table.
     const bool keepStored = !run.pass.calibrating() && run.sink->takesStoredSamples();
+    // A 14-bit frame is unpacked piece by piece as it is read, while each
+    // piece is in cache; the calibration sums whole frames.
+    FrameReadOutcome read = FrameReadOutcome::ClipEnded;
+    if (trailer.packing == kPacking14 && !run.pass.calibrating()) {
+        FramePieceUnpacker unpacker(
+            keepStored ? FramePieceUnpacker::Kind::Stored : FramePieceUnpacker::Kind::ToneMapped, bayer, black,
+            clip.toneTable, trailer.width, trailer.height, trailer.frameBytes);
+        read = clip.reader->readFrameInPieces(bayer, unpacker);
+    } else {
+        read = clip.reader->readFrame(bayer);
+    }
     switch (read) {
         case FrameReadOutcome::ClipEnded:
             return FrameRead::Ended;
@@ -45,6 +55,7 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
                                      clip.reader->storedPacking(), run.pass.pass);
             break;
         case FrameReadOutcome::StoredSamples:
+        case FrameReadOutcome::PiecesTaken:
             break;
     }
     return FrameRead::Read;
