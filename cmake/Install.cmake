@@ -14,6 +14,8 @@ foreach(program raw2tvx dpxinfo)
 endforeach()
 
 install(TARGETS raw2tvx dpxinfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The movie module, where raw2tvx looks for it: ../lib/raw2tvx from its directory.
+install(TARGETS raw2tvx-movie LIBRARY DESTINATION lib/raw2tvx)
 install(FILES ${PROJECT_SOURCE_DIR}/scripts/bash-completion/raw2tvx
               ${PROJECT_SOURCE_DIR}/scripts/bash-completion/dpxinfo
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)

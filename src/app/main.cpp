@@ -9,8 +9,8 @@
 #include "app/report/console.h"
 #include "app/report/exit_codes.h"
 #include "app/run/batch_driver.h"
+#include "app/run/movie_module.h"
 #include "app/run/verify_run.h"
-#include "components/movie_components.h"
 #include "encode/metadata_tag_list.h"
 #include "platform/diagnostics.h"
 #include "platform/process.h"
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         }
         // The worker pool and the encoders size their threads by it.
         if (commandLine.options.threads > 0) platform::limitProcessors(commandLine.options.threads);
-        registerMovieComponents();
+        loadMovieComponentsWhenNeeded(console);
         if (commandLine.options.verify) return runVerify(commandLine, console);
         return runBatch(commandLine, tags, console);
     } catch (const std::bad_alloc&) {

@@ -27,6 +27,12 @@ using ComponentFactory = std::function<IUnknown*()>;
 // Registers or replaces the factory of a class. E_INVALIDARG for an empty
 // factory; S_FALSE when an earlier registration was replaced.
 HRESULT registerComponentClass(const Guid& clsid, ComponentFactory factory);
+// Called, once, the first time a class is asked for that nobody has
+// registered: components that live in a module loaded only when a run needs
+// them register themselves there. Without a loader such a class is simply
+// not registered.
+void setComponentLoader(std::function<void()> loader);
+
 // Forgets a class; S_FALSE when it was not registered. Objects already made
 // live on.
 HRESULT unregisterComponentClass(const Guid& clsid);

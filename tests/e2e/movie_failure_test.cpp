@@ -169,3 +169,28 @@ TEST(MovieFailure, InterruptedRunRemovesItsTemporaryMovie) {
         EXPECT_EQ(std::vector<std::string>{"long.RAW"}, directoryNames(dir.path()));
     }
 }
+
+// Without its movie module beside it (nor in ../lib/raw2tvx) the program
+// still writes DPX files; a movie fails as without its encoder, and standard
+// error says which module could not be loaded and why.
+TEST(MovieFailure, ProgramWithoutItsMovieModuleStillWritesDpx) {
+    TempDir dir;
+    makeClip(dir, {"--width", "64", "--height", "32", "--frames", "2", "clip.RAW"});
+    const std::string alone = dir.file("bin/raw2tvx");
+    std::filesystem::create_directory(dir.file("bin"));
+    std::filesystem::copy_file(RAW2TVX_BIN, alone);
+    std::filesystem::permissions(alone, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+
+    const auto dpx = runProgram({alone, "clip.RAW", "f_%03d.dpx"}, dir.path());
+    EXPECT_EQ(0, dpx.exitCode) << dpx.err;
+    EXPECT_EQ("", dpx.err);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("f_001.dpx")));
+
+    const auto movie = runProgram({alone, "clip.RAW", "m.mov", "-422"}, dir.path());
+    EXPECT_EQ(255, movie.exitCode);
+    EXPECT_TRUE(contains(movie.out, kEncodeFailed)) << movie.out;
+    EXPECT_TRUE(contains(movie.err, "raw2tvx: the movie components cannot be loaded: " + dir.file("bin") +
+                                        "/raw2tvx-movie.so: cannot open shared object file"))
+        << movie.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("m.mov")));
+}

@@ -19,7 +19,7 @@ fail() {
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr >/dev/null
 usr=$work/stage/usr
 staged=$(cd "$usr" && find . -type f | sort | tr '\n' ' ')
-[ "$staged" = "./bin/dpxinfo ./bin/raw2tvx ./share/bash-completion/completions/dpxinfo \
+[ "$staged" = "./bin/dpxinfo ./bin/raw2tvx ./lib/raw2tvx/raw2tvx-movie.so ./share/bash-completion/completions/dpxinfo \
 ./share/bash-completion/completions/raw2tvx ./share/man/man1/dpxinfo.1.gz ./share/man/man1/raw2tvx.1.gz " ] ||
     fail "installed: $staged"
 
@@ -59,4 +59,11 @@ replies=$(bash -c 'source "$1"
     complete_words - raw2tvx A001.RAW ""' - "$usr/share/bash-completion/completions/raw2tvx" 2>/dev/null)
 expected=$(printf '%s \n' '-422 -444' --threads= 'A001.RAW stage' 'out.mov stage')
 [ "$replies" = "$expected" ] || fail "completion gave: $replies"
-echo "installed tree, --help, --version, man page and completion as expected"
+
+# The installed program finds its movie module in ../lib/raw2tvx.
+mkdir "$work/movie"
+"$build/mkclip" --width 64 --height 32 --frames 2 "$work/movie/C.RAW" >/dev/null
+"$usr/bin/raw2tvx" "$work/movie/C.RAW" "$work/movie/c.mov" -422 >/dev/null ||
+    fail "the installed raw2tvx wrote no movie"
+[ -s "$work/movie/c.mov" ] || fail "the installed raw2tvx wrote no movie"
+echo "installed tree, --help, --version, man page, completion and movie module as expected"
