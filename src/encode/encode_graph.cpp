@@ -192,12 +192,11 @@ HRESULT CEncodeGraph::addEncoder(ComPtr<IBaseFilter>* encoder) {
         settings->SetOptionFlagB(optionFlagB_ ? 1 : 0);
     }
     if (ComPtr<IEncoderMetadata> metadata = encoder->as<IEncoderMetadata>()) {
-        EncoderTagValues values;
-        values.curveCode = curveCode_;
-        values.raw = raw_;
-        values.debayer = debayer_;
-        values.colorMatrix = colorMatrix_;
-        values.whiteBalance = whiteBalance_;
+        const EncoderTagValues values{.curveCode = curveCode_,
+                                      .raw = raw_,
+                                      .debayer = debayer_,
+                                      .colorMatrix = colorMatrix_,
+                                      .whiteBalance = whiteBalance_};
         sendEncoderTags(metadata.get(), values, userTags_);
     }
     return S_OK;

@@ -17,15 +17,13 @@ namespace {
 // A demosaic job of the given kind from a Bayer frame into an RGB picture.
 PoolJob demosaicJob(std::int32_t kind, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
                     const DemosaicParameters& parameters) {
-    PoolJob job;
-    job.kind = kind;
-    job.source = bayer;
-    job.destination = rgb;
-    job.width = width;
-    job.height = height;
-    job.param1 = parameters.mode;
-    job.param2 = parameters.level;
-    return job;
+    return PoolJob{.kind = kind,
+                   .source = bayer,
+                   .destination = rgb,
+                   .width = width,
+                   .height = height,
+                   .param1 = parameters.mode,
+                   .param2 = parameters.level};
 }
 
 }  // namespace

@@ -181,13 +181,12 @@ void prepareToneTable(BatchRun& run, const RawClipTrailer& trailer, const std::s
     }
     const bool blackFrameInUse = clip.black != nullptr;
     const ConversionSettings& settings = run.inputs.settings;
-    CurveSettings curve;
-    curve.kind = settings.curveKind;
-    curve.param = settings.curveParam;
-    curve.cineonBlack = settings.cineonBlack;
-    curve.cineonWhite = settings.cineonWhite;
-    curve.blackOverride = settings.blackOverride;
-    curve.whiteOverride = settings.whiteOverride;
+    const CurveSettings curve{.kind = settings.curveKind,
+                              .param = settings.curveParam,
+                              .cineonBlack = settings.cineonBlack,
+                              .cineonWhite = settings.cineonWhite,
+                              .blackOverride = settings.blackOverride,
+                              .whiteOverride = settings.whiteOverride};
     run.clipSettings.curveCode =
         buildToneTable(curve, trailer.blackLevel, trailer.whiteLevel, blackFrameInUse, clip.toneTable.data());
 }
