@@ -72,17 +72,17 @@ void setLookups(DecodeTable& table, int code, int length, int category) {
 
 // The table was checked when it was read: its codes fit their lengths and its
 // symbols are categories.
-void buildDecodeTable(const LosslessJpegHuffmanSpec& spec, DecodeTable& table) {
+void buildDecodeTable(const LosslessJpegHuffmanSpec& codes, DecodeTable& table) {
     table.total.fill(0);
-    table.symbols = spec.symbols;
+    table.symbols = codes.symbols;
     int code = 0;
     int index = 0;
     for (int length = 1; length <= kMaxHuffmanCodeLength; ++length) {
-        const int count = spec.codesOfLength[static_cast<std::size_t>(length - 1)];
+        const int count = codes.codesOfLength[static_cast<std::size_t>(length - 1)];
         table.largestCode[static_cast<std::size_t>(length)] = count > 0 ? code + count - 1 : -1;
         table.symbolOffset[static_cast<std::size_t>(length)] = index - code;
         for (int n = 0; n < count; ++n, ++code, ++index) {
-            const int category = spec.symbols[static_cast<std::size_t>(index)];
+            const int category = codes.symbols[static_cast<std::size_t>(index)];
             // The leading extra bit must be among the look-up bits.
             if (length + (category > 0 ? 1 : 0) <= kLookupBits) setLookups(table, code, length, category);
         }
