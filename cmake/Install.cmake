@@ -14,8 +14,10 @@ foreach(program raw2tvx dpxinfo)
 endforeach()
 
 install(TARGETS raw2tvx dpxinfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The movie module, where raw2tvx looks for it: ../lib/raw2tvx from its directory.
-install(TARGETS raw2tvx-movie LIBRARY DESTINATION lib/raw2tvx)
+# The movie module, where raw2tvx looks for it: ../lib/raw2tvx/modules from its
+# directory. A level below lib/raw2tvx, so that the package gets no ldconfig
+# scripts (the module is no library for others), and apt-get remove leaves nothing.
+install(TARGETS raw2tvx-movie LIBRARY DESTINATION lib/raw2tvx/modules)
 install(FILES ${PROJECT_SOURCE_DIR}/scripts/bash-completion/raw2tvx
               ${PROJECT_SOURCE_DIR}/scripts/bash-completion/dpxinfo
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)

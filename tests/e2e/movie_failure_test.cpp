@@ -170,7 +170,7 @@ TEST(MovieFailure, InterruptedRunRemovesItsTemporaryMovie) {
     }
 }
 
-// Without its movie module beside it (nor in ../lib/raw2tvx) the program
+// Without its movie module beside it (nor in ../lib/raw2tvx/modules) the program
 // still writes DPX files; a movie fails as without its encoder, and standard
 // error says which module could not be loaded and why.
 TEST(MovieFailure, ProgramWithoutItsMovieModuleStillWritesDpx) {

@@ -19,7 +19,7 @@ fail() {
 DESTDIR=$work/stage cmake --install "$build" --prefix /usr >/dev/null
 usr=$work/stage/usr
 staged=$(cd "$usr" && find . -type f | sort | tr '\n' ' ')
-[ "$staged" = "./bin/dpxinfo ./bin/raw2tvx ./lib/raw2tvx/raw2tvx-movie.so ./share/bash-completion/completions/dpxinfo \
+[ "$staged" = "./bin/dpxinfo ./bin/raw2tvx ./lib/raw2tvx/modules/raw2tvx-movie.so ./share/bash-completion/completions/dpxinfo \
 ./share/bash-completion/completions/raw2tvx ./share/man/man1/dpxinfo.1.gz ./share/man/man1/raw2tvx.1.gz " ] ||
     fail "installed: $staged"
 
@@ -60,7 +60,7 @@ replies=$(bash -c 'source "$1"
 expected=$(printf '%s \n' '-422 -444' --threads= 'A001.RAW stage' 'out.mov stage')
 [ "$replies" = "$expected" ] || fail "completion gave: $replies"
 
-# The installed program finds its movie module in ../lib/raw2tvx.
+# The installed program finds its movie module in ../lib/raw2tvx/modules.
 mkdir "$work/movie"
 "$build/mkclip" --width 64 --height 32 --frames 2 "$work/movie/C.RAW" >/dev/null
 "$usr/bin/raw2tvx" "$work/movie/C.RAW" "$work/movie/c.mov" -422 >/dev/null ||

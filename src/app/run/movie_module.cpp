@@ -13,7 +13,7 @@ constexpr const char* kEntry = "raw2tvxRegisterMovieComponents";
 void loadMovieModule(Console& console) {
     const std::string directory = platform::executableDirectory();
     std::string reasons;
-    for (const std::string& place : {directory, directory + "/../lib/raw2tvx"}) {
+    for (const std::string& place : {directory, directory + "/../lib/raw2tvx/modules"}) {
         std::string error;
         void* entry = platform::loadModuleFunction(place + "/" + kMovieModuleName, kEntry, &error);
         if (entry != nullptr) {
