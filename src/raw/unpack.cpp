@@ -114,15 +114,12 @@ void unpackFrame(std::span<const std::uint8_t> packed, std::span<std::uint16_t> 
             unpackTenBit(packed, bayer, plan);
             return;
         case UnpackMode::Table:
-        case UnpackMode::TableLessBlack: {
-            const std::size_t sampleCount = groups * kGroup14Samples;
-            const std::span<const std::int32_t> blackValues =
-                plan.mode == UnpackMode::TableLessBlack
-                    ? std::span<const std::int32_t>(black->values).first(sampleCount)
-                    : std::span<const std::int32_t>();
-            bestUnpackKernels().unpackToneMapped14(packed, blackValues, toneTable, bayer.first(sampleCount));
+        case UnpackMode::TableLessBlack:
+            // The whole frame as one piece.
+            FramePieceUnpacker(FramePieceUnpacker::Kind::ToneMapped, bayer, black, toneTable, frameWidth,
+                               frameHeight, packed.size())
+                .takePiece(packed, 0);
             return;
-        }
         case UnpackMode::SumIntoBlack: {
             std::int32_t* sums = black->values.data();
             for (std::size_t group = 0; group < groups; ++group) {
@@ -171,10 +168,9 @@ void unpackStoredSamples(std::span<const std::uint8_t> packed, std::span<std::ui
     const std::size_t samples = static_cast<std::size_t>(frameWidth) * static_cast<std::size_t>(frameHeight);
     if (bayer.size() < samples) return;
     if (packing == kPacking14) {
-        if (frameWidth % static_cast<int>(kGroup14Samples) != 0 ||
-            packed.size() / kGroup14Bytes < samples / 8)
-            return;
-        bestUnpackKernels().unpackGroups14(packed, bayer.first(samples));
+        FramePieceUnpacker(FramePieceUnpacker::Kind::Stored, bayer, nullptr, {}, frameWidth, frameHeight,
+                           packed.size())
+            .takePiece(packed, 0);
         return;
     }
     if (packing != kPacking12 || frameWidth % static_cast<int>(kGroup12Samples) != 0 ||

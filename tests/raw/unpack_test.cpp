@@ -286,6 +286,12 @@ TEST(FramePieceUnpacker, PiecesOfAnySizeGiveTheWholeFrameUnpack) {
     // Pieces of 1, 3 and 35 groups, and the whole frame, the last piece
     // carrying bytes past the frame's samples as a padded frame would.
     packed.resize(packed.size() + 10, 0xFF);
+    const auto feed = [&packed](FramePieceUnpacker& unpacker, std::size_t groupsPerPiece) {
+        for (std::size_t offset = 0; offset < packed.size(); offset += groupsPerPiece * 14) {
+            const std::size_t bytes = std::min(groupsPerPiece * 14, packed.size() - offset);
+            unpacker.takePiece(std::span<const std::uint8_t>(packed).subspan(offset, bytes), offset);
+        }
+    };
     for (const std::size_t groupsPerPiece : {std::size_t{1}, std::size_t{3}, std::size_t{35}, packed.size()}) {
         for (BlackFrame* blackFrame : {&black, static_cast<BlackFrame*>(nullptr)}) {
             std::vector<std::uint16_t> whole(count, kUntouched);
@@ -293,20 +299,14 @@ TEST(FramePieceUnpacker, PiecesOfAnySizeGiveTheWholeFrameUnpack) {
             std::vector<std::uint16_t> pieces(count + 8, kUntouched);
             FramePieceUnpacker unpacker(FramePieceUnpacker::Kind::ToneMapped, pieces, blackFrame, table, width,
                                         height, packed.size());
-            for (std::size_t offset = 0; offset < packed.size(); offset += groupsPerPiece * 14) {
-                const std::size_t bytes = std::min(groupsPerPiece * 14, packed.size() - offset);
-                unpacker.takePiece(std::span<const std::uint8_t>(packed).subspan(offset, bytes), offset);
-            }
+            feed(unpacker, groupsPerPiece);
             EXPECT_EQ(whole, std::vector<std::uint16_t>(pieces.begin(), pieces.begin() + count)) << groupsPerPiece;
             EXPECT_EQ(kUntouched, pieces[count]) << "written past the frame";
         }
         std::vector<std::uint16_t> stored(count, kUntouched);
         FramePieceUnpacker unpacker(FramePieceUnpacker::Kind::Stored, stored, nullptr, {}, width, height,
                                     packed.size());
-        for (std::size_t offset = 0; offset < packed.size(); offset += groupsPerPiece * 14)
-            unpacker.takePiece(std::span<const std::uint8_t>(packed).subspan(
-                                   offset, std::min(groupsPerPiece * 14, packed.size() - offset)),
-                               offset);
+        feed(unpacker, groupsPerPiece);
         EXPECT_EQ(samples, stored) << groupsPerPiece;
     }
 

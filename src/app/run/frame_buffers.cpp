@@ -15,7 +15,7 @@ void SampleBuffer::Free::operator()(std::uint16_t* samples) const {
 
 bool SampleBuffer::allocate(std::size_t count) {
     release();
-    if (count == 0 || count > std::numeric_limits<std::size_t>::max() / 2 - (std::size_t{2} << 20)) return false;
+    if (count == 0 || count > std::numeric_limits<std::size_t>::max() / 2 - platform::kHugePageBytes) return false;
     // Frames of a few megabytes and up start on a huge page and are backed
     // by huge pages where the system allows: the passes over them then fault
     // and translate addresses 512 times less often.

@@ -8,6 +8,8 @@
 
 namespace {
 
+// The module that holds the movie components, and the function that registers them.
+constexpr const char* kMovieModuleName = "raw2tvx-movie.so";
 constexpr const char* kEntry = "raw2tvxRegisterMovieComponents";
 
 void loadMovieModule(Console& console) {

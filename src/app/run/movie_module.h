@@ -2,9 +2,6 @@
 
 class Console;
 
-// The file name of the module that holds the movie components.
-inline constexpr const char* kMovieModuleName = "raw2tvx-movie.so";
-
 // Has the movie components loaded the first time a run asks for one: from
 // the module beside the program (the build tree) or in ../lib/raw2tvx/modules
 // from its directory (installed). A module that cannot be loaded is said on
