@@ -4,7 +4,8 @@
 //            white 15000), which is what an archive keeps;
 //   random - uniform random 16-bit samples, the worst case (every category).
 // Decode: our lossless JPEG decoder, alone and followed by the frame checksum
-// as the archive reader works it out; then the checksum alone, and the
+// as the archive reader works it out, on one scan and on restart intervals
+// (two decoded at once); then the checksum alone, and the
 // encoder with and without the archive's per-frame comment (whose checksum is
 // the difference). Rates are samples per second of processor time.
 
@@ -72,12 +73,16 @@ struct Encoded {
     std::vector<std::uint8_t> image;
 };
 
-Encoded encodedFrame(FrameKind kind, int width, int height) {
+// restart: the scan restarts every few rows, as an archive's frames do.
+Encoded encodedFrame(FrameKind kind, int width, int height, bool restart) {
     Encoded encoded{makeFrame(kind, width, height), {}};
     LosslessJpegWorkspace workspace;
-    encoded.image.resize(losslessJpegMaxBytes(width, height));
+    LosslessJpegOptions options;
+    options.restartRows = restart ? losslessJpegMostRestartRows(width) : 0;
+    encoded.image.resize(losslessJpegMaxBytes(width, height, 0, options.restartRows));
     const auto bytes = encodeLosslessJpeg(encoded.frame.data(), static_cast<std::size_t>(width), width,
-                                          height, workspace, encoded.image.data(), encoded.image.size());
+                                          height, workspace, encoded.image.data(), encoded.image.size(),
+                                          options);
     encoded.image.resize(bytes.ok() ? bytes.value() : 0);
     return encoded;
 }
@@ -90,10 +95,12 @@ void setRate(benchmark::State& state, int width, int height) {
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-// range: width, height, frame kind, checksum after decoding (1) or not (0).
+// range: width, height, frame kind, checksum after decoding (1) or not (0),
+// restart intervals (1) or one scan (0).
 void BM_Decode(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-    const Encoded encoded = encodedFrame(static_cast<FrameKind>(state.range(2)), width, height);
+    const Encoded encoded =
+        encodedFrame(static_cast<FrameKind>(state.range(2)), width, height, state.range(4) != 0);
     const bool checksum = state.range(3) != 0;
     Samples out(encoded.frame.size());
     LosslessJpegDecoder decoder;
@@ -147,10 +154,11 @@ void sizes(benchmark::internal::Benchmark* benchmark, std::vector<std::int64_t> 
 }  // namespace
 
 BENCHMARK(BM_Decode)
-    ->ArgNames({"width", "height", "random", "checksum"})
+    ->ArgNames({"width", "height", "random", "checksum", "restart"})
     ->Apply([](auto* b) {
         for (std::int64_t kind : {kSensor, kRandom})
-            for (std::int64_t checksum : {0, 1}) sizes(b, {kind, checksum});
+            for (std::int64_t checksum : {0, 1})
+                for (std::int64_t restart : {0, 1}) sizes(b, {kind, checksum, restart});
     }) -> MeasureProcessCPUTime() -> Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Checksum)
     ->ArgNames({"width", "height"})

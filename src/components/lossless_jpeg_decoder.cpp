@@ -152,113 +152,228 @@ inline unsigned predict(unsigned left, unsigned above, unsigned aboveLeft) {
     if constexpr (Predictor == 7) return (left + above) >> 1;
 }
 
-// Decodes `count` samples of one quadrant row into every second sample of
-// `out`; their upper neighbours are every second sample of `above` (unread
-// by predictor 1). `left` and `aboveLeft` carry the neighbours from one run
-// to the next. False for bits that start no code.
+// The state of one interval's decoding, kept in registers while a run of
+// samples is decoded: the reader, the next look-up, and the left and
+// above-left neighbours of the next sample.
+struct Lane {
+    std::uint64_t bits;
+    std::uint64_t valid;
+    const std::uint8_t* next;
+    std::uint64_t lookup;
+    unsigned left;
+    unsigned aboveLeft;
+};
+
+inline Lane laneOf(const BitReader& reader, unsigned left, unsigned aboveLeft) {
+    return {reader.bits, reader.valid, reader.next, reader.bits >> (64 - kLookupBits), left, aboveLeft};
+}
+
+inline void keepLane(const Lane& lane, BitReader& reader, unsigned& left, unsigned& aboveLeft) {
+    reader.bits = lane.bits;
+    reader.valid = lane.valid;
+    reader.next = lane.next;
+    left = lane.left;
+    aboveLeft = lane.aboveLeft;
+}
+
+// Decodes one sample into *out, whose upper neighbour is *above (unread by
+// predictor 1). False for bits that start no code.
 //
-// The loop is bound by one chain: look-up, shift, next look-up. The next
+// The step is bound by one chain: look-up, shift, next look-up. The next
 // look-up takes its bits from the shifted word before the refill is merged
 // in, which it need not wait for: a difference takes at most 32 bits and a
 // refill leaves at least 56, so at least 24 valid bits remain.
 template <int Predictor>
-[[gnu::always_inline]] inline bool decodeRun(BitReader& reader, const DecodeTable& table, std::uint16_t* out,
-                                             const std::uint16_t* above, int count, unsigned& left,
-                                             unsigned& aboveLeft) {
-    std::uint64_t bits = reader.bits;  // the reader's state in registers
-    std::uint64_t valid = reader.valid;
-    const std::uint8_t* next = reader.next;
-    unsigned a = left;
-    unsigned c = aboveLeft;
-    std::uint64_t lookup = bits >> (64 - kLookupBits);
-    bool ok = true;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-        unsigned b = 0;
-        if constexpr (Predictor != 1) b = above[2 * i];
-        Difference difference{table.total[lookup], 0};
-        if (difference.total != 0) [[likely]] {
-            const auto low = static_cast<unsigned>(bits >> table.lowShift[lookup]) & table.lowMask[lookup];
-            difference.value = table.base[lookup] + low;
-        } else {
-            difference = decodeTheLongWay(table, bits);
-            if (difference.total == 0) {
-                ok = false;
-                break;
-            }
-        }
-        const unsigned sample = (predict<Predictor>(a, b, c) + difference.value) & 0xFFFFu;
-        out[2 * i] = static_cast<std::uint16_t>(sample);
-        a = sample;
-        c = b;
-
-        const std::uint64_t shifted = bits << difference.total;
-        valid -= difference.total;
-        lookup = shifted >> (64 - kLookupBits);
-        bits = shifted | (bigEndian64(next) >> valid);
-        next += 7 - (valid >> 3);
-        valid |= 56;
+[[gnu::always_inline]] inline bool decodeSample(Lane& lane, const DecodeTable& table, std::uint16_t* out,
+                                                const std::uint16_t* above) {
+    unsigned b = 0;
+    if constexpr (Predictor != 1) b = *above;
+    const std::uint64_t lookup = lane.lookup;
+    Difference difference{table.total[lookup], 0};
+    if (difference.total != 0) [[likely]] {
+        const auto low = static_cast<unsigned>(lane.bits >> table.lowShift[lookup]) & table.lowMask[lookup];
+        difference.value = table.base[lookup] + low;
+    } else {
+        difference = decodeTheLongWay(table, lane.bits);
+        if (difference.total == 0) return false;
     }
-    reader.bits = bits;
-    reader.valid = valid;
-    reader.next = next;
-    left = a;
-    aboveLeft = c;
-    return ok;
+    const unsigned sample = (predict<Predictor>(lane.left, b, lane.aboveLeft) + difference.value) & 0xFFFFu;
+    *out = static_cast<std::uint16_t>(sample);
+    lane.left = sample;
+    lane.aboveLeft = b;
+
+    const std::uint64_t shifted = lane.bits << difference.total;
+    lane.valid -= difference.total;
+    lane.lookup = shifted >> (64 - kLookupBits);
+    lane.bits = shifted | (bigEndian64(lane.next) >> lane.valid);
+    lane.next += 7 - (lane.valid >> 3);
+    lane.valid |= 56;
+    return true;
 }
 
-// Every row of the quadrant image, each straight into its Bayer row: the left
-// quadrants' samples to the even columns, the right ones' to the odd. The
-// first row is predicted from the left (its first sample from 32768), the
-// first sample of every later row from the one above. Before each row the
-// reader must still be inside the scan, which the padding after it makes
-// enough for any row.
+// One run of `count` samples of a quadrant row, into every second sample of
+// `out`, above every second sample of `above`.
+template <int Predictor>
+[[gnu::always_inline]] inline bool decodeRun(Lane& lane, const DecodeTable& table, std::uint16_t* out,
+                                             const std::uint16_t* above, int count) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+        if (!decodeSample<Predictor>(lane, table, out + 2 * i, above + 2 * i)) return false;
+    return true;
+}
+
+// Two runs of one length from two intervals, a sample of each in turn: their
+// chains are independent, so the processor works on both at once.
+template <int Predictor>
+[[gnu::always_inline]] inline bool decodeRunPair(Lane& first, Lane& second, const DecodeTable& table,
+                                                 std::uint16_t* firstOut, const std::uint16_t* firstAbove,
+                                                 std::uint16_t* secondOut, const std::uint16_t* secondAbove,
+                                                 int count) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        if (!decodeSample<Predictor>(first, table, firstOut + 2 * i, firstAbove + 2 * i)) return false;
+        if (!decodeSample<Predictor>(second, table, secondOut + 2 * i, secondAbove + 2 * i)) return false;
+    }
+    return true;
+}
+
+// The frame and where its rows go: each quadrant row straight into its Bayer
+// row, the left quadrants' samples to the even columns, the right ones' to the
+// odd.
 struct RowsToDecode {
     const DecodeTable* table;
-    const std::uint8_t* scan;
-    std::size_t scanBytes;
     std::uint16_t* bayer;
     std::size_t strideSamples;
     int width;
     int height;
+
+    std::uint16_t* row(int y) const {
+        return bayer + static_cast<std::size_t>(quadrantSourceRow(y, height)) * strideSamples;
+    }
 };
 
+// The first row of an interval is predicted from the left (its first sample
+// from 32768), the first sample of every later row from the one above.
+using Interval = LosslessJpegInterval;
+
+// Every row of one interval. Before each row the reader must still be inside
+// the interval, which the padding after the scan makes enough for any row.
 template <int Predictor>
-[[gnu::always_inline]] inline bool decodeRowsBody(BitReader& reader, const RowsToDecode& rows) {
+[[gnu::always_inline]] inline bool decodeIntervalBody(BitReader& reader, const std::uint8_t* scan,
+                                                      const Interval& interval, const RowsToDecode& rows) {
     const DecodeTable& table = *rows.table;
     const QuadrantSplit split = splitQuadrants(rows.width, rows.height);
-    for (int y = 0; y < rows.height; ++y) {
-        if (reader.position(rows.scan) > rows.scanBytes * 8) return false;
-        std::uint16_t* row =
-            rows.bayer + static_cast<std::size_t>(quadrantSourceRow(y, rows.height)) * rows.strideSamples;
-        unsigned left = 0x8000u;
-        unsigned aboveLeft = 0;
-        if (y == 0) {
-            if (!decodeRun<1>(reader, table, row, nullptr, split.leftWidth, left, aboveLeft) ||
-                !decodeRun<1>(reader, table, row + 1, nullptr, split.rightWidth, left, aboveLeft))
-                return false;
-            continue;
+    for (int r = 0; r < interval.rowCount; ++r) {
+        if (reader.position(scan) > interval.end * 8) return false;
+        const int y = interval.firstRow + r;
+        std::uint16_t* row = rows.row(y);
+        Lane lane = laneOf(reader, 0x8000u, 0);
+        bool ok = true;
+        if (r == 0) {
+            ok = decodeRun<1>(lane, table, row, nullptr, split.leftWidth) &&
+                 decodeRun<1>(lane, table, row + 1, nullptr, split.rightWidth);
+        } else {
+            const std::uint16_t* above = rows.row(y - 1);
+            ok = decodeRun<2>(lane, table, row, above, 1) &&
+                 decodeRun<Predictor>(lane, table, row + 2, above + 2, split.leftWidth - 1) &&
+                 decodeRun<Predictor>(lane, table, row + 1, above + 1, split.rightWidth);
         }
-        const std::uint16_t* above =
-            rows.bayer + static_cast<std::size_t>(quadrantSourceRow(y - 1, rows.height)) * rows.strideSamples;
-        if (!decodeRun<2>(reader, table, row, above, 1, left, aboveLeft) ||
-            !decodeRun<Predictor>(reader, table, row + 2, above + 2, split.leftWidth - 1, left, aboveLeft) ||
-            !decodeRun<Predictor>(reader, table, row + 1, above + 1, split.rightWidth, left, aboveLeft))
+        unsigned left = 0, aboveLeft = 0;
+        keepLane(lane, reader, left, aboveLeft);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// Two intervals of as many rows, row by row in turn.
+template <int Predictor>
+[[gnu::always_inline]] inline bool decodeIntervalPairBody(BitReader& firstReader, BitReader& secondReader,
+                                                          const std::uint8_t* scan, const Interval& first,
+                                                          const Interval& second, const RowsToDecode& rows) {
+    const DecodeTable& table = *rows.table;
+    const QuadrantSplit split = splitQuadrants(rows.width, rows.height);
+    for (int r = 0; r < first.rowCount; ++r) {
+        if (firstReader.position(scan) > first.end * 8 || secondReader.position(scan) > second.end * 8)
+            return false;
+        std::uint16_t* firstRow = rows.row(first.firstRow + r);
+        std::uint16_t* secondRow = rows.row(second.firstRow + r);
+        Lane one = laneOf(firstReader, 0x8000u, 0);
+        Lane two = laneOf(secondReader, 0x8000u, 0);
+        bool ok = true;
+        if (r == 0) {
+            ok = decodeRunPair<1>(one, two, table, firstRow, nullptr, secondRow, nullptr, split.leftWidth) &&
+                 decodeRunPair<1>(one, two, table, firstRow + 1, nullptr, secondRow + 1, nullptr,
+                                  split.rightWidth);
+        } else {
+            const std::uint16_t* firstAbove = rows.row(first.firstRow + r - 1);
+            const std::uint16_t* secondAbove = rows.row(second.firstRow + r - 1);
+            ok = decodeRunPair<2>(one, two, table, firstRow, firstAbove, secondRow, secondAbove, 1) &&
+                 decodeRunPair<Predictor>(one, two, table, firstRow + 2, firstAbove + 2, secondRow + 2,
+                                          secondAbove + 2, split.leftWidth - 1) &&
+                 decodeRunPair<Predictor>(one, two, table, firstRow + 1, firstAbove + 1, secondRow + 1,
+                                          secondAbove + 1, split.rightWidth);
+        }
+        unsigned left = 0, aboveLeft = 0;
+        keepLane(one, firstReader, left, aboveLeft);
+        keepLane(two, secondReader, left, aboveLeft);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// The scan of one interval ends where its last difference does, its last byte
+// padded with one bits.
+bool endsCleanly(const BitReader& reader, const std::uint8_t* scan, const Interval& interval) {
+    const std::size_t used = reader.position(scan);
+    const std::size_t available = interval.end * 8;
+    if (used > available || available - used >= 8) return false;
+    const std::size_t paddingBits = available - used;
+    return paddingBits == 0 || reader.bits >> (64 - paddingBits) == (std::uint64_t{1} << paddingBits) - 1;
+}
+
+BitReader readerAt(const std::uint8_t* scan, const Interval& interval) {
+    BitReader reader;
+    reader.next = scan + interval.begin;
+    reader.refill();
+    return reader;
+}
+
+// Every interval, two at a time where two have as many rows.
+template <int Predictor>
+[[gnu::always_inline]] inline bool decodeIntervalsBody(const std::uint8_t* scan,
+                                                       std::span<const Interval> intervals,
+                                                       const RowsToDecode& rows) {
+    std::size_t index = 0;
+    for (; index + 1 < intervals.size() && intervals[index].rowCount == intervals[index + 1].rowCount;
+         index += 2) {
+        BitReader first = readerAt(scan, intervals[index]);
+        BitReader second = readerAt(scan, intervals[index + 1]);
+        if (!decodeIntervalPairBody<Predictor>(first, second, scan, intervals[index], intervals[index + 1],
+                                               rows) ||
+            !endsCleanly(first, scan, intervals[index]) || !endsCleanly(second, scan, intervals[index + 1]))
+            return false;
+    }
+    for (; index < intervals.size(); ++index) {
+        BitReader reader = readerAt(scan, intervals[index]);
+        if (!decodeIntervalBody<Predictor>(reader, scan, intervals[index], rows) ||
+            !endsCleanly(reader, scan, intervals[index]))
             return false;
     }
     return true;
 }
 
 template <int Predictor>
-bool decodeRows(BitReader& reader, const RowsToDecode& rows) {
-    return decodeRowsBody<Predictor>(reader, rows);
+bool decodeIntervals(const std::uint8_t* scan, std::span<const Interval> intervals,
+                     const RowsToDecode& rows) {
+    return decodeIntervalsBody<Predictor>(scan, intervals, rows);
 }
 
 #if defined(__x86_64__)
 // The same with the shifts that take any register as their count (BMI2),
 // which the loop is full of.
 template <int Predictor>
-__attribute__((target("bmi,bmi2"))) bool decodeRowsBmi2(BitReader& reader, const RowsToDecode& rows) {
-    return decodeRowsBody<Predictor>(reader, rows);
+__attribute__((target("bmi,bmi2"))) bool decodeIntervalsBmi2(const std::uint8_t* scan,
+                                                             std::span<const Interval> intervals,
+                                                             const RowsToDecode& rows) {
+    return decodeIntervalsBody<Predictor>(scan, intervals, rows);
 }
 
 bool hasBmi2() {
@@ -268,29 +383,31 @@ bool hasBmi2() {
 #endif
 
 template <int Predictor>
-bool decodeRowsOnThisProcessor(BitReader& reader, const RowsToDecode& rows) {
+bool decodeOnThisProcessor(const std::uint8_t* scan, std::span<const Interval> intervals,
+                           const RowsToDecode& rows) {
 #if defined(__x86_64__)
-    if (hasBmi2()) return decodeRowsBmi2<Predictor>(reader, rows);
+    if (hasBmi2()) return decodeIntervalsBmi2<Predictor>(scan, intervals, rows);
 #endif
-    return decodeRows<Predictor>(reader, rows);
+    return decodeIntervals<Predictor>(scan, intervals, rows);
 }
 
-bool decodeAllRows(int predictor, BitReader& reader, const RowsToDecode& rows) {
+bool decodeAllIntervals(int predictor, const std::uint8_t* scan, std::span<const Interval> intervals,
+                        const RowsToDecode& rows) {
     switch (predictor) {
         case 1:
-            return decodeRowsOnThisProcessor<1>(reader, rows);
+            return decodeOnThisProcessor<1>(scan, intervals, rows);
         case 2:
-            return decodeRowsOnThisProcessor<2>(reader, rows);
+            return decodeOnThisProcessor<2>(scan, intervals, rows);
         case 3:
-            return decodeRowsOnThisProcessor<3>(reader, rows);
+            return decodeOnThisProcessor<3>(scan, intervals, rows);
         case 4:
-            return decodeRowsOnThisProcessor<4>(reader, rows);
+            return decodeOnThisProcessor<4>(scan, intervals, rows);
         case 5:
-            return decodeRowsOnThisProcessor<5>(reader, rows);
+            return decodeOnThisProcessor<5>(scan, intervals, rows);
         case 6:
-            return decodeRowsOnThisProcessor<6>(reader, rows);
+            return decodeOnThisProcessor<6>(scan, intervals, rows);
         case 7:
-            return decodeRowsOnThisProcessor<7>(reader, rows);
+            return decodeOnThisProcessor<7>(scan, intervals, rows);
         default:
             return false;
     }
@@ -307,16 +424,17 @@ constexpr std::uint8_t kLastRestart = 0xD7;
 
 // Copies the entropy-coded bytes from `begin` into `scan` without their
 // stuffed zeros, up to the marker that ends them, which must be the end of
-// the image; zeros follow for the reads past the end. Gives their count.
+// the image; zeros follow for the reads past the end. Every restart marker on
+// the way must be the next of RST0..RST7 in turn; `intervals` gets the byte
+// where each interval starts, the first at 0. Gives the bytes' count.
 Result<std::size_t> unstuffScan(const std::uint8_t* begin, const std::uint8_t* end, std::size_t padding,
-                                std::vector<std::uint8_t>& scan) {
+                                std::vector<std::uint8_t>& scan, std::vector<Interval>& intervals) {
     const std::size_t needed = static_cast<std::size_t>(end - begin) + padding;
-    if (scan.size() < needed) {
-        try {
-            scan.resize(needed);
-        } catch (const std::bad_alloc&) {
-            return Status::failure(ErrorCode::kNoMemory, "no memory for a lossless JPEG image's scan");
-        }
+    try {
+        if (scan.size() < needed) scan.resize(needed);
+        intervals.assign(1, Interval{});
+    } catch (const std::bad_alloc&) {
+        return Status::failure(ErrorCode::kNoMemory, "no memory for a lossless JPEG image's scan");
     }
     std::uint8_t* out = scan.data();
     const std::uint8_t* at = begin;
@@ -334,14 +452,39 @@ Result<std::size_t> unstuffScan(const std::uint8_t* begin, const std::uint8_t* e
         const std::uint8_t* marker = found + 1;
         while (marker < end && *marker == kMarkerStart) ++marker;  // fill bytes
         if (marker == end) return damaged("ends inside its scan");
-        if (*marker >= kFirstRestart && *marker <= kLastRestart)
-            return Status::failure(ErrorCode::kUnsupported, "the lossless JPEG image has restart markers");
+        if (*marker >= kFirstRestart && *marker <= kLastRestart) {
+            const std::size_t expected = (intervals.size() - 1) % 8;
+            if (static_cast<std::size_t>(*marker - kFirstRestart) != expected)
+                return damaged("has its restart markers out of order");
+            try {
+                intervals.push_back({0, 0, static_cast<std::size_t>(out - scan.data()), 0});
+            } catch (const std::bad_alloc&) {
+                return Status::failure(ErrorCode::kNoMemory, "no memory for a lossless JPEG image's scan");
+            }
+            at = marker + 1;
+            continue;
+        }
         if (*marker != kEndOfImage) return damaged("has no end-of-image marker after its scan");
         break;
     }
     const auto bytes = static_cast<std::size_t>(out - scan.data());
     std::memset(out, 0, padding);
     return bytes;
+}
+
+// The rows and bytes of each interval the markers gave; false when they are
+// not the intervals the image's size and restart interval make.
+bool placeIntervals(std::vector<Interval>& intervals, std::size_t scanBytes, int height, int restartRows) {
+    const int rowsEach = restartRows == 0 ? height : restartRows;
+    const std::size_t expected = static_cast<std::size_t>((height + rowsEach - 1) / rowsEach);
+    if (intervals.size() != expected) return false;
+    for (std::size_t index = 0; index < intervals.size(); ++index) {
+        Interval& interval = intervals[index];
+        interval.firstRow = static_cast<int>(index) * rowsEach;
+        interval.rowCount = std::min(rowsEach, height - interval.firstRow);
+        interval.end = index + 1 < intervals.size() ? intervals[index + 1].begin : scanBytes;
+    }
+    return true;
 }
 
 }  // namespace
@@ -362,26 +505,20 @@ Status LosslessJpegDecoder::decode(std::span<const std::uint8_t> image, std::uin
                                                          ", larger than the frame it is decoded into");
 
     const std::size_t padding = kMostBytesPerSample * static_cast<std::size_t>(width) + kPaddingSlack;
-    const Result<std::size_t> scanBytes =
-        unstuffScan(image.data() + segments.scanOffset, image.data() + image.size(), padding, scan_);
+    const Result<std::size_t> scanBytes = unstuffScan(
+        image.data() + segments.scanOffset, image.data() + image.size(), padding, scan_, intervals_);
     if (!scanBytes.ok()) return scanBytes.status();
+    if (!placeIntervals(intervals_, scanBytes.value(), height, segments.restartRows))
+        return damaged("has " + std::to_string(intervals_.size()) + " restart intervals, not the " +
+                       std::to_string((height + std::max(segments.restartRows, 1) - 1) /
+                                      std::max(segments.restartRows, 1)) +
+                       " its size makes");
 
     DecodeTable table;
     buildDecodeTable(segments.table, table);
-    BitReader reader;
-    reader.next = scan_.data();
-    reader.refill();
-    const RowsToDecode rows{&table, scan_.data(), scanBytes.value(), bayer, strideSamples, width, height};
-    if (!decodeAllRows(segments.predictor, reader, rows)) return damaged("has a damaged scan");
-
-    // The scan ends where the last difference does, its last byte padded with one bits.
-    const std::size_t used = reader.position(scan_.data());
-    const std::size_t available = scanBytes.value() * 8;
-    if (used > available) return damaged("ends inside its scan");
-    const std::size_t paddingBits = available - used;
-    if (paddingBits >= 8) return damaged("has bytes after its last sample");
-    if (paddingBits > 0 && reader.bits >> (64 - paddingBits) != (std::uint64_t{1} << paddingBits) - 1)
-        return damaged("has a damaged scan end");
+    const RowsToDecode rows{&table, bayer, strideSamples, width, height};
+    if (!decodeAllIntervals(segments.predictor, scan_.data(), intervals_, rows))
+        return damaged("has a damaged scan");
 
     decoded->width = width;
     decoded->height = height;

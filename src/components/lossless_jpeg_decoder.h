@@ -32,6 +32,16 @@ struct LosslessJpegDecoded {
     std::optional<std::string> comment;  // the text of the image's COM segment
 };
 
+// One restart interval of a scan: rows [firstRow, firstRow + rowCount) from
+// the scan's bytes [begin, end), stuffing removed. The whole scan is one
+// interval when the image has no restart markers.
+struct LosslessJpegInterval {
+    int firstRow = 0;
+    int rowCount = 0;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
 // One per thread: it keeps the scan's bytes between frames, so frames of one
 // size allocate nothing after the first.
 class LosslessJpegDecoder {
@@ -45,4 +55,5 @@ public:
 
 private:
     std::vector<std::uint8_t> scan_;  // the entropy-coded bytes, stuffing removed, then zeros
+    std::vector<LosslessJpegInterval> intervals_;
 };

@@ -16,6 +16,13 @@ constexpr int kPrecision = 16;
 constexpr std::size_t kHeaderBytes = 2 + (2 + 11) + (2 + 3 + 16 + kDifferenceCategories) + (2 + 8);
 constexpr std::size_t kTrailerBytes = 2;  // EOI
 constexpr std::size_t kMostBitsPerSample = 2 * kMaxHuffmanCodeLength;
+constexpr std::size_t kRestartIntervalBytes = 2 + 4;  // DRI
+// Before each restart marker the last byte may be stuffed; then the marker.
+constexpr std::size_t kRestartBytes = 2 + 2;
+// The interval is counted in samples in 16 bits. Its high byte is kept below
+// 0xFF: a reader that skips segments by looking for markers (FFmpeg's, while
+// it probes a movie) takes 0xFF followed by 0xC0 or more for one.
+constexpr int kMostRestartSamples = 0xFEFF;
 
 // COM: marker, length, text.
 std::size_t commentSegmentBytes(std::size_t commentBytes) {
@@ -24,6 +31,16 @@ std::size_t commentSegmentBytes(std::size_t commentBytes) {
 
 bool sizeSupported(int width, int height) {
     return width >= 1 && height >= 1 && width <= kMaxLosslessJpegSide && height <= kMaxLosslessJpegSide;
+}
+
+bool restartSupported(int width, int restartRows) {
+    return restartRows >= 0 && restartRows <= losslessJpegMostRestartRows(width);
+}
+
+// DRI and the markers of every interval after the first.
+std::size_t restartSegmentBytes(int height, int restartRows) {
+    if (restartRows == 0) return 0;
+    return kRestartIntervalBytes + kRestartBytes * static_cast<std::size_t>((height - 1) / restartRows);
 }
 
 // The room one row of differences may take with what is pending in the bit
@@ -51,8 +68,9 @@ struct SegmentWriter {
     }
 };
 
-void writeHeaders(SegmentWriter& out, int width, int height, const HuffmanTable& table, int predictor,
-                  std::string_view comment) {
+void writeHeaders(SegmentWriter& out, int width, int height, const HuffmanTable& table,
+                  const LosslessJpegOptions& options) {
+    const std::string_view comment = options.comment;
     out.marker(0xD8);  // SOI
 
     if (!comment.empty()) {
@@ -77,12 +95,18 @@ void writeHeaders(SegmentWriter& out, int width, int height, const HuffmanTable&
     for (std::uint8_t count : table.codesOfLength) out.byte(count);
     for (std::uint8_t category : table.categoriesInCodeOrder) out.byte(category);
 
+    if (options.restartRows > 0) {
+        out.marker(0xDD);  // DRI, in samples
+        out.bigEndian16(4);
+        out.bigEndian16(static_cast<unsigned>(width * options.restartRows));
+    }
+
     out.marker(0xDA);  // SOS
     out.bigEndian16(8);
     out.byte(1);     // components in the scan
     out.byte(1);     // component id
     out.byte(0x00);  // Huffman table 0
-    out.byte(static_cast<unsigned>(predictor));
+    out.byte(static_cast<unsigned>(options.predictor));
     out.byte(0);  // end of spectral selection: unused
     out.byte(0);  // no successive approximation, point transform 0
 }
@@ -125,10 +149,16 @@ Status noRoom() {
 
 }  // namespace
 
-std::size_t losslessJpegMaxBytes(int width, int height, std::size_t commentBytes) {
-    if (!sizeSupported(width, height) || commentBytes > kMaxLosslessJpegCommentBytes) return 0;
+int losslessJpegMostRestartRows(int width) {
+    return width >= 1 ? kMostRestartSamples / width : 0;
+}
+
+std::size_t losslessJpegMaxBytes(int width, int height, std::size_t commentBytes, int restartRows) {
+    if (!sizeSupported(width, height) || commentBytes > kMaxLosslessJpegCommentBytes ||
+        !restartSupported(width, restartRows))
+        return 0;
     const std::size_t samples = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    return kHeaderBytes + commentSegmentBytes(commentBytes) +
+    return kHeaderBytes + commentSegmentBytes(commentBytes) + restartSegmentBytes(height, restartRows) +
            JpegBitWriter::worstCaseBytes(kMostBitsPerSample * samples) + kTrailerBytes;
 }
 
@@ -143,9 +173,12 @@ Result<std::size_t> encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t s
                                "high, not " +
                                    std::to_string(width) + "x" + std::to_string(height));
     if (strideSamples < static_cast<std::size_t>(width) || options.predictor < 1 || options.predictor > 7 ||
-        options.tableRowStep < 1 || options.comment.size() > kMaxLosslessJpegCommentBytes)
+        options.tableRowStep < 1 || options.comment.size() > kMaxLosslessJpegCommentBytes ||
+        !restartSupported(width, options.restartRows))
         return Status::failure(ErrorCode::kBadInput, "the lossless JPEG encoder cannot use its options");
-    if (capacity < kHeaderBytes + commentSegmentBytes(options.comment.size())) return noRoom();
+    if (capacity < kHeaderBytes + commentSegmentBytes(options.comment.size()) +
+                       (options.restartRows > 0 ? kRestartIntervalBytes : 0))
+        return noRoom();
 
     const RowKernels kernels = rowKernels(options.allowAvx2);
     const std::size_t paddedWidth = static_cast<std::size_t>(width) + kRowPadding;
@@ -164,14 +197,24 @@ Result<std::size_t> encodeLosslessJpeg(const std::uint16_t* bayer, std::size_t s
     const CategoryCodes codes = categoryCodesOf(table);
 
     SegmentWriter segments{output, capacity};
-    writeHeaders(segments, width, height, table, options.predictor, options.comment);
+    writeHeaders(segments, width, height, table, options);
 
     JpegBitWriter writer;
     writer.out = output + segments.position;
     const std::size_t room = rowRoom(width);
     const std::uint16_t* above = nullptr;
     for (int y = 0; y < height; ++y) {
-        if (capacity - static_cast<std::size_t>(writer.out - output) < room) return noRoom();
+        const bool restarts = options.restartRows > 0 && y > 0 && y % options.restartRows == 0;
+        if (capacity - static_cast<std::size_t>(writer.out - output) < room + (restarts ? kRestartBytes : 0))
+            return noRoom();
+        if (restarts) {
+            // The interval ends on a whole byte; the next starts as the image does.
+            writer.flush();
+            const int interval = y / options.restartRows - 1;
+            *writer.out++ = 0xFF;
+            *writer.out++ = static_cast<std::uint8_t>(0xD0 + interval % 8);  // RSTm
+            above = nullptr;
+        }
         std::uint16_t* row = rowBuffers[y % 2];
         kernels.layout(bayerRowOf(bayer, strideSamples, y, height), width, row);
         kernels.differences(row, above, width, options.predictor, differences);

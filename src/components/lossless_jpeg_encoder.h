@@ -13,8 +13,12 @@
 // of bayer_quadrants.h, so a decoder gives back the quadrant image and
 // quadrantsToBayer turns it into the frame again, every sample exact.
 //
-// The stream: SOI, SOF3, one DHT, SOS, the entropy-coded rows, EOI; no restart
-// markers. A comment, when asked for, goes in a COM segment right after SOI.
+// The stream: SOI, SOF3, one DHT, SOS, the entropy-coded rows, EOI. A comment,
+// when asked for, goes in a COM segment right after SOI. Restart markers, when
+// asked for, cut the scan into intervals of whole rows (DRI before SOS): each
+// interval starts on a byte of its own and its first row is predicted as the
+// image's first row is, so a decoder can start at any interval, and decode
+// several at once.
 // The Huffman table is made for each frame from the differences of every 16th
 // row: on camera frames it codes as well as one made from all rows, at a
 // sixteenth of the cost. A difference of 32768 (category 16) is followed by the
@@ -44,15 +48,23 @@ struct LosslessJpegOptions {
     // The text of a COM segment before the frame header, at most
     // kMaxLosslessJpegCommentBytes; none when empty.
     std::string_view comment = {};
+    // Every this many rows the scan restarts; 0: never. At most
+    // losslessJpegMostRestartRows(width).
+    int restartRows = 0;
 };
 
 inline constexpr int kMaxLosslessJpegSide = 65535;
 inline constexpr std::size_t kMaxLosslessJpegCommentBytes = 65533;
 
+// The most rows a restart interval of an image this wide can hold: width x
+// rows at most 65279 samples.
+int losslessJpegMostRestartRows(int width);
+
 // The most bytes an image of this size can take, whatever its samples: every
-// difference at 32 bits and every byte of it stuffed, and a comment of
-// commentBytes. 0 for a size the encoder refuses.
-std::size_t losslessJpegMaxBytes(int width, int height, std::size_t commentBytes = 0);
+// difference at 32 bits and every byte of it stuffed, a comment of
+// commentBytes and restart intervals of restartRows. 0 for a size or an
+// interval the encoder refuses.
+std::size_t losslessJpegMaxBytes(int width, int height, std::size_t commentBytes = 0, int restartRows = 0);
 
 // Encodes one Bayer frame of width x height samples, rows `strideSamples`
 // apart, into `output`, and gives the image's size in bytes. Refused with

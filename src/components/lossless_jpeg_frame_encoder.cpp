@@ -23,7 +23,11 @@ Status LosslessJpegFrameEncoder::open(const FrameLayout& layout, const EncoderCh
         return Status::failure(ErrorCode::kUnsupported,
                                "lossless JPEG takes Bayer frames of 16-bit samples only");
     markFrames_ = choices.markArchiveFrames;
-    maxBytes_ = losslessJpegMaxBytes(layout.width, layout.height, markFrames_ ? kMostMarkBytes : 0);
+    // An archive's frames restart every few rows, so that a reader can decode
+    // several intervals at once; the RAW movie's stay one interval.
+    restartRows_ = markFrames_ ? losslessJpegMostRestartRows(layout.width) : 0;
+    maxBytes_ =
+        losslessJpegMaxBytes(layout.width, layout.height, markFrames_ ? kMostMarkBytes : 0, restartRows_);
     if (maxBytes_ == 0)
         return Status::failure(ErrorCode::kUnsupported,
                                "a lossless JPEG image is at most 65535 samples wide and high");
@@ -58,6 +62,7 @@ Status LosslessJpegFrameEncoder::encode(int worker, const std::uint8_t* frame, s
     const std::size_t strideSamples = layout_.rowBytes / 2;
     std::string mark;
     LosslessJpegOptions options;
+    options.restartRows = restartRows_;
     if (markFrames_) {
         mark = archiveFrameComment({static_cast<std::uint64_t>(frameIndex),
                                     frameChecksum(samples, layout_.width, layout_.height, strideSamples)});

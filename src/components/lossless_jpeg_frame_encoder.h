@@ -10,7 +10,8 @@
 // with its own workspace and output buffer. The quality setting changes
 // nothing: every sample comes back exactly. The frames of an archive each
 // carry a comment with the frame's index and the checksum of its samples
-// (archive/archive_format.h), worked out by the worker that encodes it.
+// (archive/archive_format.h), worked out by the worker that encodes it, and
+// restarts its scan every few rows.
 class LosslessJpegFrameEncoder final : public FrameEncoder {
 public:
     // Each worker holds an output buffer of the largest image a frame can make.
@@ -32,5 +33,6 @@ private:
     EncodedStreamInfo info_;
     std::size_t maxBytes_ = 0;
     bool markFrames_ = false;
+    int restartRows_ = 0;
     std::vector<Worker> workers_;
 };

@@ -107,6 +107,7 @@ Result<LosslessJpegSegments> readLosslessJpegSegments(std::span<const std::uint8
     LosslessJpegSegments segments;
     std::optional<Frame> frame;
     std::array<std::optional<LosslessJpegHuffmanSpec>, kHuffmanTableSlots> tables;
+    int restartSamples = 0;
     for (;;) {
         const std::uint8_t start = view.u8();
         std::uint8_t marker = view.u8();
@@ -132,8 +133,9 @@ Result<LosslessJpegSegments> readLosslessJpegSegments(std::span<const std::uint8
                 if (Status read = readHuffmanTables(segment, tables); !read.ok()) return read;
                 break;
             case kRestartInterval:
-                if (segment.u16() != 0 || !segment.ok() || segment.remaining() != 0)
-                    return unsupported("has restart markers");
+                restartSamples = segment.u16();
+                if (!segment.ok() || segment.remaining() != 0)
+                    return damaged("has a restart interval segment of the wrong length");
                 break;
             case kComment:
                 if (!segments.comment) {
@@ -159,6 +161,10 @@ Result<LosslessJpegSegments> readLosslessJpegSegments(std::span<const std::uint8
                 const int slot = tableSlots >> 4;
                 if (slot >= kHuffmanTableSlots || !tables[static_cast<std::size_t>(slot)])
                     return damaged("has a scan without its Huffman table");
+                if (restartSamples % frame->width != 0)
+                    return unsupported("has restart intervals of " + std::to_string(restartSamples) +
+                                       " samples, not whole rows");
+                segments.restartRows = restartSamples / frame->width;
                 segments.predictor = predictor;
                 segments.table = *tables[static_cast<std::size_t>(slot)];
                 segments.scanOffset = view.position();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -299,8 +300,9 @@ std::uint32_t bitwiseCrc32c(const std::vector<std::uint8_t>& bytes) {
 // With an ARCV tag, whatever its value, every lossless JPEG frame carries a
 // COM segment right after SOI: "raw2tvx archive frame N crc32c XXXXXXXX",
 // the frame's place in the stream and the CRC-32C of its samples, the row
-// padding left out. Otherwise the frames are the same, byte for byte, and
-// FFmpeg decodes them all the same; without the tag there is no comment.
+// padding left out, and its scan restarts every few rows. FFmpeg decodes
+// both to the same samples; without the tag there is no comment and no
+// restart.
 TEST(EncoderFilter, ArchiveFramesCarryTheirIndexAndChecksum) {
     constexpr int kWidth = 37, kHeight = 9, kFrames = 5, kRowBytes = 76;  // rows padded to 4 bytes
     const MovieTag archive{fourcc("ARCV"), 'L', {7, 0, 0, 0}};
@@ -338,8 +340,20 @@ TEST(EncoderFilter, ArchiveFramesCarryTheirIndexAndChecksum) {
         std::vector<std::uint8_t> expected = {0xFF, 0xD8, 0xFF,
                                               0xFE, 0,    static_cast<std::uint8_t>(comment.size() + 2)};
         expected.insert(expected.end(), comment.begin(), comment.end());
-        expected.insert(expected.end(), plainBytes.begin() + 2, plainBytes.end());
-        EXPECT_TRUE(expected == withMarks[frame].bytes) << "frame " << frame << ": " << comment;
+        const std::vector<std::uint8_t>& archived = withMarks[frame].bytes;
+        ASSERT_GE(archived.size(), expected.size());
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), archived.begin()))
+            << "frame " << frame << ": " << comment;
+        // The archive's scan restarts (DRI, in samples); the RAW movie's does not.
+        const std::vector<std::uint8_t> restartSegment = {0xFF, 0xDD, 0, 4};
+        const auto dri =
+            std::search(archived.begin(), archived.end(), restartSegment.begin(), restartSegment.end());
+        ASSERT_NE(archived.end(), dri);
+        const int interval = dri[4] << 8 | dri[5];
+        EXPECT_EQ(0, interval % kWidth);
+        EXPECT_GT(interval, 0);
+        EXPECT_EQ(plainBytes.end(), std::search(plainBytes.begin(), plainBytes.end(), restartSegment.begin(),
+                                                restartSegment.end()));
         const Decoded decoded = decodePacket(AV_CODEC_ID_MJPEG, withMarks[frame].bytes);
         EXPECT_EQ(static_cast<std::size_t>(kWidth * kHeight), decoded.firstPlane.size());
         EXPECT_EQ(decodePacket(AV_CODEC_ID_MJPEG, plainBytes).firstPlane, decoded.firstPlane);
