@@ -139,6 +139,7 @@ void fuzzEncodedFrame(const std::uint8_t* data, std::size_t size) {
     LosslessJpegOptions options;
     options.predictor = 1 + data[2] % 7;
     options.tableRowStep = 1 + data[3] % 32;
+    options.restartRows = std::min(data[5] >> 3 & 7, losslessJpegMostRestartRows(width));
     const unsigned depth = 1 + data[4] % 16;
     const std::size_t changeCount = std::min<std::size_t>(data[5] % 8, (size - kHeaderBytes) / 4);
     const std::uint8_t* changes = data + kHeaderBytes;
@@ -156,7 +157,7 @@ void fuzzEncodedFrame(const std::uint8_t* data, std::size_t size) {
     }
     const std::string comment = "raw2tvx archive frame " + std::to_string(size) + " crc32c 0123abcd";
     options.comment = comment;
-    std::vector<std::uint8_t> image(losslessJpegMaxBytes(width, height, comment.size()));
+    std::vector<std::uint8_t> image(losslessJpegMaxBytes(width, height, comment.size(), options.restartRows));
     LosslessJpegWorkspace workspace;
     const Result<std::size_t> bytes =
         encodeLosslessJpeg(frame.data(), static_cast<std::size_t>(width), width, height, workspace,

@@ -7,6 +7,7 @@
 // Input: width (2 bytes), height (2 bytes), depth, predictor, table row step,
 // flags, then the samples, two bytes each, little-endian; a frame longer than
 // the input repeats its bytes.
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t flags = data[7];
     options.allowAvx2 = (flags & 1) != 0;
     const std::size_t padding = (flags >> 1) & 3;  // rows further apart than the width
+    const int restartRows = (flags >> 4) & 7;      // rows of each restart interval, 0: none
 
     // Flag 8 asks for a side past the largest the encoder takes; otherwise
     // the sides are 0 (refused) to kLargestSide.
@@ -129,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bayer[index] = static_cast<std::uint16_t>(value & mask);
     }
 
-    std::vector<std::uint8_t> image(losslessJpegMaxBytes(width, height));
+    options.restartRows = std::min(restartRows, losslessJpegMostRestartRows(width));
+    std::vector<std::uint8_t> image(losslessJpegMaxBytes(width, height, 0, options.restartRows));
     assert(!image.empty());
     const Result<std::size_t> bytes = encodeLosslessJpeg(bayer.data(), stride, width, height, workspace,
                                                          image.data(), image.size(), options);
