@@ -1,5 +1,6 @@
 #include "components/archive_reader_component.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <span>
 #include <string_view>
@@ -15,11 +16,14 @@ extern "C" {
 #include "components/library_log.h"
 #include "components/lossless_jpeg_segments.h"
 #include "components/movie_tag_reader.h"
+#include "platform/processors.h"
 
 namespace {
 
 // The largest errno value; libavformat's own failures lie far beyond.
 constexpr int kLargestErrno = 4095;
+// Past this many threads a frame's intervals are too few to share.
+constexpr int kMostHelpers = 15;
 
 int errnoOf(int averror) {
     return averror < 0 && averror >= -kLargestErrno ? -averror : 0;
@@ -181,9 +185,13 @@ HRESULT CArchiveReader::ReadFrame(std::uint16_t* bayer, std::size_t strideSample
     Movie& movie = *movie_;
     movie.holding = false;
     const std::int64_t index = nextFrame_++;
+    if (!helpersStarted_) {
+        helpersStarted_ = true;
+        helpers_.start(std::clamp(platform::processorCount() - 1, 0, kMostHelpers));
+    }
     LosslessJpegDecoded decoded;
     const Status status = decoder_.decode({movie.packet->data, static_cast<std::size_t>(movie.packet->size)},
-                                          bayer, strideSamples, maxWidth, maxHeight, &decoded);
+                                          bayer, strideSamples, maxWidth, maxHeight, &decoded, &helpers_);
     if (!status.ok()) {
         const HRESULT result = status.code() == ErrorCode::kNoMemory ? E_OUTOFMEMORY : E_INVALIDARG;
         return fail(result, "frame " + std::to_string(index) + ": " + status.message());

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "archive/archive_reader.h"
+#include "components/helper_threads.h"
 #include "components/lossless_jpeg_decoder.h"
 #include "media/unknown.h"
 
@@ -22,7 +23,9 @@
 // reason, with the file's name, is in LastMessage. Frames are numbered in
 // messages from 0, in the order the movie holds them.
 //
-// Each reader is used by one thread at a time; readers share nothing.
+// Each reader is used by one thread at a time; readers share nothing. A
+// frame is decoded on the calling thread and the reader's own helper threads
+// together.
 class CArchiveReader final : public CUnknown, public IArchiveReader {
 public:
     CArchiveReader();
@@ -54,6 +57,10 @@ private:
     std::unique_ptr<Movie> movie_;
     std::map<std::string, std::string> tags_;
     LosslessJpegDecoder decoder_;
+    // Take their share of each frame's restart intervals; started with the
+    // first frame, one fewer than the processors the process may use.
+    HelperThreads helpers_;
+    bool helpersStarted_ = false;
     std::int64_t nextFrame_ = 0;  // the place in the movie of the frame nextFrame() gives
     std::string message_;
 };

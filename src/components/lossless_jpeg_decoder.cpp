@@ -7,6 +7,7 @@
 #include <new>
 
 #include "components/bayer_quadrants.h"
+#include "components/helper_threads.h"
 #include "components/lossless_jpeg_segments.h"
 
 namespace {
@@ -20,6 +21,8 @@ constexpr std::size_t kMostBytesPerSample = 4;
 // Past the scan's bytes, zeros for the reads of one row that runs off its end
 // (at most kMostBytesPerSample a sample, and the 8 bytes of each refill).
 constexpr std::size_t kPaddingSlack = 64;
+// The most threads one image is shared out to.
+constexpr int kMostDecodeParts = 16;
 
 // A difference as the look-up bits give it: the code and its extra bits take
 // `total` bits, and the difference is `base` plus the extra bits that lie
@@ -487,11 +490,52 @@ bool placeIntervals(std::vector<Interval>& intervals, std::size_t scanBytes, int
     return true;
 }
 
+// A share of the intervals for each thread: whole pairs, as even as can be.
+struct SharedDecode {
+    int predictor;
+    const std::uint8_t* scan;
+    std::span<const Interval> intervals;
+    const RowsToDecode* rows;
+    int parts;
+    bool failed[kMostDecodeParts];
+};
+
+constexpr int kIntervalsAPart = 2;
+
+void decodeShare(int part, void* argument) {
+    auto& shared = *static_cast<SharedDecode*>(argument);
+    const std::size_t pairs = (shared.intervals.size() + 1) / kIntervalsAPart;
+    const std::size_t first = pairs * static_cast<std::size_t>(part) / static_cast<std::size_t>(shared.parts);
+    const std::size_t last =
+        pairs * static_cast<std::size_t>(part + 1) / static_cast<std::size_t>(shared.parts);
+    const std::size_t begin = first * kIntervalsAPart;
+    const std::size_t end = std::min(last * kIntervalsAPart, shared.intervals.size());
+    shared.failed[part] = !decodeAllIntervals(shared.predictor, shared.scan,
+                                              shared.intervals.subspan(begin, end - begin), *shared.rows);
+}
+
+// Every interval, on the caller alone or shared with the helpers. Each
+// interval writes its own rows and reads no row of another, so the shares
+// need nothing from each other.
+bool decodeShared(int predictor, const std::uint8_t* scan, std::span<const Interval> intervals,
+                  const RowsToDecode& rows, HelperThreads* helpers) {
+    const int most = helpers == nullptr ? 1 : std::min(helpers->count() + 1, kMostDecodeParts);
+    const int parts =
+        std::min(most, static_cast<int>((intervals.size() + kIntervalsAPart - 1) / kIntervalsAPart));
+    if (parts <= 1) return decodeAllIntervals(predictor, scan, intervals, rows);
+    SharedDecode shared{predictor, scan, intervals, &rows, parts, {}};
+    if (!helpers->run(parts, decodeShare, &shared))
+        return decodeAllIntervals(predictor, scan, intervals, rows);
+    for (int part = 0; part < parts; ++part)
+        if (shared.failed[part]) return false;
+    return true;
+}
+
 }  // namespace
 
 Status LosslessJpegDecoder::decode(std::span<const std::uint8_t> image, std::uint16_t* bayer,
                                    std::size_t strideSamples, int maxWidth, int maxHeight,
-                                   LosslessJpegDecoded* decoded) {
+                                   LosslessJpegDecoded* decoded, HelperThreads* helpers) {
     if (bayer == nullptr || decoded == nullptr)
         return Status::failure(ErrorCode::kBadInput, "no frame to decode the lossless JPEG image into");
     Result<LosslessJpegSegments> read = readLosslessJpegSegments(image);
@@ -517,7 +561,7 @@ Status LosslessJpegDecoder::decode(std::span<const std::uint8_t> image, std::uin
     DecodeTable table;
     buildDecodeTable(segments.table, table);
     const RowsToDecode rows{&table, bayer, strideSamples, width, height};
-    if (!decodeAllIntervals(segments.predictor, scan_.data(), intervals_, rows))
+    if (!decodeShared(segments.predictor, scan_.data(), intervals_, rows, helpers))
         return damaged("has a damaged scan");
 
     decoded->width = width;

@@ -9,6 +9,8 @@
 
 #include "platform/status.h"
 
+class HelperThreads;
+
 // The decoder of the RAW movie's frames: one lossless JPEG image as our
 // encoder writes it (lossless_jpeg_encoder.h, lossless_jpeg_segments.h)
 // becomes the Bayer frame again, every sample exact. The quadrant layout is
@@ -49,9 +51,11 @@ public:
     // Decodes the image into bayer, rows strideSamples apart. A frame larger
     // than maxWidth x maxHeight, or wider than the stride, is refused before
     // any sample is written; a failure later may leave part of the frame
-    // written.
+    // written. With helpers, the restart intervals of an image that has them
+    // are shared out between the caller and the helper threads.
     Status decode(std::span<const std::uint8_t> image, std::uint16_t* bayer, std::size_t strideSamples,
-                  int maxWidth, int maxHeight, LosslessJpegDecoded* decoded);
+                  int maxWidth, int maxHeight, LosslessJpegDecoded* decoded,
+                  HelperThreads* helpers = nullptr);
 
 private:
     std::vector<std::uint8_t> scan_;  // the entropy-coded bytes, stuffing removed, then zeros
