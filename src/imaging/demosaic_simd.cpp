@@ -341,33 +341,52 @@ std::uint16_t FilterSample(Kernel kind, const std::uint16_t* plane, int x, const
     return static_cast<std::uint16_t>(std::clamp(sum >> weights.shift, 0, 65535));
 }
 
-// One vector of filtered samples of a plane from x on: in 32-bit lanes, each half at a time,
-// and back to 16 bits clamped to 0 .. 65535.
+// One vector of filtered samples of a plane from x on, from 16-bit products summed in pairs
+// (as demosaic_avx2.cpp does). Each sample goes in less 32768, as a signed 16-bit value; the
+// weights add up to 1 << shift, so the sum is the unsigned one less 32768 << shift, and the
+// arithmetic shift gives the unsigned result less 32768 exactly. The signed saturating
+// narrowing then clamps it, and adding 32768 back (the top bit flipped) gives 0 .. 65535.
+// The pairs interleave and the narrowing packs within each 128-bit block alike, so the
+// samples come out in order.
 template <Kernel kind>
 HWY_INLINE hn::Vec<DU16> FilterVector(const std::uint16_t* plane, int x, const FilterWeights& weights) {
     const DU16 du16;
     if constexpr (kind == Kernel::kCopy) {
         return hn::LoadU(du16, plane + x);
     } else {
-        const hn::Half<DU16> half;
-        const hn::Repartition<std::int32_t, DU16> di;
-        const auto at = [&](int offset) { return hn::LoadU(du16, plane + x + offset); };
-        const auto filterHalf = [&](auto select) {
-            const auto widen = [&](hn::Vec<DU16> v) { return hn::PromoteTo(di, select(v)); };
-            const auto west1 = widen(at(-1)), centre = widen(at(0)), east1 = widen(at(1));
-            if constexpr (kind == Kernel::kBlur) {
-                return hn::DemoteTo(
-                    half, hn::ShiftRight<2>(hn::Add(hn::Add(west1, east1), hn::ShiftLeft<1>(centre))));
-            } else {
-                const auto sides = hn::Mul(hn::Add(west1, east1), hn::Set(di, weights.side));
-                const auto outer = hn::Add(widen(at(-2)), widen(at(2)));
-                const auto sum = hn::Sub(hn::Add(sides, hn::Mul(centre, hn::Set(di, weights.centre))), outer);
-                return hn::DemoteTo(half, hn::ShiftRightSame(sum, weights.shift));
-            }
+        const hn::Repartition<std::int16_t, DU16> di16;
+        const DI di;
+        const auto bias = hn::Set(du16, std::uint16_t{0x8000});
+        const auto at = [&](int offset) {
+            return hn::BitCast(di16, hn::Xor(hn::LoadU(du16, plane + x + offset), bias));
         };
-        const auto lower = filterHalf([&](hn::Vec<DU16> v) { return hn::LowerHalf(half, v); });
-        const auto upper = filterHalf([&](hn::Vec<DU16> v) { return hn::UpperHalf(half, v); });
-        return hn::Combine(du16, upper, lower);
+        const auto west1 = at(-1), centre = at(0), east1 = at(1);
+        const auto zero = hn::Zero(di16);
+        const int side = kind == Kernel::kBlur ? 1 : weights.side;
+        const int middle = kind == Kernel::kBlur ? 2 : weights.centre;
+        const int shift = kind == Kernel::kBlur ? 2 : weights.shift;
+        const auto sideWeights = hn::Set(di16, static_cast<std::int16_t>(side));
+        const auto centreWeight = hn::BitCast(di16, hn::Set(di, middle));  // pairs (centre, 0)
+        VI unused = hn::Zero(di);
+        VI low = hn::ReorderWidenMulAccumulate(di, hn::InterleaveLower(di16, west1, east1), sideWeights,
+                                               hn::Zero(di), unused);
+        low = hn::ReorderWidenMulAccumulate(di, hn::InterleaveLower(di16, centre, zero), centreWeight, low,
+                                            unused);
+        VI high = hn::ReorderWidenMulAccumulate(di, hn::InterleaveUpper(di16, west1, east1), sideWeights,
+                                                hn::Zero(di), unused);
+        high = hn::ReorderWidenMulAccumulate(di, hn::InterleaveUpper(di16, centre, zero), centreWeight, high,
+                                             unused);
+        if constexpr (kind == Kernel::kSharpen) {
+            const auto west2 = at(-2), east2 = at(2);
+            const auto minusOne = hn::Set(di16, std::int16_t{-1});
+            low = hn::ReorderWidenMulAccumulate(di, hn::InterleaveLower(di16, west2, east2), minusOne, low,
+                                                unused);
+            high = hn::ReorderWidenMulAccumulate(di, hn::InterleaveUpper(di16, west2, east2), minusOne, high,
+                                                 unused);
+        }
+        const auto narrowed =
+            hn::ReorderDemote2To(di16, hn::ShiftRightSame(low, shift), hn::ShiftRightSame(high, shift));
+        return hn::Xor(hn::BitCast(du16, narrowed), bias);
     }
 }
 
