@@ -112,11 +112,26 @@ HWY_INLINE VI Times(VI a, int factor) {
     return hn::Mul(a, hn::Set(DI(), factor));
 }
 
+// The integer part of floats known to lie within the int32 range. Highway's ConvertTo also
+// mends conversions that overflow, a compare and a blend more for every vector; the
+// quotients here never overflow, so the x86 forms take the truncating conversion alone.
+HWY_INLINE VI TruncateInRange(hn::Vec<DF> v) {
+#if HWY_TARGET <= HWY_AVX3
+    return VI{_mm512_cvttps_epi32(v.raw)};
+#elif HWY_TARGET == HWY_AVX2
+    return VI{_mm256_cvttps_epi32(v.raw)};
+#elif HWY_TARGET == HWY_SSE4
+    return VI{_mm_cvttps_epi32(v.raw)};
+#else
+    return hn::ConvertTo(DI(), v);
+#endif
+}
+
 // n div d for 0 <= n < 2^24 and 1 <= d < 2^24: exact in floats, and truncation of the
 // rounded quotient gives the integer quotient (see demosaic_avx2.cpp).
 HWY_INLINE VI SmallQuotient(VI n, VI d) {
     const DF df;
-    return hn::ConvertTo(DI(), hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d)));
+    return TruncateInRange(hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d)));
 }
 
 // n div d clamped to 0 .. 65535 for any int32 n and 1 <= d <= 32767: the float estimate,
@@ -127,7 +142,7 @@ HWY_INLINE VI ClampedQuotient(VI n, VI d) {
     n = hn::Max(n, hn::Zero(di));
     auto estimate = hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d));
     estimate = hn::Min(estimate, hn::Set(df, 65536.0f));
-    VI q = hn::ConvertTo(di, estimate);
+    VI q = TruncateInRange(estimate);
     const VI remainder = hn::Sub(n, hn::Mul(q, d));
     q = hn::Add(q, hn::ShiftRight<31>(remainder));
     q = hn::Sub(q, hn::VecFromMask(di, hn::Gt(remainder, hn::Sub(d, hn::Set(di, 1)))));
