@@ -108,6 +108,16 @@ HWY_INLINE VI Gradient(VI a, VI b) {
     return hn::ShiftRight<10>(hn::Abs(hn::Sub(a, b)));
 }
 
+// The square of lanes below 2^15, from one pairwise multiply-add of 16-bit halves (the
+// high halves are 0): a cheaper instruction than a 32-bit multiplication.
+HWY_INLINE VI Square(VI a) {
+    const DI di;
+    const hn::Repartition<std::int16_t, DI> di16;
+    VI unused = hn::Zero(di);
+    return hn::ReorderWidenMulAccumulate(di, hn::BitCast(di16, a), hn::BitCast(di16, a), hn::Zero(di),
+                                         unused);
+}
+
 HWY_INLINE VI Times(VI a, int factor) {
     return hn::Mul(a, hn::Set(DI(), factor));
 }
@@ -135,11 +145,16 @@ HWY_INLINE VI SmallQuotient(VI n, VI d) {
 }
 
 // n div d clamped to 0 .. 65535 for any int32 n and 1 <= d <= 32767: the float estimate,
-// capped at 65536, corrected by the remainder (see demosaic_avx2.cpp).
+// capped at 65536, corrected by the remainder (see demosaic_avx2.cpp). Where every n of the
+// vector is below 2^24 the truncated float quotient is exact already (as in SmallQuotient),
+// and the correction is left out: numerators are that small unless a weight is large.
 HWY_INLINE VI ClampedQuotient(VI n, VI d) {
     const DI di;
     const DF df;
     n = hn::Max(n, hn::Zero(di));
+    if (hn::AllTrue(di, hn::Lt(n, hn::Set(di, 1 << 24))))
+        return hn::Min(TruncateInRange(hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d))),
+                       hn::Set(di, 65535));
     auto estimate = hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d));
     estimate = hn::Min(estimate, hn::Set(df, 65536.0f));
     VI q = TruncateInRange(estimate);
@@ -158,10 +173,10 @@ HWY_INLINE TwoColours AdaptiveDiagonalSite(const Neighbourhood& n) {
     const VI two = hn::Set(di, 2);
     const VI a = Gradient(n.west2, n.east2);
     const VI b = Gradient(n.west1, n.east1);
-    const VI bSquared = hn::Mul(b, b);
+    const VI bSquared = Square(b);
     const VI c = Gradient(n.northWest, n.southEast);
-    const VI weightGreen = SmallQuotient(hn::ShiftLeft<1>(hn::Mul(a, a)), hn::Add(bSquared, two));
-    const VI weightDiagonal = SmallQuotient(hn::ShiftLeft<2>(bSquared), hn::Add(hn::Mul(c, c), two));
+    const VI weightGreen = SmallQuotient(hn::ShiftLeft<1>(Square(a)), hn::Add(bSquared, two));
+    const VI weightDiagonal = SmallQuotient(hn::ShiftLeft<2>(bSquared), hn::Add(Square(c), two));
     const VI cross1 = Add4(n.north1, n.south1, n.west1, n.east1);
     const VI cross2 = Add4(n.north2, n.south2, n.west2, n.east2);
     const VI diagonals = Add4(n.northWest, n.northEast, n.southWest, n.southEast);
@@ -181,13 +196,11 @@ HWY_INLINE TwoColours AdaptiveGreenSite(const Neighbourhood& n, VI sameColourGra
     const VI two = hn::Set(di, 2);
     const VI sixteen = hn::Set(di, 16);
     const VI eight = hn::Set(di, 8);
-    const VI aSquared4 = hn::ShiftLeft<2>(hn::Mul(sameColourGradient, sameColourGradient));
+    const VI aSquared4 = hn::ShiftLeft<2>(Square(sameColourGradient));
     const VI horizontalGradient = Gradient(n.west1, n.east1);
     const VI verticalGradient = Gradient(n.north1, n.south1);
-    const VI weightHorizontal =
-        SmallQuotient(aSquared4, hn::Add(hn::Mul(horizontalGradient, horizontalGradient), two));
-    const VI weightVertical =
-        SmallQuotient(aSquared4, hn::Add(hn::Mul(verticalGradient, verticalGradient), two));
+    const VI weightHorizontal = SmallQuotient(aSquared4, hn::Add(Square(horizontalGradient), two));
+    const VI weightVertical = SmallQuotient(aSquared4, hn::Add(Square(verticalGradient), two));
     const VI diagonals2 = hn::ShiftLeft<1>(Add4(n.northWest, n.northEast, n.southWest, n.southEast));
     const VI common = hn::Sub(Times(n.centre, 10), diagonals2);
     const VI horizontal1 = hn::Add(n.west1, n.east1);
