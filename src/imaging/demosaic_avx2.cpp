@@ -102,9 +102,13 @@ RAW2TVX_TARGET_AVX2 inline __m256i smallQuotient(__m256i n, __m256i d) {
 // n gives 0 either way. For n >= 0 the float quotient is within n / d * 2^-22 of the true one,
 // less than 1 while n / d <= 65536, so its truncation is off by at most one and the
 // remainder n - q * d corrects it. Quotients from 65536 up only need to stay above 65534;
-// capping the estimate at 65536 also keeps q * d inside int32.
+// capping the estimate at 65536 also keeps q * d inside int32. Where every n is below 2^24
+// the truncation is exact already (as in smallQuotient) and the correction is left out:
+// numerators are that small unless a weight is large.
 RAW2TVX_TARGET_AVX2 inline __m256i clampedQuotient(__m256i n, __m256i d) {
     n = _mm256_max_epi32(n, _mm256_setzero_si256());
+    if (_mm256_testz_si256(n, _mm256_set1_epi32(~((1 << 24) - 1))))
+        return _mm256_min_epi32(smallQuotient(n, d), _mm256_set1_epi32(65535));
     __m256 estimate = _mm256_div_ps(_mm256_cvtepi32_ps(n), _mm256_cvtepi32_ps(d));
     estimate = _mm256_min_ps(estimate, _mm256_set1_ps(65536.0f));
     __m256i q = _mm256_cvttps_epi32(estimate);
