@@ -1,6 +1,9 @@
 #include "archive/archive_frame_source.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "platform/processors.h"
 
 namespace {
 
@@ -35,6 +38,10 @@ Status ArchiveFrameSource::open(const std::string& path) {
     failed_ = false;
     failureMessage_.clear();
     nextFrame_ = 0;
+    // While one frame is decoded the pool makes the picture of the one before
+    // on every processor: decoding threads beyond half of them only take
+    // turns with its workers (on two cores a helper cost 5 to 10%).
+    reader_.setDecodeThreads(std::max(1, platform::processorCount() / 2));
     const Status opened = reader_.open(path);
     if (!opened.ok()) {
         openFailure_.path = path;

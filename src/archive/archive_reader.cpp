@@ -34,6 +34,7 @@ Status ArchiveReader::open(const std::string& path) {
     if (made == REGDB_E_CLASSNOTREG)
         return Status::failure(ErrorCode::kUnsupported, path + ": no archive reader is installed");
     if (failed(made)) return statusOf(made, path + ": the archive reader cannot be made");
+    component->SetDecodeThreads(decodeThreads_);
     if (const HRESULT opened = component->Open(path); failed(opened))
         return statusOf(opened, component->LastMessage());
     std::map<std::string, std::string> tags;

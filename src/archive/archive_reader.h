@@ -49,6 +49,10 @@ struct IArchiveReader : virtual IUnknown {
     virtual HRESULT SkipFrame() = 0;
     // Goes back to the first frame.
     virtual HRESULT Rewind() = 0;
+    // How many threads decode each frame, the calling one among them; 0 (the
+    // default) for one a processor the process may use. Takes effect when the
+    // first frame is read.
+    virtual HRESULT SetDecodeThreads(int threads) = 0;
     // The reason of the last failure, in words ("card/A001.mov: ...").
     virtual std::string LastMessage() = 0;
 };
@@ -73,6 +77,9 @@ public:
 
     // Opens the movie and reads its archive tags.
     Status open(const std::string& path);
+    // The threads that decode each frame of the movies opened from now on (see
+    // IArchiveReader::SetDecodeThreads).
+    void setDecodeThreads(int threads) { decodeThreads_ = threads; }
     const ArchiveInfo& info() const { return info_; }
     const std::string& path() const { return path_; }
 
@@ -87,6 +94,7 @@ public:
 
 private:
     ComPtr<IArchiveReader> component_;
+    int decodeThreads_ = 0;
     ArchiveInfo info_;
     std::string path_;
 };

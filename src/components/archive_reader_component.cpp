@@ -176,6 +176,12 @@ HRESULT CArchiveReader::GetTags(std::map<std::string, std::string>* tags) {
     return S_OK;
 }
 
+HRESULT CArchiveReader::SetDecodeThreads(int threads) {
+    if (threads < 0) return E_INVALIDARG;
+    decodeThreads_ = threads;
+    return S_OK;
+}
+
 HRESULT CArchiveReader::ReadFrame(std::uint16_t* bayer, std::size_t strideSamples, int maxWidth,
                                   int maxHeight, ArchiveFrameRead* frame) {
     if (bayer == nullptr || frame == nullptr) return E_POINTER;
@@ -187,7 +193,8 @@ HRESULT CArchiveReader::ReadFrame(std::uint16_t* bayer, std::size_t strideSample
     const std::int64_t index = nextFrame_++;
     if (!helpersStarted_) {
         helpersStarted_ = true;
-        helpers_.start(std::clamp(platform::processorCount() - 1, 0, kMostHelpers));
+        const int threads = decodeThreads_ > 0 ? decodeThreads_ : platform::processorCount();
+        helpers_.start(std::clamp(threads - 1, 0, kMostHelpers));
     }
     LosslessJpegDecoded decoded;
     const Status status = decoder_.decode({movie.packet->data, static_cast<std::size_t>(movie.packet->size)},

@@ -37,6 +37,7 @@ public:
                       ArchiveFrameRead* frame) override;
     HRESULT SkipFrame() override;
     HRESULT Rewind() override;
+    HRESULT SetDecodeThreads(int threads) override;
     std::string LastMessage() override;
 
 protected:
@@ -58,9 +59,10 @@ private:
     std::map<std::string, std::string> tags_;
     LosslessJpegDecoder decoder_;
     // Take their share of each frame's restart intervals; started with the
-    // first frame, one fewer than the processors the process may use.
+    // first frame, one fewer than the decoding threads.
     HelperThreads helpers_;
     bool helpersStarted_ = false;
+    int decodeThreads_ = 0;       // 0: one a processor
     std::int64_t nextFrame_ = 0;  // the place in the movie of the frame nextFrame() gives
     std::string message_;
 };
