@@ -214,13 +214,21 @@ template <int Predictor>
     return true;
 }
 
+// The upper neighbour of the i-th sample of a run; none for predictor 1, whose
+// runs have no row above.
+template <int Predictor>
+inline const std::uint16_t* aboveAt(const std::uint16_t* above, std::size_t i) {
+    if constexpr (Predictor == 1) return nullptr;
+    return above + 2 * i;
+}
+
 // One run of `count` samples of a quadrant row, into every second sample of
 // `out`, above every second sample of `above`.
 template <int Predictor>
 [[gnu::always_inline]] inline bool decodeRun(Lane& lane, const DecodeTable& table, std::uint16_t* out,
                                              const std::uint16_t* above, int count) {
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
-        if (!decodeSample<Predictor>(lane, table, out + 2 * i, above + 2 * i)) return false;
+        if (!decodeSample<Predictor>(lane, table, out + 2 * i, aboveAt<Predictor>(above, i))) return false;
     return true;
 }
 
@@ -232,8 +240,10 @@ template <int Predictor>
                                                  std::uint16_t* secondOut, const std::uint16_t* secondAbove,
                                                  int count) {
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-        if (!decodeSample<Predictor>(first, table, firstOut + 2 * i, firstAbove + 2 * i)) return false;
-        if (!decodeSample<Predictor>(second, table, secondOut + 2 * i, secondAbove + 2 * i)) return false;
+        if (!decodeSample<Predictor>(first, table, firstOut + 2 * i, aboveAt<Predictor>(firstAbove, i)))
+            return false;
+        if (!decodeSample<Predictor>(second, table, secondOut + 2 * i, aboveAt<Predictor>(secondAbove, i)))
+            return false;
     }
     return true;
 }
