@@ -1,6 +1,6 @@
 #include "components/helper_threads.h"
 
-#include <system_error>
+#include <exception>
 
 HelperThreads::~HelperThreads() {
     {
@@ -16,7 +16,7 @@ int HelperThreads::start(int count) {
         const int helper = static_cast<int>(threads_.size());
         try {
             threads_.emplace_back([this, helper] { helperMain(helper); });
-        } catch (const std::system_error&) {
+        } catch (const std::exception&) {  // no thread, or no memory for one more
             break;
         }
     }
