@@ -22,8 +22,6 @@ namespace {
 
 // The largest errno value; libavformat's own failures lie far beyond.
 constexpr int kLargestErrno = 4095;
-// Past this many threads a frame's intervals are too few to share.
-constexpr int kMostHelpers = 15;
 
 int errnoOf(int averror) {
     return averror < 0 && averror >= -kLargestErrno ? -averror : 0;
@@ -194,7 +192,7 @@ HRESULT CArchiveReader::ReadFrame(std::uint16_t* bayer, std::size_t strideSample
     if (!helpersStarted_) {
         helpersStarted_ = true;
         const int threads = decodeThreads_ > 0 ? decodeThreads_ : platform::processorCount();
-        helpers_.start(std::clamp(threads - 1, 0, kMostHelpers));
+        helpers_.start(std::clamp(threads - 1, 0, kMostLosslessJpegDecodeThreads - 1));
     }
     LosslessJpegDecoded decoded;
     const Status status = decoder_.decode({movie.packet->data, static_cast<std::size_t>(movie.packet->size)},

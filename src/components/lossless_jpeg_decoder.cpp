@@ -21,8 +21,6 @@ constexpr std::size_t kMostBytesPerSample = 4;
 // Past the scan's bytes, zeros for the reads of one row that runs off its end
 // (at most kMostBytesPerSample a sample, and the 8 bytes of each refill).
 constexpr std::size_t kPaddingSlack = 64;
-// The most threads one image is shared out to.
-constexpr int kMostDecodeParts = 16;
 
 // A difference as the look-up bits give it: the code and its extra bits take
 // `total` bits, and the difference is `base` plus the extra bits that lie
@@ -167,16 +165,16 @@ struct Lane {
     unsigned aboveLeft;
 };
 
-inline Lane laneOf(const BitReader& reader, unsigned left, unsigned aboveLeft) {
-    return {reader.bits, reader.valid, reader.next, reader.bits >> (64 - kLookupBits), left, aboveLeft};
+// A row starts from the reader where the row before it stopped, its first
+// sample's neighbours not yet known.
+inline Lane laneOf(const BitReader& reader) {
+    return {reader.bits, reader.valid, reader.next, reader.bits >> (64 - kLookupBits), 0x8000u, 0};
 }
 
-inline void keepLane(const Lane& lane, BitReader& reader, unsigned& left, unsigned& aboveLeft) {
+inline void keepLane(const Lane& lane, BitReader& reader) {
     reader.bits = lane.bits;
     reader.valid = lane.valid;
     reader.next = lane.next;
-    left = lane.left;
-    aboveLeft = lane.aboveLeft;
 }
 
 // Decodes one sample into *out, whose upper neighbour is *above (unread by
@@ -222,30 +220,28 @@ inline const std::uint16_t* aboveAt(const std::uint16_t* above, std::size_t i) {
     return above + 2 * i;
 }
 
-// One run of `count` samples of a quadrant row, into every second sample of
-// `out`, above every second sample of `above`.
-template <int Predictor>
-[[gnu::always_inline]] inline bool decodeRun(Lane& lane, const DecodeTable& table, std::uint16_t* out,
-                                             const std::uint16_t* above, int count) {
+// A run of `count` samples of a quadrant row in each of N intervals, into
+// every second sample of its `out`, above every second sample of its `above`,
+// a sample of each interval in turn: their chains are independent, so the
+// processor works on all of them at once.
+template <int Predictor, std::size_t N>
+[[gnu::always_inline]] inline bool decodeRuns(std::array<Lane, N>& lanes, const DecodeTable& table,
+                                              const std::array<std::uint16_t*, N>& out,
+                                              const std::array<const std::uint16_t*, N>& above, int count) {
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
-        if (!decodeSample<Predictor>(lane, table, out + 2 * i, aboveAt<Predictor>(above, i))) return false;
+        for (std::size_t k = 0; k < N; ++k)
+            if (!decodeSample<Predictor>(lanes[k], table, out[k] + 2 * i, aboveAt<Predictor>(above[k], i)))
+                return false;
     return true;
 }
 
-// Two runs of one length from two intervals, a sample of each in turn: their
-// chains are independent, so the processor works on both at once.
-template <int Predictor>
-[[gnu::always_inline]] inline bool decodeRunPair(Lane& first, Lane& second, const DecodeTable& table,
-                                                 std::uint16_t* firstOut, const std::uint16_t* firstAbove,
-                                                 std::uint16_t* secondOut, const std::uint16_t* secondAbove,
-                                                 int count) {
-    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-        if (!decodeSample<Predictor>(first, table, firstOut + 2 * i, aboveAt<Predictor>(firstAbove, i)))
-            return false;
-        if (!decodeSample<Predictor>(second, table, secondOut + 2 * i, aboveAt<Predictor>(secondAbove, i)))
-            return false;
-    }
-    return true;
+// Every pointer of a run moved by `samples`.
+template <class Pointer, std::size_t N>
+inline std::array<Pointer, N> movedBy(const std::array<Pointer, N>& pointers, std::size_t samples) {
+    std::array<Pointer, N> moved = pointers;
+    for (Pointer& pointer : moved)
+        if (pointer != nullptr) pointer += samples;
+    return moved;
 }
 
 // The frame and where its rows go: each quadrant row straight into its Bayer
@@ -267,66 +263,33 @@ struct RowsToDecode {
 // from 32768), the first sample of every later row from the one above.
 using Interval = LosslessJpegInterval;
 
-// Every row of one interval. Before each row the reader must still be inside
-// the interval, which the padding after the scan makes enough for any row.
-template <int Predictor>
-[[gnu::always_inline]] inline bool decodeIntervalBody(BitReader& reader, const std::uint8_t* scan,
-                                                      const Interval& interval, const RowsToDecode& rows) {
+// Every row of N intervals of as many rows, row by row in turn. Before each
+// row every reader must still be inside its interval, which the padding after
+// the scan makes enough for any row.
+template <int Predictor, std::size_t N>
+[[gnu::always_inline]] inline bool decodeIntervalRows(std::array<BitReader, N>& readers,
+                                                      const std::uint8_t* scan, const Interval* intervals,
+                                                      const RowsToDecode& rows) {
     const DecodeTable& table = *rows.table;
     const QuadrantSplit split = splitQuadrants(rows.width, rows.height);
-    for (int r = 0; r < interval.rowCount; ++r) {
-        if (reader.position(scan) > interval.end * 8) return false;
-        const int y = interval.firstRow + r;
-        std::uint16_t* row = rows.row(y);
-        Lane lane = laneOf(reader, 0x8000u, 0);
-        bool ok = true;
-        if (r == 0) {
-            ok = decodeRun<1>(lane, table, row, nullptr, split.leftWidth) &&
-                 decodeRun<1>(lane, table, row + 1, nullptr, split.rightWidth);
-        } else {
-            const std::uint16_t* above = rows.row(y - 1);
-            ok = decodeRun<2>(lane, table, row, above, 1) &&
-                 decodeRun<Predictor>(lane, table, row + 2, above + 2, split.leftWidth - 1) &&
-                 decodeRun<Predictor>(lane, table, row + 1, above + 1, split.rightWidth);
+    for (int r = 0; r < intervals[0].rowCount; ++r) {
+        std::array<Lane, N> lanes;
+        std::array<std::uint16_t*, N> out;
+        std::array<const std::uint16_t*, N> above{};
+        for (std::size_t k = 0; k < N; ++k) {
+            if (readers[k].position(scan) > intervals[k].end * 8) return false;
+            lanes[k] = laneOf(readers[k]);
+            out[k] = rows.row(intervals[k].firstRow + r);
+            if (r > 0) above[k] = rows.row(intervals[k].firstRow + r - 1);
         }
-        unsigned left = 0, aboveLeft = 0;
-        keepLane(lane, reader, left, aboveLeft);
-        if (!ok) return false;
-    }
-    return true;
-}
-
-// Two intervals of as many rows, row by row in turn.
-template <int Predictor>
-[[gnu::always_inline]] inline bool decodeIntervalPairBody(BitReader& firstReader, BitReader& secondReader,
-                                                          const std::uint8_t* scan, const Interval& first,
-                                                          const Interval& second, const RowsToDecode& rows) {
-    const DecodeTable& table = *rows.table;
-    const QuadrantSplit split = splitQuadrants(rows.width, rows.height);
-    for (int r = 0; r < first.rowCount; ++r) {
-        if (firstReader.position(scan) > first.end * 8 || secondReader.position(scan) > second.end * 8)
-            return false;
-        std::uint16_t* firstRow = rows.row(first.firstRow + r);
-        std::uint16_t* secondRow = rows.row(second.firstRow + r);
-        Lane one = laneOf(firstReader, 0x8000u, 0);
-        Lane two = laneOf(secondReader, 0x8000u, 0);
-        bool ok = true;
-        if (r == 0) {
-            ok = decodeRunPair<1>(one, two, table, firstRow, nullptr, secondRow, nullptr, split.leftWidth) &&
-                 decodeRunPair<1>(one, two, table, firstRow + 1, nullptr, secondRow + 1, nullptr,
-                                  split.rightWidth);
-        } else {
-            const std::uint16_t* firstAbove = rows.row(first.firstRow + r - 1);
-            const std::uint16_t* secondAbove = rows.row(second.firstRow + r - 1);
-            ok = decodeRunPair<2>(one, two, table, firstRow, firstAbove, secondRow, secondAbove, 1) &&
-                 decodeRunPair<Predictor>(one, two, table, firstRow + 2, firstAbove + 2, secondRow + 2,
-                                          secondAbove + 2, split.leftWidth - 1) &&
-                 decodeRunPair<Predictor>(one, two, table, firstRow + 1, firstAbove + 1, secondRow + 1,
-                                          secondAbove + 1, split.rightWidth);
-        }
-        unsigned left = 0, aboveLeft = 0;
-        keepLane(one, firstReader, left, aboveLeft);
-        keepLane(two, secondReader, left, aboveLeft);
+        const bool ok = r == 0 ? decodeRuns<1>(lanes, table, out, above, split.leftWidth) &&
+                                     decodeRuns<1>(lanes, table, movedBy(out, 1), above, split.rightWidth)
+                               : decodeRuns<2>(lanes, table, out, above, 1) &&
+                                     decodeRuns<Predictor>(lanes, table, movedBy(out, 2), movedBy(above, 2),
+                                                           split.leftWidth - 1) &&
+                                     decodeRuns<Predictor>(lanes, table, movedBy(out, 1), movedBy(above, 1),
+                                                           split.rightWidth);
+        for (std::size_t k = 0; k < N; ++k) keepLane(lanes[k], readers[k]);
         if (!ok) return false;
     }
     return true;
@@ -349,6 +312,18 @@ BitReader readerAt(const std::uint8_t* scan, const Interval& interval) {
     return reader;
 }
 
+// N intervals from their starts to their clean ends.
+template <int Predictor, std::size_t N>
+[[gnu::always_inline]] inline bool decodeIntervalGroup(const std::uint8_t* scan, const Interval* intervals,
+                                                       const RowsToDecode& rows) {
+    std::array<BitReader, N> readers;
+    for (std::size_t k = 0; k < N; ++k) readers[k] = readerAt(scan, intervals[k]);
+    if (!decodeIntervalRows<Predictor, N>(readers, scan, intervals, rows)) return false;
+    for (std::size_t k = 0; k < N; ++k)
+        if (!endsCleanly(readers[k], scan, intervals[k])) return false;
+    return true;
+}
+
 // Every interval, two at a time where two have as many rows.
 template <int Predictor>
 [[gnu::always_inline]] inline bool decodeIntervalsBody(const std::uint8_t* scan,
@@ -356,20 +331,10 @@ template <int Predictor>
                                                        const RowsToDecode& rows) {
     std::size_t index = 0;
     for (; index + 1 < intervals.size() && intervals[index].rowCount == intervals[index + 1].rowCount;
-         index += 2) {
-        BitReader first = readerAt(scan, intervals[index]);
-        BitReader second = readerAt(scan, intervals[index + 1]);
-        if (!decodeIntervalPairBody<Predictor>(first, second, scan, intervals[index], intervals[index + 1],
-                                               rows) ||
-            !endsCleanly(first, scan, intervals[index]) || !endsCleanly(second, scan, intervals[index + 1]))
-            return false;
-    }
-    for (; index < intervals.size(); ++index) {
-        BitReader reader = readerAt(scan, intervals[index]);
-        if (!decodeIntervalBody<Predictor>(reader, scan, intervals[index], rows) ||
-            !endsCleanly(reader, scan, intervals[index]))
-            return false;
-    }
+         index += 2)
+        if (!decodeIntervalGroup<Predictor, 2>(scan, &intervals[index], rows)) return false;
+    for (; index < intervals.size(); ++index)
+        if (!decodeIntervalGroup<Predictor, 1>(scan, &intervals[index], rows)) return false;
     return true;
 }
 
@@ -485,12 +450,17 @@ Result<std::size_t> unstuffScan(const std::uint8_t* begin, const std::uint8_t* e
     return bytes;
 }
 
+// How many restart intervals an image of this height has.
+std::size_t intervalCount(int height, int restartRows) {
+    const int rowsEach = restartRows == 0 ? height : restartRows;
+    return static_cast<std::size_t>((height + rowsEach - 1) / rowsEach);
+}
+
 // The rows and bytes of each interval the markers gave; false when they are
 // not the intervals the image's size and restart interval make.
 bool placeIntervals(std::vector<Interval>& intervals, std::size_t scanBytes, int height, int restartRows) {
+    if (intervals.size() != intervalCount(height, restartRows)) return false;
     const int rowsEach = restartRows == 0 ? height : restartRows;
-    const std::size_t expected = static_cast<std::size_t>((height + rowsEach - 1) / rowsEach);
-    if (intervals.size() != expected) return false;
     for (std::size_t index = 0; index < intervals.size(); ++index) {
         Interval& interval = intervals[index];
         interval.firstRow = static_cast<int>(index) * rowsEach;
@@ -507,7 +477,7 @@ struct SharedDecode {
     std::span<const Interval> intervals;
     const RowsToDecode* rows;
     int parts;
-    bool failed[kMostDecodeParts];
+    bool failed[kMostLosslessJpegDecodeThreads];
 };
 
 constexpr int kIntervalsAPart = 2;
@@ -529,7 +499,7 @@ void decodeShare(int part, void* argument) {
 // need nothing from each other.
 bool decodeShared(int predictor, const std::uint8_t* scan, std::span<const Interval> intervals,
                   const RowsToDecode& rows, HelperThreads* helpers) {
-    const int most = helpers == nullptr ? 1 : std::min(helpers->count() + 1, kMostDecodeParts);
+    const int most = helpers == nullptr ? 1 : std::min(helpers->count() + 1, kMostLosslessJpegDecodeThreads);
     const int parts =
         std::min(most, static_cast<int>((intervals.size() + kIntervalsAPart - 1) / kIntervalsAPart));
     if (parts <= 1) return decodeAllIntervals(predictor, scan, intervals, rows);
@@ -564,9 +534,7 @@ Status LosslessJpegDecoder::decode(std::span<const std::uint8_t> image, std::uin
     if (!scanBytes.ok()) return scanBytes.status();
     if (!placeIntervals(intervals_, scanBytes.value(), height, segments.restartRows))
         return damaged("has " + std::to_string(intervals_.size()) + " restart intervals, not the " +
-                       std::to_string((height + std::max(segments.restartRows, 1) - 1) /
-                                      std::max(segments.restartRows, 1)) +
-                       " its size makes");
+                       std::to_string(intervalCount(height, segments.restartRows)) + " its size makes");
 
     DecodeTable table;
     buildDecodeTable(segments.table, table);

@@ -34,6 +34,9 @@ struct LosslessJpegDecoded {
     std::optional<std::string> comment;  // the text of the image's COM segment
 };
 
+// The most threads that share the decoding of one image.
+inline constexpr int kMostLosslessJpegDecodeThreads = 16;
+
 // One restart interval of a scan: rows [firstRow, firstRow + rowCount) from
 // the scan's bytes [begin, end), stuffing removed. The whole scan is one
 // interval when the image has no restart markers.

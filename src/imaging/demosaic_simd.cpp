@@ -153,8 +153,7 @@ HWY_INLINE VI ClampedQuotient(VI n, VI d) {
     const DF df;
     n = hn::Max(n, hn::Zero(di));
     if (hn::AllTrue(di, hn::Lt(n, hn::Set(di, 1 << 24))))
-        return hn::Min(TruncateInRange(hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d))),
-                       hn::Set(di, 65535));
+        return hn::Min(SmallQuotient(n, d), hn::Set(di, 65535));
     auto estimate = hn::Div(hn::ConvertTo(df, n), hn::ConvertTo(df, d));
     estimate = hn::Min(estimate, hn::Set(df, 65536.0f));
     VI q = TruncateInRange(estimate);

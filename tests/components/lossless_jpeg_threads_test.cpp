@@ -14,10 +14,12 @@ namespace {
 using Samples = std::vector<std::uint16_t>;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes encode(const Samples& frame, int width, int height, LosslessJpegWorkspace& workspace) {
-    Bytes image(losslessJpegMaxBytes(width, height));
-    const Result<std::size_t> bytes = encodeLosslessJpeg(frame.data(), static_cast<std::size_t>(width), width,
-                                                         height, workspace, image.data(), image.size());
+Bytes encode(const Samples& frame, int width, int height, LosslessJpegWorkspace& workspace,
+             const LosslessJpegOptions& options = {}) {
+    Bytes image(losslessJpegMaxBytes(width, height, 0, options.restartRows));
+    const Result<std::size_t> bytes =
+        encodeLosslessJpeg(frame.data(), static_cast<std::size_t>(width), width, height, workspace,
+                           image.data(), image.size(), options);
     image.resize(bytes.ok() ? bytes.value() : 0);
     return image;
 }
@@ -54,12 +56,7 @@ Bytes encodeWithRestarts(const Samples& frame, int width, int height) {
     LosslessJpegWorkspace workspace;
     LosslessJpegOptions options;
     options.restartRows = losslessJpegMostRestartRows(width);
-    Bytes image(losslessJpegMaxBytes(width, height, 0, options.restartRows));
-    const Result<std::size_t> bytes =
-        encodeLosslessJpeg(frame.data(), static_cast<std::size_t>(width), width, height, workspace,
-                           image.data(), image.size(), options);
-    image.resize(bytes.ok() ? bytes.value() : 0);
-    return image;
+    return encode(frame, width, height, workspace, options);
 }
 
 // An archive's frame is decoded by the reader's thread and its helpers, each
