@@ -20,12 +20,13 @@ bool filtersVertically(int level) {
 }  // namespace
 
 BandKernels referenceBandKernels() {
-    return {demosaicRowReference, verticalFilterRowReference, toYuv422RowReference, storeRowReference,
-            finishRowStoresReference};
+    return {demosaicRowReference, verticalFilterRowReference, verticalFilterRowReference,
+            toYuv422RowReference, storeRowReference, finishRowStoresReference};
 }
 
 BandKernels avx2BandKernels() {
-    return {demosaicRowAvx2, verticalFilterRowAvx2, toYuv422RowAvx2, storeRowAvx2, finishRowStoresAvx2};
+    return {demosaicRowAvx2,  verticalFilterRowAvx2, verticalFilterRowToFrameAvx2,
+            toYuv422RowAvx2,  storeRowAvx2,          finishRowStoresAvx2};
 }
 
 BandKernels vectorSourceBandKernels(platform::SimdForm form) {
@@ -34,6 +35,7 @@ BandKernels vectorSourceBandKernels(platform::SimdForm form) {
     BandKernels kernels = form == platform::SimdForm::kSse4 ? referenceBandKernels() : avx2BandKernels();
     kernels.demosaicRow = rows.demosaicRow;
     kernels.verticalFilterRow = rows.verticalFilterRow;
+    kernels.verticalFilterRowToFrame = rows.verticalFilterRowToFrame;
     return kernels;
 }
 
@@ -60,9 +62,10 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, st
     thread_local std::vector<std::uint16_t> rowBuffer;
     if (rowBuffer.size() < samples) rowBuffer.resize(samples);
     std::uint16_t* const finished = rowBuffer.data();
+    const auto frameRow = [&](int y) { return rgb + static_cast<std::size_t>(y) * samples; };
     const auto storeRow = [&](int y) {
         if (toYuv422) kernels.toYuv422Row(finished, width, 0);
-        kernels.storeRow(rgb + static_cast<std::size_t>(y) * samples, finished, samples);
+        kernels.storeRow(frameRow(y), finished, samples);
     };
 
     if (!filtersVertically(level)) {
@@ -93,6 +96,11 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, st
         if (y >= firstFiltered && y <= lastFiltered) {
             const std::uint16_t* const around[kRingRows] = {ringRow(y - 2), ringRow(y - 1), ringRow(y),
                                                             ringRow(y + 1), ringRow(y + 2)};
+            // An RGB row needs nothing more: it is filtered straight into the frame.
+            if (!toYuv422) {
+                kernels.verticalFilterRowToFrame(around, frameRow(y), samples, level);
+                continue;
+            }
             kernels.verticalFilterRow(around, finished, samples, level);
         } else {
             std::copy_n(ringRow(y), samples, finished);

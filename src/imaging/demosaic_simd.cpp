@@ -521,16 +521,51 @@ void VerticalRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::si
     }
 }
 
-void VerticalFilterRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
-                       int level) {
+// The same row written into the frame past the caches, where every vector of it lands on a
+// vector boundary: nothing reads the frame again while it is being made, and plain stores
+// would first read every line they write. Only from AVX2 up, whose band kernels fence the
+// streaming stores (finishRowStores); other rows are stored plainly.
+template <int level>
+void VerticalRowToFrame(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples) {
+#if HWY_TARGET <= HWY_AVX2
+    const DU16 du16;
+    const std::size_t lanes = hn::Lanes(du16);
+    if (reinterpret_cast<std::uintptr_t>(out) % (lanes * sizeof(std::uint16_t)) == 0 && samples % lanes == 0) {
+        for (std::size_t i = 0; i < samples; i += lanes)
+            hn::Stream(VerticalVector<level>(hn::LoadU(du16, rows[0] + i), hn::LoadU(du16, rows[1] + i),
+                                             hn::LoadU(du16, rows[2] + i), hn::LoadU(du16, rows[3] + i),
+                                             hn::LoadU(du16, rows[4] + i)),
+                       du16, out + i);
+        return;
+    }
+#endif
+    VerticalRow<level>(rows, out, samples);
+}
+
+using VerticalRowKernel = void (*)(const std::uint16_t* const*, std::uint16_t*, std::size_t);
+
+void VerticalFilterWith(const VerticalRowKernel (&filters)[4], const std::uint16_t* const rows[5],
+                        std::uint16_t* out, std::size_t samples, int level) {
     if (level < 0 || level > 3) return;
     if (samples < hn::Lanes(DU16())) {
         verticalFilterRowReference(rows, out, samples, level);
         return;
     }
-    constexpr void (*kFilters[4])(const std::uint16_t* const*, std::uint16_t*, std::size_t) = {
-        VerticalRow<0>, VerticalRow<1>, VerticalRow<2>, VerticalRow<3>};
-    kFilters[level](rows, out, samples);
+    filters[level](rows, out, samples);
+}
+
+void VerticalFilterRow(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                       int level) {
+    static constexpr VerticalRowKernel kFilters[4] = {VerticalRow<0>, VerticalRow<1>, VerticalRow<2>,
+                                                      VerticalRow<3>};
+    VerticalFilterWith(kFilters, rows, out, samples, level);
+}
+
+void VerticalFilterRowToFrame(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                              int level) {
+    static constexpr VerticalRowKernel kFilters[4] = {VerticalRowToFrame<0>, VerticalRowToFrame<1>,
+                                                      VerticalRowToFrame<2>, VerticalRowToFrame<3>};
+    VerticalFilterWith(kFilters, rows, out, samples, level);
 }
 
 }  // namespace HWY_NAMESPACE
@@ -559,18 +594,18 @@ RowKernels rowKernels(platform::SimdForm form) {
     switch (form) {
 #if HWY_TARGETS & HWY_SSE4
         case platform::SimdForm::kSse4:
-            return {N_SSE4::DemosaicRow, N_SSE4::VerticalFilterRow};
+            return {N_SSE4::DemosaicRow, N_SSE4::VerticalFilterRow, N_SSE4::VerticalFilterRowToFrame};
 #endif
 #if HWY_TARGETS & HWY_AVX2
         case platform::SimdForm::kAvx2:
-            return {N_AVX2::DemosaicRow, N_AVX2::VerticalFilterRow};
+            return {N_AVX2::DemosaicRow, N_AVX2::VerticalFilterRow, N_AVX2::VerticalFilterRowToFrame};
 #endif
 #if HWY_TARGETS & HWY_AVX3
         case platform::SimdForm::kAvx512:
-            return {N_AVX3::DemosaicRow, N_AVX3::VerticalFilterRow};
+            return {N_AVX3::DemosaicRow, N_AVX3::VerticalFilterRow, N_AVX3::VerticalFilterRowToFrame};
 #endif
         default:
-            return {demosaicRowReference, verticalFilterRowReference};
+            return {demosaicRowReference, verticalFilterRowReference, verticalFilterRowReference};
     }
 }
 

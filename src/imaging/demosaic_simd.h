@@ -12,6 +12,7 @@ namespace demosaic_simd {
 struct RowKernels {
     void (*demosaicRow)(const std::uint16_t*, std::size_t, int, int, int, std::uint16_t*, int, int);
     void (*verticalFilterRow)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
+    void (*verticalFilterRowToFrame)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
 };
 
 // True when this build holds vector code for the form (the scalar form always).

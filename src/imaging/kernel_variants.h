@@ -32,6 +32,10 @@ void verticalFilterRowReference(const std::uint16_t* const rows[5], std::uint16_
                                 int level);
 void verticalFilterRowAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
                            int level);
+// The same row written into the frame: the AVX2 form stores it past the caches where the
+// row lies on 32-byte boundaries, and finishRowStores must follow as for storeRow.
+void verticalFilterRowToFrameAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                                  int level);
 
 void verticalFilterStripReference(std::uint16_t* rgb, int width, int height, int strip, int level);
 void verticalFilterStripAvx2(std::uint16_t* rgb, int width, int height, int strip, int level);
@@ -50,6 +54,7 @@ void finishRowStoresAvx2();
 struct BandKernels {
     void (*demosaicRow)(const std::uint16_t*, std::size_t, int, int, int, std::uint16_t*, int, int);
     void (*verticalFilterRow)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
+    void (*verticalFilterRowToFrame)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
     void (*toYuv422Row)(std::uint16_t*, int, int);
     void (*storeRow)(std::uint16_t*, const std::uint16_t*, std::size_t);
     void (*finishRowStores)();

@@ -1,4 +1,5 @@
 #include <cstddef>
+#include <cstdint>
 
 #include "imaging/demosaic.h"
 #include "imaging/kernel_variants.h"
@@ -79,6 +80,17 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
 
 // A whole row from five others: the last vector may overlap the one before it, which only
 // writes the same values again since the output is none of the inputs.
+// The same into the frame, past the caches: only for rows of whole vectors on 32-byte
+// boundaries.
+template <int level>
+RAW2TVX_TARGET_AVX2 void streamRow(const std::uint16_t* const rows[5], std::uint16_t* out,
+                                   std::size_t samples) {
+    for (std::size_t i = 0; i < samples; i += 16)
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + i),
+                            filterVector<level>(load(rows[0] + i), load(rows[1] + i), load(rows[2] + i),
+                                                load(rows[3] + i), load(rows[4] + i)));
+}
+
 template <int level>
 RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out,
                                    std::size_t samples) {
@@ -122,10 +134,27 @@ void verticalFilterRowAvx2(const std::uint16_t* const rows[5], std::uint16_t* ou
     kFilters[level](rows, out, samples);
 }
 
+void verticalFilterRowToFrameAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                                  int level) {
+    if (level < 0 || level > 3) return;
+    if (reinterpret_cast<std::uintptr_t>(out) % 32 != 0 || samples % 16 != 0 || samples == 0) {
+        verticalFilterRowAvx2(rows, out, samples, level);
+        return;
+    }
+    constexpr void (*kFilters[4])(const std::uint16_t* const*, std::uint16_t*, std::size_t) = {
+        streamRow<0>, streamRow<1>, streamRow<2>, streamRow<3>};
+    kFilters[level](rows, out, samples);
+}
+
 #else
 
 void verticalFilterRowAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
                            int level) {
+    verticalFilterRowReference(rows, out, samples, level);
+}
+
+void verticalFilterRowToFrameAvx2(const std::uint16_t* const rows[5], std::uint16_t* out, std::size_t samples,
+                                  int level) {
     verticalFilterRowReference(rows, out, samples, level);
 }
 

@@ -38,11 +38,11 @@ Samples separateJobs(const Samples& bayer, int width, int height, int mode, int 
 // Every band of the frame, last band first, into a frame filled with fill.
 Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int height, int bandRows,
                 int mode, int level, bool toYuv422, std::uint16_t fill) {
-    Samples rgb(3 * static_cast<std::size_t>(width) * height, fill);
+    kernel_test::AlignedSamples rgb(3 * static_cast<std::size_t>(width) * height, fill);
     for (int band = demosaicBandCount(height, bandRows) - 1; band >= 0; --band)
         demosaicBandWith(kernels, bayer.data(), static_cast<std::size_t>(width), width, height, band,
                          bandRows, rgb.data(), mode, level, toYuv422);
-    return rgb;
+    return rgb.samples();
 }
 
 TEST(DemosaicBand, CountCoversEveryRow) {
@@ -58,7 +58,7 @@ TEST(DemosaicBand, CountCoversEveryRow) {
 // taller than the frame, give the frame of the separate jobs on every adversarial pattern,
 // at odd widths and heights, with and without 4:2:2, and write every sample.
 TEST(DemosaicBand, EqualsTheSeparateJobsForEveryBandHeightAndSize) {
-    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {17, 7}, {34, 9}, {37, 11}, {50, 8}, {99, 13}};
+    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {17, 7}, {32, 8}, {34, 9}, {37, 11}, {50, 8}, {99, 13}};
     unsigned seed = 300;
     for (const kernel_test::Pattern& pattern : kernel_test::adversarialPatterns()) {
         for (const auto& [width, height] : sizes) {
@@ -167,6 +167,10 @@ TEST(VerticalFilterRow, VectorFormEqualsReferenceOnRandomRowsOfOddLengths) {
             verticalFilterRowReference(around, expected.data(), samples, level);
             verticalFilterRowAvx2(around, vector.data(), samples, level);
             ASSERT_EQ(expected, vector) << samples << " samples, level " << level;
+            kernel_test::AlignedSamples frameRow(samples, 77);
+            verticalFilterRowToFrameAvx2(around, frameRow.data(), samples, level);
+            finishRowStoresAvx2();
+            ASSERT_EQ(expected, frameRow.samples()) << samples << " samples into a frame, level " << level;
         }
     }
 }

@@ -29,19 +29,19 @@ protected:
 
 Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int height, int bandRows,
                 int mode, int level, bool toYuv422, std::uint16_t fill) {
-    Samples rgb(3 * static_cast<std::size_t>(width) * height, fill);
+    kernel_test::AlignedSamples rgb(3 * static_cast<std::size_t>(width) * height, fill);
     for (int band = 0; band < demosaicBandCount(height, bandRows); ++band)
         demosaicBandWith(kernels, bayer.data(), static_cast<std::size_t>(width), width, height, band,
                          bandRows, rgb.data(), mode, level, toYuv422);
-    return rgb;
+    return rgb.samples();
 }
 
 // Widths on either side of the block and vector sizes of every form (8, 16 and 32 pixels),
 // odd and even, every adversarial pattern, every debayer type, with and without 4:2:2; every
 // sample is written (two fills give the same frame).
 TEST_P(VectorSourceForm, BandsEqualTheReferenceOnEveryPatternAndSize) {
-    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {21, 7}, {36, 8},  {37, 9}, {38, 6},
-                                                    {53, 7}, {70, 9}, {99, 13}, {131, 8}};
+    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {21, 7}, {36, 8},  {37, 9},  {38, 6},
+                                                    {53, 7}, {64, 7}, {70, 9}, {99, 13}, {131, 8}};
     unsigned seed = 700;
     const BandKernels reference = referenceBandKernels();
     for (const kernel_test::Pattern& pattern : kernel_test::adversarialPatterns()) {
@@ -98,6 +98,10 @@ TEST_P(VectorSourceForm, VerticalRowEqualsTheReferenceOnRandomRowsOfOddLengths) 
             verticalFilterRowReference(around, expected.data(), samples, level);
             kernels.verticalFilterRow(around, vector.data(), samples, level);
             ASSERT_EQ(expected, vector) << samples << " samples, level " << level;
+            kernel_test::AlignedSamples frameRow(samples, 77);
+            kernels.verticalFilterRowToFrame(around, frameRow.data(), samples, level);
+            kernels.finishRowStores();
+            ASSERT_EQ(expected, frameRow.samples()) << samples << " samples into a frame, level " << level;
         }
     }
 }

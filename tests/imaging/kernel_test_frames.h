@@ -3,6 +3,7 @@
 // Frames for the pixel kernel tests: patterns that exercise the adaptive weights and the
 // clamps, and drivers that run a kernel form over every work item of a frame.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -14,6 +15,26 @@
 namespace kernel_test {
 
 using Samples = std::vector<std::uint16_t>;
+
+// Samples on a 64-byte boundary, as the converter's frames are, so that the kernels that
+// store whole vectors past the caches where they can take that path.
+class AlignedSamples {
+public:
+    AlignedSamples(std::size_t count, std::uint16_t fill) : storage_(count + 32, fill), count_(count) {
+        const auto address = reinterpret_cast<std::uintptr_t>(storage_.data());
+        offset_ = (64 - address % 64) % 64 / sizeof(std::uint16_t);
+    }
+    std::uint16_t* data() { return storage_.data() + offset_; }
+    Samples samples() const {
+        const auto first = storage_.begin() + static_cast<std::ptrdiff_t>(offset_);
+        return Samples(first, first + static_cast<std::ptrdiff_t>(count_));
+    }
+
+private:
+    Samples storage_;
+    std::size_t count_;
+    std::size_t offset_ = 0;
+};
 using RowPairKernel = void (*)(const std::uint16_t*, int, int, int, std::uint16_t*, int, int);
 using StripKernel = void (*)(std::uint16_t*, int, int, int, int);
 
