@@ -271,7 +271,7 @@ HWY_INLINE void StoreSites(std::uint16_t* plane, int x0, VI even, VI odd) {
     hn::StoreU(hn::BitCast(du16, packed), du16, plane + x0);
 }
 
-void AdaptiveBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
+HWY_INLINE void AdaptiveBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
     const RowSamples up1 = LoadRow(rows.up1, x0);
     const RowSamples current = LoadRow(rows.current, x0);
     const RowSamples down1 = LoadRow(rows.down1, x0);
@@ -303,7 +303,7 @@ void AdaptiveBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
     }
 }
 
-void BilinearBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
+HWY_INLINE void BilinearBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
     const RowSamples up1 = LoadRow(rows.up1, x0);
     const RowSamples current = LoadRow(rows.current, x0);
     const RowSamples down1 = LoadRow(rows.down1, x0);
@@ -330,25 +330,31 @@ void ScalarPixel(const demosaic::BayerRows& rows, demosaic::RowRule rule, int x,
     out.blue[x] = pixel[2];
 }
 
-// Vector blocks over columns 2 .. width - 3 where the rule has both neighbouring rows, the
-// scalar rules everywhere else; an even last block may overlap the one before it.
-void InterpolateRow(const demosaic::BayerRows& rows, demosaic::RowRule rule, const Planes& out) {
+// Vector blocks over columns 2 .. width - 3, the last one overlapping the one before it when
+// it starts on an even column; the columns left over are the caller's. Gives the first of
+// them. One loop for each block kind, so that the block is inlined into it.
+template <void (*Block)(const demosaic::BayerRows&, int, const Planes&)>
+int BlocksOfRow(const demosaic::BayerRows& rows, const Planes& out) {
     const int blockPixels = static_cast<int>(2 * hn::Lanes(DI()));
-    const int width = rows.width;
-    const bool vectorRule = rule == demosaic::RowRule::kAdaptive || rule == demosaic::RowRule::kBilinear;
-    const int lastInterior = width - 3;
+    const int lastInterior = rows.width - 3;
     int x = 2;
-    if (vectorRule && lastInterior - 2 + 1 >= blockPixels) {
-        const auto block = rule == demosaic::RowRule::kAdaptive ? AdaptiveBlock : BilinearBlock;
-        for (; x + blockPixels - 1 <= lastInterior; x += blockPixels) block(rows, x, out);
-        const int lastBlock = lastInterior - blockPixels + 1;
-        if (x <= lastInterior && lastBlock % 2 == 0) {
-            block(rows, lastBlock, out);
-            x = lastInterior + 1;
-        }
+    if (lastInterior - 2 + 1 < blockPixels) return x;
+    for (; x + blockPixels - 1 <= lastInterior; x += blockPixels) Block(rows, x, out);
+    const int lastBlock = lastInterior - blockPixels + 1;
+    if (x <= lastInterior && lastBlock % 2 == 0) {
+        Block(rows, lastBlock, out);
+        x = lastInterior + 1;
     }
+    return x;
+}
+
+// Vector blocks where the rule has both neighbouring rows, the scalar rules everywhere else.
+void InterpolateRow(const demosaic::BayerRows& rows, demosaic::RowRule rule, const Planes& out) {
+    int x = 2;
+    if (rule == demosaic::RowRule::kAdaptive) x = BlocksOfRow<AdaptiveBlock>(rows, out);
+    if (rule == demosaic::RowRule::kBilinear) x = BlocksOfRow<BilinearBlock>(rows, out);
     for (int column = 0; column < 2; ++column) ScalarPixel(rows, rule, column, out);
-    for (; x < width; ++x) ScalarPixel(rows, rule, x, out);
+    for (; x < rows.width; ++x) ScalarPixel(rows, rule, x, out);
 }
 
 enum class Kernel { kCopy, kBlur, kSharpen };
