@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -33,4 +35,30 @@ TEST(DpxPixelPacking, MatchesPlaceValueArithmeticOnRandomRows) {
         ASSERT_EQ(word, stored) << "pixel " << pixel;
     }
     EXPECT_EQ(0x77, packed.back());
+}
+
+// Every vector form the processor runs gives the reference's bytes: rows of every width up to
+// past two vectors of the widest form (the tail taken by the scalar loop), samples at the
+// extremes and at every bit boundary, and not a byte past the row written.
+TEST(DpxPixelPacking, EveryFormEqualsTheReference) {
+    std::mt19937 generator(11);
+    const std::uint16_t edges[] = {0, 63, 64, 0x3FF, 0x400, 0x0FC0, 0x1000, 0x7FFF, 0x8000, 0xFFC0, 0xFFFF};
+    for (const platform::SimdForm form : platform::kSimdForms) {
+        if (const char* missing = platform::missingCpuFeature(form)) {
+            std::cout << "[  SKIPPED ] the " << platform::simdFormName(form) << " form: the CPU lacks " << missing
+                      << "\n";
+            continue;
+        }
+        const DpxRowPacker pack = dpxRowPacker(form);
+        for (std::uint32_t width = 1; width <= 80; ++width) {
+            std::vector<std::uint16_t> rgb(width * 3);
+            for (auto& sample : rgb)
+                sample = generator() % 3 == 0 ? edges[generator() % std::size(edges)]
+                                              : static_cast<std::uint16_t>(generator());
+            std::vector<std::uint8_t> expected(width * 4 + 8, 0x77), packed(width * 4 + 8, 0x77);
+            packRgbRowTo10BitReference(rgb.data(), width, expected.data());
+            pack(rgb.data(), width, packed.data());
+            ASSERT_EQ(expected, packed) << platform::simdFormName(form) << " form, width " << width;
+        }
+    }
 }
