@@ -80,17 +80,6 @@ RAW2TVX_TARGET_AVX2 void filterStrip(std::uint16_t* top, std::size_t stride, int
 
 // A whole row from five others: the last vector may overlap the one before it, which only
 // writes the same values again since the output is none of the inputs.
-// The same into the frame, past the caches: only for rows of whole vectors on 32-byte
-// boundaries.
-template <int level>
-RAW2TVX_TARGET_AVX2 void streamRow(const std::uint16_t* const rows[5], std::uint16_t* out,
-                                   std::size_t samples) {
-    for (std::size_t i = 0; i < samples; i += 16)
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + i),
-                            filterVector<level>(load(rows[0] + i), load(rows[1] + i), load(rows[2] + i),
-                                                load(rows[3] + i), load(rows[4] + i)));
-}
-
 template <int level>
 RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint16_t* out,
                                    std::size_t samples) {
@@ -105,6 +94,17 @@ RAW2TVX_TARGET_AVX2 void filterRow(const std::uint16_t* const rows[5], std::uint
                                            load(down2 + i)));
         if (i == samples - 16) break;
     }
+}
+
+// The same into the frame, past the caches: only for rows of whole vectors on 32-byte
+// boundaries.
+template <int level>
+RAW2TVX_TARGET_AVX2 void streamRow(const std::uint16_t* const rows[5], std::uint16_t* out,
+                                   std::size_t samples) {
+    for (std::size_t i = 0; i < samples; i += 16)
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(out + i),
+                            filterVector<level>(load(rows[0] + i), load(rows[1] + i), load(rows[2] + i),
+                                                load(rows[3] + i), load(rows[4] + i)));
 }
 
 }  // namespace
