@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "platform/simd_forms_built.h"
+
 void packRgbRowTo10BitReference(const std::uint16_t* rgb, std::uint32_t width, std::uint8_t* packed) {
     for (std::uint32_t pixel = 0; pixel < width; ++pixel, rgb += 3, packed += 4) {
         const std::uint32_t word = std::uint32_t{rgb[0]} >> 6 << 22 | std::uint32_t{rgb[1]} >> 6 << 12 |
@@ -19,7 +21,7 @@ void packRgbRowTo10Bit(const std::uint16_t* rgb, std::uint32_t width, std::uint8
     static const DpxRowPacker best = [] {
         for (const platform::SimdForm form :
              {platform::SimdForm::kAvx2, platform::SimdForm::kAvx512, platform::SimdForm::kSse4})
-            if (dpxPackingFormBuilt(form) && platform::missingCpuFeature(form) == nullptr)
+            if (platform::simdFormBuilt(form) && platform::missingCpuFeature(form) == nullptr)
                 return dpxRowPacker(form);
         return &packRgbRowTo10BitReference;
     }();

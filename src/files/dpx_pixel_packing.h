@@ -16,9 +16,6 @@ using DpxRowPacker = void (*)(const std::uint16_t* rgb, std::uint32_t width, std
 // The scalar form, the reference the vector forms match byte for byte.
 void packRgbRowTo10BitReference(const std::uint16_t* rgb, std::uint32_t width, std::uint8_t* packed);
 
-// True when this build holds vector code for the form (the scalar form always).
-bool dpxPackingFormBuilt(platform::SimdForm form);
-
 // The packing of one form; the scalar one for a form this build has no code for. Only a form
 // the processor runs (platform::missingCpuFeature gives nullptr) may be called.
 DpxRowPacker dpxRowPacker(platform::SimdForm form);

@@ -7,6 +7,7 @@
 #include "imaging/demosaic.h"
 #include "imaging/demosaic_simd.h"
 #include "imaging/kernel_variants.h"
+#include "platform/simd_forms_built.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ BandKernels vectorSourceBandKernels(platform::SimdForm form) {
 
 const BandKernels& bestBandKernels() {
     static const BandKernels kernels = [] {
-        if (demosaic_simd::rowKernelsBuilt(platform::SimdForm::kAvx512) &&
+        if (platform::simdFormBuilt(platform::SimdForm::kAvx512) &&
             platform::missingCpuFeature(platform::SimdForm::kAvx512) == nullptr)
             return vectorSourceBandKernels(platform::SimdForm::kAvx512);
         return avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels();

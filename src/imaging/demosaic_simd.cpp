@@ -582,20 +582,6 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace demosaic_simd {
 
-bool rowKernelsBuilt(platform::SimdForm form) {
-    switch (form) {
-        case platform::SimdForm::kScalar:
-            return true;
-        case platform::SimdForm::kSse4:
-            return (HWY_TARGETS & HWY_SSE4) != 0;
-        case platform::SimdForm::kAvx2:
-            return (HWY_TARGETS & HWY_AVX2) != 0;
-        case platform::SimdForm::kAvx512:
-            return (HWY_TARGETS & HWY_AVX3) != 0;
-    }
-    return false;
-}
-
 RowKernels rowKernels(platform::SimdForm form) {
     switch (form) {
 #if HWY_TARGETS & HWY_SSE4

@@ -15,9 +15,6 @@ struct RowKernels {
     void (*verticalFilterRowToFrame)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
 };
 
-// True when this build holds vector code for the form (the scalar form always).
-bool rowKernelsBuilt(platform::SimdForm form);
-
 // The row kernels of a built form; the scalar ones for any other.
 RowKernels rowKernels(platform::SimdForm form);
 

@@ -203,29 +203,6 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace unpack_simd {
 
-namespace {
-
-template <std::uint64_t target>
-constexpr bool built() {
-    return (HWY_TARGETS & target) != 0;
-}
-
-}  // namespace
-
-bool unpackFormBuilt(platform::SimdForm form) {
-    switch (form) {
-        case platform::SimdForm::kScalar:
-            return true;
-        case platform::SimdForm::kSse4:
-            return built<HWY_SSE4>();
-        case platform::SimdForm::kAvx2:
-            return built<HWY_AVX2>();
-        case platform::SimdForm::kAvx512:
-            return built<HWY_AVX3>();
-    }
-    return false;
-}
-
 UnpackKernels unpackKernelsOf(platform::SimdForm form) {
     switch (form) {
 #if HWY_TARGETS & HWY_SSE4

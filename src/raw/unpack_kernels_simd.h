@@ -4,11 +4,8 @@
 #include "raw/unpack_kernels.h"
 
 // The vector forms' table, kept apart from unpack_kernels.h so that only the dispatch sees
-// which forms this build holds.
+// it; platform::simdFormBuilt says which forms this build holds.
 namespace unpack_simd {
-
-// True when this build holds vector code for the form (the scalar form always).
-bool unpackFormBuilt(platform::SimdForm form);
 
 // The kernels of a built form; the scalar ones for any other.
 UnpackKernels unpackKernelsOf(platform::SimdForm form);
