@@ -41,12 +41,14 @@ void PackRow(const std::uint16_t* rgb, std::uint32_t width, std::uint8_t* packed
         hn::Vec<decltype(d16)> red, green, blue;
         hn::LoadInterleaved3(d16, rgb + 3 * pixel, red, green, blue);
         const auto high = hn::Or(hn::And(red, top10), hn::ShiftRight<10>(green));
-        const auto low = hn::Or(hn::And(hn::ShiftLeft<6>(green), greenLow), hn::And(hn::ShiftRight<4>(blue), blueBits));
+        const auto low =
+            hn::Or(hn::And(hn::ShiftLeft<6>(green), greenLow), hn::And(hn::ShiftRight<4>(blue), blueBits));
         // Four bytes a pixel: the 16-bit lanes go out as pairs (high, low).
         hn::StoreInterleaved2(SwapBytes(d16, high), SwapBytes(d16, low), d16,
                               reinterpret_cast<std::uint16_t*>(packed + 4 * pixel));
     }
-    packRgbRowTo10BitReference(rgb + 3 * pixel, static_cast<std::uint32_t>(width - pixel), packed + 4 * pixel);
+    packRgbRowTo10BitReference(rgb + 3 * pixel, static_cast<std::uint32_t>(width - pixel),
+                               packed + 4 * pixel);
 }
 
 }  // namespace HWY_NAMESPACE

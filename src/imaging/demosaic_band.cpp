@@ -22,12 +22,12 @@ bool filtersVertically(int level) {
 
 BandKernels referenceBandKernels() {
     return {demosaicRowReference, verticalFilterRowReference, verticalFilterRowReference,
-            toYuv422RowReference, storeRowReference, finishRowStoresReference};
+            toYuv422RowReference, storeRowReference,          finishRowStoresReference};
 }
 
 BandKernels avx2BandKernels() {
-    return {demosaicRowAvx2,  verticalFilterRowAvx2, verticalFilterRowToFrameAvx2,
-            toYuv422RowAvx2,  storeRowAvx2,          finishRowStoresAvx2};
+    return {demosaicRowAvx2, verticalFilterRowAvx2, verticalFilterRowToFrameAvx2,
+            toYuv422RowAvx2, storeRowAvx2,          finishRowStoresAvx2};
 }
 
 BandKernels vectorSourceBandKernels(platform::SimdForm form) {

@@ -536,7 +536,8 @@ void VerticalRowToFrame(const std::uint16_t* const rows[5], std::uint16_t* out, 
 #if HWY_TARGET <= HWY_AVX2
     const DU16 du16;
     const std::size_t lanes = hn::Lanes(du16);
-    if (reinterpret_cast<std::uintptr_t>(out) % (lanes * sizeof(std::uint16_t)) == 0 && samples % lanes == 0) {
+    if (reinterpret_cast<std::uintptr_t>(out) % (lanes * sizeof(std::uint16_t)) == 0 &&
+        samples % lanes == 0) {
         for (std::size_t i = 0; i < samples; i += lanes)
             hn::Stream(VerticalVector<level>(hn::LoadU(du16, rows[0] + i), hn::LoadU(du16, rows[1] + i),
                                              hn::LoadU(du16, rows[2] + i), hn::LoadU(du16, rows[3] + i),

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-#include "raw/packed_group14.h"
 #include "platform/simd_forms_built.h"
+#include "raw/packed_group14.h"
 #include "raw/unpack_kernels_simd.h"
 
 void unpackGroups14Reference(std::span<const std::uint8_t> packed, std::span<std::uint16_t> samples) {
@@ -45,8 +45,7 @@ platform::SimdForm bestUnpackForm() {
     static const platform::SimdForm best = [] {
         for (const platform::SimdForm form :
              {platform::SimdForm::kAvx512, platform::SimdForm::kAvx2, platform::SimdForm::kSse4})
-            if (platform::simdFormBuilt(form) && platform::missingCpuFeature(form) == nullptr)
-                return form;
+            if (platform::simdFormBuilt(form) && platform::missingCpuFeature(form) == nullptr) return form;
         return platform::SimdForm::kScalar;
     }();
     return best;

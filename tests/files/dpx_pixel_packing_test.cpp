@@ -45,8 +45,8 @@ TEST(DpxPixelPacking, EveryFormEqualsTheReference) {
     const std::uint16_t edges[] = {0, 63, 64, 0x3FF, 0x400, 0x0FC0, 0x1000, 0x7FFF, 0x8000, 0xFFC0, 0xFFFF};
     for (const platform::SimdForm form : platform::kSimdForms) {
         if (const char* missing = platform::missingCpuFeature(form)) {
-            std::cout << "[  SKIPPED ] the " << platform::simdFormName(form) << " form: the CPU lacks " << missing
-                      << "\n";
+            std::cout << "[  SKIPPED ] the " << platform::simdFormName(form) << " form: the CPU lacks "
+                      << missing << "\n";
             continue;
         }
         const DpxRowPacker pack = dpxRowPacker(form);

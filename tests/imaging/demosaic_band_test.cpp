@@ -58,7 +58,8 @@ TEST(DemosaicBand, CountCoversEveryRow) {
 // taller than the frame, give the frame of the separate jobs on every adversarial pattern,
 // at odd widths and heights, with and without 4:2:2, and write every sample.
 TEST(DemosaicBand, EqualsTheSeparateJobsForEveryBandHeightAndSize) {
-    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {17, 7}, {32, 8}, {34, 9}, {37, 11}, {50, 8}, {99, 13}};
+    const std::vector<std::pair<int, int>> sizes = {{16, 6},  {17, 7}, {32, 8}, {34, 9},
+                                                    {37, 11}, {50, 8}, {99, 13}};
     unsigned seed = 300;
     for (const kernel_test::Pattern& pattern : kernel_test::adversarialPatterns()) {
         for (const auto& [width, height] : sizes) {

@@ -40,7 +40,7 @@ Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int
 // odd and even, every adversarial pattern, every debayer type, with and without 4:2:2; every
 // sample is written (two fills give the same frame).
 TEST_P(VectorSourceForm, BandsEqualTheReferenceOnEveryPatternAndSize) {
-    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {21, 7}, {36, 8},  {37, 9},  {38, 6},
+    const std::vector<std::pair<int, int>> sizes = {{16, 6}, {21, 7}, {36, 8}, {37, 9},  {38, 6},
                                                     {53, 7}, {64, 7}, {70, 9}, {99, 13}, {131, 8}};
     unsigned seed = 700;
     const BandKernels reference = referenceBandKernels();
