@@ -450,9 +450,14 @@ Result<std::size_t> unstuffScan(const std::uint8_t* begin, const std::uint8_t* e
     return bytes;
 }
 
+// Rows of each restart interval but the last; the whole image without restarts.
+int rowsPerInterval(int height, int restartRows) {
+    return restartRows == 0 ? height : restartRows;
+}
+
 // How many restart intervals an image of this height has.
 std::size_t intervalCount(int height, int restartRows) {
-    const int rowsEach = restartRows == 0 ? height : restartRows;
+    const int rowsEach = rowsPerInterval(height, restartRows);
     return static_cast<std::size_t>((height + rowsEach - 1) / rowsEach);
 }
 
@@ -460,7 +465,7 @@ std::size_t intervalCount(int height, int restartRows) {
 // not the intervals the image's size and restart interval make.
 bool placeIntervals(std::vector<Interval>& intervals, std::size_t scanBytes, int height, int restartRows) {
     if (intervals.size() != intervalCount(height, restartRows)) return false;
-    const int rowsEach = restartRows == 0 ? height : restartRows;
+    const int rowsEach = rowsPerInterval(height, restartRows);
     for (std::size_t index = 0; index < intervals.size(); ++index) {
         Interval& interval = intervals[index];
         interval.firstRow = static_cast<int>(index) * rowsEach;

@@ -6,7 +6,8 @@
 #include "platform/cpu_features.h"
 
 // The Highway forms of the band's row kernels (demosaic_simd.cpp), one source for every
-// vector width. bandKernelsFor (kernel_variants.h) builds whole band kernel sets from them.
+// vector width. vectorSourceBandKernels (kernel_variants.h) builds whole band kernel sets
+// from them.
 namespace demosaic_simd {
 
 struct RowKernels {
