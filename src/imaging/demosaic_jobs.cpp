@@ -55,7 +55,8 @@ void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, int bayerStr
                       int width, int height, std::int32_t debayerType, bool toYuv422) {
     PoolJob job = demosaicJob(kJobDemosaicBand, bayer, rgb, width, height, demosaicParameters(debayerType));
     job.sourceStride = bayerStride;
-    job.bandRows = bandRowsFor(height, poolWorkerCount(pool));
+    // The workers and the caller, which helps once it has read the next frame.
+    job.bandRows = bandRowsFor(height, poolWorkerCount(pool) + 1);
     job.toYuv422 = toYuv422;
     setPoolJob(pool, job);
     setWorkItems(pool, demosaicBandCount(height, job.bandRows));

@@ -185,5 +185,6 @@ void runPoolJob(WorkerPool& pool, const PoolJob& job, int items) {
     setPoolJob(pool, job);
     setWorkItems(pool, items);
     startJob(pool, kCommandRunJob);
+    helpWithJob(pool);
     waitJob(pool);
 }

@@ -88,5 +88,5 @@ void setWorkItemHook(WorkerPool& pool, WorkItemHook hook, void* context);
 // The number of live workers; 0 when the caller runs the jobs itself.
 int poolWorkerCount(WorkerPool& pool);
 
-// One whole job: record, item count, start, wait.
+// One whole job: record, item count, start, items on the calling thread too, wait.
 void runPoolJob(WorkerPool& pool, const PoolJob& job, int items);

@@ -10,7 +10,7 @@ constexpr long long kMostThreads = 4096;
 constexpr long long kLargestNumber = 1'000'000'000'000LL;
 
 const std::array<LongOptionSpec, 9> kLongOptions = {{
-    {"threads", LongOptionValue::Count, "N", "N worker threads (default: one a CPU the process may use)",
+    {"threads", LongOptionValue::Count, "N", "N threads at work (default: one a CPU the process may use)",
      [](RunOptions& options, long long number) {
          options.threads = static_cast<int>(number > kMostThreads ? kMostThreads : number);
      }},
