@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "imaging/band_schedule.h"
 #include "imaging/demosaic_jobs.h"
 #include "imaging/tone_table.h"
 #include "imaging/worker_pool.h"
@@ -82,8 +83,10 @@ void pipeline(benchmark::State& state) {
                     height, kPacking14, 1);
     };
 
+    // The calling thread takes its share beside the workers, as in the program.
     WorkerPool pool;
-    createPool(pool, platform::processorCount());
+    BandSchedule schedule;
+    createPool(pool, platform::processorCount() - 1);
     int current = 0;
     if (way == Way::kOverlap) unpack(bayer[current]);
     for (auto _ : state) {
@@ -92,10 +95,10 @@ void pipeline(benchmark::State& state) {
             demosaicOnPool(pool, bayer[0], rgb, width, height, debayerType);
         } else if constexpr (way == Way::kBands) {
             unpack(bayer[0]);
-            startBandsOnPool(pool, bayer[0], width, rgb, width, height, debayerType, false);
+            startBandsOnPool(pool, schedule, bayer[0], width, rgb, width, height, debayerType, false);
             waitForPool(pool);
         } else {
-            startBandsOnPool(pool, bayer[current], width, rgb, width, height, debayerType, false);
+            startBandsOnPool(pool, schedule, bayer[current], width, rgb, width, height, debayerType, false);
             unpack(bayer[1 - current]);
             waitForPool(pool);
             current = 1 - current;

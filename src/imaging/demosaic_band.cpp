@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "imaging/demosaic.h"
@@ -50,14 +51,19 @@ const BandKernels& bestBandKernels() {
     return kernels;
 }
 
-void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride,
-                      int width, int height, int band, int bandRows, std::uint16_t* rgb, int mode, int level,
-                      bool toYuv422) {
-    if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || bandRows < 1 || band < 0 ||
-        band >= demosaicBandCount(height, bandRows) || bayerStride < static_cast<std::size_t>(width))
-        return;
-    const int first = band * bandRows;
-    const int last = std::min(height - 1, first + bandRows - 1);
+namespace {
+
+bool bandSizesUsable(int width, int height, std::size_t bayerStride) {
+    return width >= kMinDemosaicWidth && height >= kMinDemosaicHeight &&
+           bayerStride >= static_cast<std::size_t>(width);
+}
+
+// Finishes rows first .. last of the frame. demosaiced is the last row in this thread's ring
+// of demosaiced rows, or below first - 2 when the ring holds nothing of use; rows already
+// in it are not demosaiced again.
+void finishRows(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride, int width,
+                int height, int first, int last, int& demosaiced, std::uint16_t* rgb, int mode, int level,
+                bool toYuv422) {
     const std::size_t samples = 3 * static_cast<std::size_t>(width);
     // Every row is finished in a row of its own, still in cache, and then stored in the frame.
     thread_local std::vector<std::uint16_t> rowBuffer;
@@ -74,7 +80,6 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, st
             kernels.demosaicRow(bayer, bayerStride, width, height, y, finished, mode, level);
             storeRow(y);
         }
-        kernels.finishRowStores();
         return;
     }
 
@@ -86,7 +91,8 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, st
     // Rows 0, 1, height - 2 and height - 1 keep their demosaiced values.
     const int firstFiltered = 2;
     const int lastFiltered = height - 3;
-    int demosaiced = std::max(0, first - 2) - 1;  // the last row in the ring
+    if (demosaiced < first - 3 || demosaiced > std::min(height - 1, first + 1))
+        demosaiced = std::max(0, first - 2) - 1;
     for (int y = first; y <= last; ++y) {
         const int needed = std::min(height - 1, y + 2);
         while (demosaiced < needed) {
@@ -108,7 +114,45 @@ void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, st
         }
         storeRow(y);
     }
+}
+
+}  // namespace
+
+void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride,
+                      int width, int height, int band, int bandRows, std::uint16_t* rgb, int mode, int level,
+                      bool toYuv422) {
+    if (!bandSizesUsable(width, height, bayerStride) || bandRows < 1 || band < 0 ||
+        band >= demosaicBandCount(height, bandRows))
+        return;
+    const int first = band * bandRows;
+    const int last = std::min(height - 1, first + bandRows - 1);
+    int demosaiced = -kRingRows;
+    finishRows(kernels, bayer, bayerStride, width, height, first, last, demosaiced, rgb, mode, level,
+               toYuv422);
     kernels.finishRowStores();
+}
+
+void demosaicShareWith(const BandKernels& kernels, BandSchedule& schedule, int share,
+                       const std::uint16_t* bayer, std::size_t bayerStride, int width, int height,
+                       int runRows, std::uint16_t* rgb, int mode, int level, bool toYuv422) {
+    if (!bandSizesUsable(width, height, bayerStride) || runRows < 1) return;
+    int demosaiced = -kRingRows;
+    while (const std::optional<BandSchedule::Claim> claim = schedule.next(share)) {
+        const int first = claim->run * runRows;
+        if (first >= height) continue;
+        const int last = std::min(height - 1, first + runRows - 1);
+        if (!claim->follows) demosaiced = -kRingRows;
+        finishRows(kernels, bayer, bayerStride, width, height, first, last, demosaiced, rgb, mode, level,
+                   toYuv422);
+    }
+    kernels.finishRowStores();
+}
+
+void demosaicShare(BandSchedule& schedule, int share, const std::uint16_t* bayer, std::size_t bayerStride,
+                   int width, int height, int runRows, std::uint16_t* rgb, int mode, int level,
+                   bool toYuv422) {
+    demosaicShareWith(bestBandKernels(), schedule, share, bayer, bayerStride, width, height, runRows, rgb,
+                      mode, level, toYuv422);
 }
 
 void demosaicBand(const std::uint16_t* bayer, std::size_t bayerStride, int width, int height, int band,

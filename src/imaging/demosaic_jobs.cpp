@@ -39,27 +39,23 @@ void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t*
     }
 }
 
-// Each band demosaics the two rows on either side of it again for its vertical filter, so
-// short bands repeat more work; long ones leave a thread idle at the end of the frame for
-// longer. On two cores (AMD EPYC with AVX-512) 128 rows and two bands a worker ran 1920x1080
-// 7% faster than 64 rows and four, and 4096x2160 3% faster; 32 and 256 rows were slower.
-int bandRowsFor(int height, int workers) {
-    constexpr int kLeastRows = 16;
-    constexpr int kMostRows = 128;
-    constexpr int kBandsPerWorker = 2;
-    const int perBand = height / (std::max(workers, 1) * kBandsPerWorker);
-    return std::clamp(perBand, kLeastRows, kMostRows);
-}
+// Rows a thread takes from the schedule at a time. A run that follows the thread's last one
+// demosaics no row twice, so runs can be short; the threads then end within a run of each
+// other, and each claim costs a lock.
+constexpr int kRunRows = 8;
 
-void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, int bayerStride, std::uint16_t* rgb,
-                      int width, int height, std::int32_t debayerType, bool toYuv422) {
-    PoolJob job = demosaicJob(kJobDemosaicBand, bayer, rgb, width, height, demosaicParameters(debayerType));
+void startBandsOnPool(WorkerPool& pool, BandSchedule& schedule, const std::uint16_t* bayer, int bayerStride,
+                      std::uint16_t* rgb, int width, int height, std::int32_t debayerType, bool toYuv422) {
+    PoolJob job = demosaicJob(kJobDemosaicShare, bayer, rgb, width, height, demosaicParameters(debayerType));
     job.sourceStride = bayerStride;
-    // The workers and the caller, which helps once it has read the next frame.
-    job.bandRows = bandRowsFor(height, poolWorkerCount(pool) + 1);
+    job.bandRows = kRunRows;
     job.toYuv422 = toYuv422;
+    job.schedule = &schedule;
+    // A share for every worker and one for the caller, which helps once it has read the next frame.
+    const int shares = std::min(poolWorkerCount(pool) + 1, BandSchedule::kMostShares);
+    schedule.reset(demosaicBandCount(height, kRunRows), shares);
     setPoolJob(pool, job);
-    setWorkItems(pool, demosaicBandCount(height, job.bandRows));
+    setWorkItems(pool, shares);
     startJob(pool, kCommandRunJob);
 }
 

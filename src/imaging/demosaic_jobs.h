@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+class BandSchedule;
 struct WorkerPool;
 
 // The demosaic mode and post-filter level of a debayer type: types 1 to 4
@@ -19,18 +20,14 @@ DemosaicParameters demosaicParameters(std::int32_t debayerType);
 void demosaicOnPool(WorkerPool& pool, const std::uint16_t* bayer, std::uint16_t* rgb, int width, int height,
                     std::int32_t debayerType);
 
-// Rows of one band of a frame's band job on a pool of the given workers: enough bands for
-// every worker to take several, so that they finish together, but no fewer than 16 rows,
-// since each band demosaics four rows more than it keeps.
-int bandRowsFor(int height, int workers);
-
-// Starts the band job that demosaics the width x height Bayer picture at bayer, whose rows
-// are bayerStride samples apart (the crop of a wider frame is read where it lies), into the
-// RGB frame, post-filters it both ways for the type and, when asked, converts it to 4:2:2 in
+// Starts the job that demosaics the width x height Bayer picture at bayer, whose rows are
+// bayerStride samples apart (the crop of a wider frame is read where it lies), into the RGB
+// frame, post-filters it both ways for the type and, when asked, converts it to 4:2:2 in
 // place, and returns at once: the driver reads the next frame meanwhile and then calls
-// waitForPool. Neither frame may be touched until then.
-void startBandsOnPool(WorkerPool& pool, const std::uint16_t* bayer, int bayerStride, std::uint16_t* rgb,
-                      int width, int height, std::int32_t debayerType, bool toYuv422);
+// waitForPool. The workers and the caller share the rows through the schedule. Neither
+// frame nor the schedule may be touched until then.
+void startBandsOnPool(WorkerPool& pool, BandSchedule& schedule, const std::uint16_t* bayer, int bayerStride,
+                      std::uint16_t* rgb, int width, int height, std::int32_t debayerType, bool toYuv422);
 // Returns once the job started last is complete.
 void waitForPool(WorkerPool& pool);
 

@@ -51,6 +51,8 @@ void finishRowStoresReference();
 void finishRowStoresAvx2();
 
 // The row kernels a band of the frame is finished with (demosaic_band.h), all of one form.
+class BandSchedule;
+
 struct BandKernels {
     void (*demosaicRow)(const std::uint16_t*, std::size_t, int, int, int, std::uint16_t*, int, int);
     void (*verticalFilterRow)(const std::uint16_t* const*, std::uint16_t*, std::size_t, int);
@@ -72,6 +74,9 @@ const BandKernels& bestBandKernels();
 void demosaicBandWith(const BandKernels& kernels, const std::uint16_t* bayer, std::size_t bayerStride,
                       int width, int height, int band, int bandRows, std::uint16_t* rgb, int mode, int level,
                       bool toYuv422);
+void demosaicShareWith(const BandKernels& kernels, BandSchedule& schedule, int share,
+                       const std::uint16_t* bayer, std::size_t bayerStride, int width, int height,
+                       int runRows, std::uint16_t* rgb, int mode, int level, bool toYuv422);
 
 // True when the AVX2 forms may run on this processor.
 bool avx2KernelsAvailable();

@@ -22,8 +22,15 @@ void runWorkItem(const PoolJob& job, int item) {
             if (job.source && job.destination)
                 demosaicBand(job.source,
                              static_cast<std::size_t>(job.sourceStride > 0 ? job.sourceStride : job.width),
-                             job.width, job.height, item, job.bandRows, job.destination, job.param1, job.param2,
-                             job.toYuv422);
+                             job.width, job.height, item, job.bandRows, job.destination, job.param1,
+                             job.param2, job.toYuv422);
+            break;
+        case kJobDemosaicShare:
+            if (job.source && job.destination && job.schedule)
+                demosaicShare(*job.schedule, item, job.source,
+                              static_cast<std::size_t>(job.sourceStride > 0 ? job.sourceStride : job.width),
+                              job.width, job.height, job.bandRows, job.destination, job.param1, job.param2,
+                              job.toYuv422);
             break;
         default:
             break;

@@ -8,7 +8,11 @@ enum JobKind : std::int32_t {
     kJobToYuv422 = 2,
     // The three above in one: item n is band n of bandRows rows (demosaic_band.h).
     kJobDemosaicBand = 3,
+    // The same, in runs of bandRows rows from the schedule: item n is thread n's share.
+    kJobDemosaicShare = 4,
 };
+
+class BandSchedule;
 
 // The one job all pool workers run: its kind, frames, size and parameters.
 struct PoolJob {
@@ -17,12 +21,13 @@ struct PoolJob {
     std::uint16_t* destination = nullptr;   // the RGB frame; converted in place for 4:2:2
     std::int32_t width = 0;
     std::int32_t height = 0;
-    std::int32_t param1 = 0;        // demosaic mode
-    std::int32_t param2 = -1;       // post-filter level, -1 for none
-    std::int32_t sourceStride = 0;  // samples between Bayer rows of a band item; 0: the width
-    std::int32_t bandRows = 0;      // rows of one band item
-    bool toYuv422 = false;          // a band item also converts its rows to 4:2:2
+    std::int32_t param1 = 0;           // demosaic mode
+    std::int32_t param2 = -1;          // post-filter level, -1 for none
+    std::int32_t sourceStride = 0;     // samples between Bayer rows of a band item; 0: the width
+    std::int32_t bandRows = 0;         // rows of one band item
+    bool toYuv422 = false;             // a band item also converts its rows to 4:2:2
+    BandSchedule* schedule = nullptr;  // hands out the runs of a share job
 };
 
-// Does work item n of the job: a row pair, a 16-column strip, a row or a band.
+// Does work item n of the job: a row pair, a 16-column strip, a row, a band or a share.
 void runWorkItem(const PoolJob& job, int item);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "imaging/demosaic_jobs.h"
 #include "imaging/kernel_variants.h"
 #include "imaging/pool_job.h"
 #include "imaging/worker_pool.h"
@@ -199,6 +200,68 @@ TEST(DemosaicBand, PoolJobOfBandsEqualsTheSeparateJobs) {
     runPoolJob(pool, job, demosaicBandCount(kHeight, 7));
     destroyPool(pool);
     EXPECT_EQ(expected, rgb);
+}
+
+// Shares of a frame taken in turn on this thread, so that every way a run is reached comes
+// up: share 0 takes run 0 and then lets share 1 split its stretch again and again, each
+// stolen stretch starting with an empty ring; share 0 then finishes the run left to it,
+// which follows its run 0. The frame equals the separate jobs'.
+TEST(DemosaicShare, SharesThatSplitStretchesEqualTheSeparateJobs) {
+    constexpr int kWidth = 40;
+    constexpr int kHeight = 37;
+    const Samples bayer = kernel_test::makeFrame(kernel_test::adversarialPatterns()[5], kWidth, kHeight, 4);
+    for (const BandForm& form : bandForms())
+        for (const int type : {0, 1, 3})
+            for (const bool toYuv422 : {false, true})
+                for (const int runRows : {1, 2, 3, 5}) {
+                    const DemosaicParameters parameters = demosaicParameters(type);
+                    SCOPED_TRACE(std::string(form.name) + " type " + std::to_string(type) +
+                                 (toYuv422 ? " 4:2:2" : "") + " runs of " + std::to_string(runRows));
+                    const Samples expected =
+                        separateJobs(bayer, kWidth, kHeight, parameters.mode, parameters.level, toYuv422);
+                    kernel_test::AlignedSamples rgb(expected.size(), 0x5A5A);
+                    BandSchedule schedule;
+                    schedule.reset(demosaicBandCount(kHeight, runRows), 2);
+                    const auto claim = schedule.next(0);
+                    ASSERT_TRUE(claim && claim->run == 0);
+                    demosaicBandWith(form.kernels, bayer.data(), kWidth, kWidth, kHeight, 0, runRows,
+                                     rgb.data(), parameters.mode, parameters.level, toYuv422);
+                    for (const int share : {1, 0})
+                        demosaicShareWith(form.kernels, schedule, share, bayer.data(), kWidth, kWidth,
+                                          kHeight, runRows, rgb.data(), parameters.mode, parameters.level,
+                                          toYuv422);
+                    ASSERT_EQ(expected, rgb.samples());
+                }
+}
+
+// The share job on a pool of three workers and the caller, in short runs so that the
+// threads split each other's stretches, frame after frame.
+TEST(DemosaicShare, PoolJobEqualsTheSeparateJobs) {
+    constexpr int kWidth = 96;
+    constexpr int kHeight = 150;
+    const Samples bayer = kernel_test::makeFrame(kernel_test::adversarialPatterns()[8], kWidth, kHeight, 4);
+    const Samples expected = separateJobs(bayer, kWidth, kHeight, 1, 1, false);
+    WorkerPool pool;
+    createPool(pool, 3);
+    BandSchedule schedule;
+    for (int frame = 0; frame < 30; ++frame) {
+        const int runRows = 1 + frame % 4;
+        Samples rgb(expected.size(), static_cast<std::uint16_t>(frame));
+        PoolJob job;
+        job.kind = kJobDemosaicShare;
+        job.source = bayer.data();
+        job.destination = rgb.data();
+        job.width = kWidth;
+        job.height = kHeight;
+        job.param1 = 1;
+        job.param2 = 1;
+        job.bandRows = runRows;
+        job.schedule = &schedule;
+        schedule.reset(demosaicBandCount(kHeight, runRows), 4);
+        runPoolJob(pool, job, 4);
+        ASSERT_EQ(expected, rgb) << "frame " << frame << ", runs of " << runRows;
+    }
+    destroyPool(pool);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/run/pass_state.h"
 #include "app/run/run_inputs.h"
 #include "app/run/run_tally.h"
+#include "imaging/band_schedule.h"
 #include "imaging/worker_pool.h"
 
 // Everything the batch driver keeps for one run, on the main thread.
@@ -24,6 +25,7 @@ struct BatchRun {
     RunInputs inputs;
     Console& console;
     WorkerPool pool;
+    BandSchedule bandSchedule;  // the rows of the frame the pool is making
     CalibrationState calibration;
     PassState pass;
     ClipState clip;

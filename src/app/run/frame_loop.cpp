@@ -26,8 +26,8 @@ FrameRead readFrame(BatchRun& run, SampleBuffer& bayerBuffer, BlackFrame* black)
     FrameReadOutcome read = FrameReadOutcome::ClipEnded;
     if (trailer.packing == kPacking14 && !run.pass.calibrating()) {
         FramePieceUnpacker unpacker(
-            keepStored ? FramePieceUnpacker::Kind::Stored : FramePieceUnpacker::Kind::ToneMapped, bayer, black,
-            clip.toneTable, trailer.width, trailer.height, trailer.frameBytes);
+            keepStored ? FramePieceUnpacker::Kind::Stored : FramePieceUnpacker::Kind::ToneMapped, bayer,
+            black, clip.toneTable, trailer.width, trailer.height, trailer.frameBytes);
         read = clip.reader->readFrameInPieces(bayer, unpacker);
     } else {
         read = clip.reader->readFrame(bayer);
@@ -166,8 +166,9 @@ StepOutcome runPictureLoop(BatchRun& run) {
     for (;;) {
         const std::uint64_t nextCounter = counterAfterFrame(run);
         const bool lastFrame = reachesOutPoint(run, nextCounter);
-        startBandsOnPool(run.pool, current->data() + cropOrigin, crop.frameWidth, clip.buffers.rgb.data(),
-                         crop.cropWidth, crop.cropHeight, run.inputs.settings.debayerType, bandsMake422);
+        startBandsOnPool(run.pool, run.bandSchedule, current->data() + cropOrigin, crop.frameWidth,
+                         clip.buffers.rgb.data(), crop.cropWidth, crop.cropHeight,
+                         run.inputs.settings.debayerType, bandsMake422);
         // The skips after the last frame are made too: they may go on into the next file.
         skipOnReader(run);
         const FrameRead nextRead = lastFrame ? FrameRead::Ended : readFrame(run, *next, black);
