@@ -257,18 +257,23 @@ HWY_INLINE bool WeightsAllZero(const Neighbourhood& diagonalSites, VI greenA1, V
     return hn::AllTrue(di, hn::Eq(hn::And(differences, hn::Set(di, ~1023)), hn::Zero(di)));
 }
 
+// The demosaiced row of each colour before the horizontal post-filter. The planes hold every
+// sample less 32768, as a signed 16-bit value (the top bit flipped): the post-filter's
+// multiply-adds take signed samples.
 struct Planes {
     std::uint16_t* red;
     std::uint16_t* green;
     std::uint16_t* blue;
 };
 
+constexpr std::uint16_t kPlaneBias = 0x8000;
+
 // The consecutive samples of a block from the values of its even and its odd sites.
 HWY_INLINE void StoreSites(std::uint16_t* plane, int x0, VI even, VI odd) {
     const DU32 du32;
     const DU16 du16;
     const auto packed = hn::Or(hn::BitCast(du32, even), hn::ShiftLeft<16>(hn::BitCast(du32, odd)));
-    hn::StoreU(hn::BitCast(du16, packed), du16, plane + x0);
+    hn::StoreU(hn::BitCast(du16, hn::Xor(packed, hn::Set(du32, 0x80008000u))), du16, plane + x0);
 }
 
 HWY_INLINE void AdaptiveBlock(const demosaic::BayerRows& rows, int x0, const Planes& out) {
@@ -325,9 +330,9 @@ HWY_INLINE void BilinearBlock(const demosaic::BayerRows& rows, int x0, const Pla
 void ScalarPixel(const demosaic::BayerRows& rows, demosaic::RowRule rule, int x, const Planes& out) {
     std::uint16_t pixel[3];
     demosaic::interpolatePixel(rows, rule, x, pixel);
-    out.red[x] = pixel[0];
-    out.green[x] = pixel[1];
-    out.blue[x] = pixel[2];
+    out.red[x] = pixel[0] ^ kPlaneBias;
+    out.green[x] = pixel[1] ^ kPlaneBias;
+    out.blue[x] = pixel[2] ^ kPlaneBias;
 }
 
 // Vector blocks over columns 2 .. width - 3, the last one overlapping the one before it when
@@ -367,61 +372,150 @@ constexpr FilterWeights kSharpenWeights[3] = {{4, 10, 4}, {2, 6, 3}, {1, 4, 2}};
 
 // One filtered sample of a plane at x, as the horizontal post-filter defines it.
 std::uint16_t FilterSample(Kernel kind, const std::uint16_t* plane, int x, const FilterWeights& weights) {
-    const std::uint16_t* p = plane + x;
-    if (kind == Kernel::kCopy) return p[0];
-    if (kind == Kernel::kBlur) return static_cast<std::uint16_t>((p[-1] + 2 * p[0] + p[1]) >> 2);
-    const int sum = weights.side * (p[-1] + p[1]) + weights.centre * p[0] - p[-2] - p[2];
+    const auto at = [&](int offset) { return static_cast<int>(plane[x + offset] ^ kPlaneBias); };
+    if (kind == Kernel::kCopy) return static_cast<std::uint16_t>(at(0));
+    if (kind == Kernel::kBlur) return static_cast<std::uint16_t>((at(-1) + 2 * at(0) + at(1)) >> 2);
+    const int sum = weights.side * (at(-1) + at(1)) + weights.centre * at(0) - at(-2) - at(2);
     return static_cast<std::uint16_t>(std::clamp(sum >> weights.shift, 0, 65535));
 }
 
-// One vector of filtered samples of a plane from x on, from 16-bit products summed in pairs
-// (as demosaic_avx2.cpp does). Each sample goes in less 32768, as a signed 16-bit value; the
-// weights add up to 1 << shift, so the sum is the unsigned one less 32768 << shift, and the
-// arithmetic shift gives the unsigned result less 32768 exactly. The signed saturating
-// narrowing then clamps it, and adding 32768 back (the top bit flipped) gives 0 .. 65535.
-// The pairs interleave and the narrowing packs within each 128-bit block alike, so the
-// samples come out in order.
+// The filter's weights as vectors of 16-bit pairs, made once for a row.
+struct PairWeights {
+    hn::Vec<hn::Repartition<std::int16_t, DU16>> before, middle, after;
+    int shift;
+};
+
 template <Kernel kind>
-HWY_INLINE hn::Vec<DU16> FilterVector(const std::uint16_t* plane, int x, const FilterWeights& weights) {
+HWY_INLINE PairWeights MakePairWeights(const FilterWeights& weights) {
+    const hn::Repartition<std::int16_t, DU16> di16;
+    const DI di;
+    // Lane pairs (first, second) as one 32-bit value.
+    const auto pair = [&](int first, int second) {
+        const std::uint32_t value =
+            (static_cast<std::uint32_t>(second) << 16) | static_cast<std::uint16_t>(first);
+        return hn::BitCast(di16, hn::Set(di, static_cast<std::int32_t>(value)));
+    };
+    if constexpr (kind == Kernel::kBlur) return {pair(1, 2), pair(1, 0), pair(0, 0), 2};
+    return {pair(-1, weights.side), pair(weights.centre, weights.side), pair(-1, 0), weights.shift};
+}
+
+// One vector of filtered samples of a plane from x on, from 16-bit products summed in pairs.
+// A 32-bit lane k of the samples loaded from x + o holds the pair at x + o + 2k, so the even
+// outputs x + 2k are multiply-adds of the loads from x - 2, x and x + 2 (sharpening: weights
+// (-1, side), (centre, side), (-1, 0); blurring: from x - 1 and x + 1, (1, 2) and (1, 0))
+// and the odd ones of the loads one column on. The plane's samples are less 32768 already;
+// the weights add up to 1 << shift, so each sum is the unsigned one less 32768 << shift, and
+// the arithmetic shift gives the unsigned result less 32768 exactly. The signed saturating
+// narrowing clamps it, packing the even and the odd results of each 128-bit block side by
+// side; a byte shuffle within the blocks puts them in column order, and flipping the top bit
+// gives 0 .. 65535.
+template <Kernel kind>
+HWY_INLINE hn::Vec<DU16> FilterVector(const std::uint16_t* plane, int x, const PairWeights& weights) {
     const DU16 du16;
+    const auto bias = hn::Set(du16, kPlaneBias);
     if constexpr (kind == Kernel::kCopy) {
-        return hn::LoadU(du16, plane + x);
+        return hn::Xor(hn::LoadU(du16, plane + x), bias);
     } else {
         const hn::Repartition<std::int16_t, DU16> di16;
+        const hn::Repartition<std::uint8_t, DU16> du8;
         const DI di;
-        const auto bias = hn::Set(du16, std::uint16_t{0x8000});
-        const auto at = [&](int offset) {
-            return hn::BitCast(di16, hn::Xor(hn::LoadU(du16, plane + x + offset), bias));
-        };
-        const auto west1 = at(-1), centre = at(0), east1 = at(1);
-        const auto zero = hn::Zero(di16);
-        const int side = kind == Kernel::kBlur ? 1 : weights.side;
-        const int middle = kind == Kernel::kBlur ? 2 : weights.centre;
-        const int shift = kind == Kernel::kBlur ? 2 : weights.shift;
-        const auto sideWeights = hn::Set(di16, static_cast<std::int16_t>(side));
-        const auto centreWeight = hn::BitCast(di16, hn::Set(di, middle));  // pairs (centre, 0)
+        const auto at = [&](int offset) { return hn::BitCast(di16, hn::LoadU(du16, plane + x + offset)); };
         VI unused = hn::Zero(di);
-        VI low = hn::ReorderWidenMulAccumulate(di, hn::InterleaveLower(di16, west1, east1), sideWeights,
-                                               hn::Zero(di), unused);
-        low = hn::ReorderWidenMulAccumulate(di, hn::InterleaveLower(di16, centre, zero), centreWeight, low,
-                                            unused);
-        VI high = hn::ReorderWidenMulAccumulate(di, hn::InterleaveUpper(di16, west1, east1), sideWeights,
-                                                hn::Zero(di), unused);
-        high = hn::ReorderWidenMulAccumulate(di, hn::InterleaveUpper(di16, centre, zero), centreWeight, high,
-                                             unused);
-        if constexpr (kind == Kernel::kSharpen) {
-            const auto west2 = at(-2), east2 = at(2);
-            const auto minusOne = hn::Set(di16, std::int16_t{-1});
-            low = hn::ReorderWidenMulAccumulate(di, hn::InterleaveLower(di16, west2, east2), minusOne, low,
-                                                unused);
-            high = hn::ReorderWidenMulAccumulate(di, hn::InterleaveUpper(di16, west2, east2), minusOne, high,
-                                                 unused);
+        VI even, odd;
+        if constexpr (kind == Kernel::kBlur) {
+            even = hn::ReorderWidenMulAccumulate(di, at(-1), weights.before, hn::Zero(di), unused);
+            even = hn::ReorderWidenMulAccumulate(di, at(1), weights.middle, even, unused);
+            odd = hn::ReorderWidenMulAccumulate(di, at(0), weights.before, hn::Zero(di), unused);
+            odd = hn::ReorderWidenMulAccumulate(di, at(2), weights.middle, odd, unused);
+        } else {
+            even = hn::ReorderWidenMulAccumulate(di, at(-2), weights.before, hn::Zero(di), unused);
+            even = hn::ReorderWidenMulAccumulate(di, at(0), weights.middle, even, unused);
+            even = hn::ReorderWidenMulAccumulate(di, at(2), weights.after, even, unused);
+            odd = hn::ReorderWidenMulAccumulate(di, at(-1), weights.before, hn::Zero(di), unused);
+            odd = hn::ReorderWidenMulAccumulate(di, at(1), weights.middle, odd, unused);
+            odd = hn::ReorderWidenMulAccumulate(di, at(3), weights.after, odd, unused);
         }
-        const auto narrowed =
-            hn::ReorderDemote2To(di16, hn::ShiftRightSame(low, shift), hn::ShiftRightSame(high, shift));
-        return hn::Xor(hn::BitCast(du16, narrowed), bias);
+        const int shift = kind == Kernel::kBlur ? 2 : weights.shift;
+        const auto narrowed = hn::BitCast(du16, hn::ReorderDemote2To(di16, hn::ShiftRightSame(even, shift),
+                                                                     hn::ShiftRightSame(odd, shift)));
+#if HWY_TARGET <= HWY_AVX3
+        // Interleave3 takes the samples as they lie.
+        (void)du8;
+        return hn::Xor(narrowed, bias);
+#else
+        alignas(16) static constexpr std::uint8_t kColumnOrder[16] = {0, 1, 8,  9,  2, 3, 10, 11,
+                                                                      4, 5, 12, 13, 6, 7, 14, 15};
+        const auto ordered =
+            hn::TableLookupBytes(hn::BitCast(du8, narrowed), hn::LoadDup128(du8, kColumnOrder));
+        return hn::Xor(hn::BitCast(du16, ordered), bias);
+#endif
     }
 }
+
+#if HWY_TARGET <= HWY_AVX3
+// The word indices of Interleave3: for output vector k, first red or green (index 32 up: the
+// second source) by pixel, then the result kept (its own index) or blue by pixel.
+struct InterleaveIndices {
+    alignas(64) std::uint16_t redGreen[3][32];
+    alignas(64) std::uint16_t thenBlue[3][32];
+};
+
+// Where pixel p of a filtered vector lies: in column order, or (pairOrder) as the filter's
+// narrowing leaves it, each 128-bit block holding its four even pixels and then its four odd.
+constexpr int LaneOfPixel(int pixel, bool pairOrder) {
+    if (!pairOrder) return pixel;
+    const int inBlock = pixel % 8;
+    return 8 * (pixel / 8) + (inBlock % 2 == 1 ? 4 : 0) + inBlock / 2;
+}
+
+constexpr InterleaveIndices MakeInterleaveIndices(bool pairOrder) {
+    InterleaveIndices indices{};
+    for (int k = 0; k < 3; ++k)
+        for (int j = 0; j < 32; ++j) {
+            const int sample = 32 * k + j;
+            const int lane = LaneOfPixel(sample / 3, pairOrder);
+            const int colour = sample % 3;
+            indices.redGreen[k][j] = static_cast<std::uint16_t>(colour == 1 ? 32 + lane : lane);
+            indices.thenBlue[k][j] = static_cast<std::uint16_t>(colour == 2 ? 32 + lane : j);
+        }
+    return indices;
+}
+
+// Red, green and blue vectors of 32 samples as 96 interleaved samples at out: each output
+// vector from two two-source word permutations, where Highway's portable form takes byte
+// shuffles within blocks and block moves, three times the instructions. The filtered
+// vectors of kind are taken in the order FilterVector leaves them.
+template <Kernel kind>
+class Interleave3 {
+public:
+    Interleave3() {
+        static constexpr InterleaveIndices kIndices = MakeInterleaveIndices(kind != Kernel::kCopy);
+        for (int k = 0; k < 3; ++k) {
+            redGreen_[k] = _mm512_load_si512(kIndices.redGreen[k]);
+            thenBlue_[k] = _mm512_load_si512(kIndices.thenBlue[k]);
+        }
+    }
+    HWY_INLINE void Store(hn::Vec<DU16> red, hn::Vec<DU16> green, hn::Vec<DU16> blue,
+                          std::uint16_t* out) const {
+        for (int k = 0; k < 3; ++k) {
+            const __m512i pairs = _mm512_permutex2var_epi16(red.raw, redGreen_[k], green.raw);
+            _mm512_storeu_si512(out + 32 * k, _mm512_permutex2var_epi16(pairs, thenBlue_[k], blue.raw));
+        }
+    }
+
+private:
+    __m512i redGreen_[3];
+    __m512i thenBlue_[3];
+};
+#else
+template <Kernel kind>
+struct Interleave3 {
+    HWY_INLINE void Store(hn::Vec<DU16> red, hn::Vec<DU16> green, hn::Vec<DU16> blue,
+                          std::uint16_t* out) const {
+        hn::StoreInterleaved3(red, green, blue, DU16(), out);
+    }
+};
+#endif
 
 // Filters columns first .. last into the RGB row: whole vectors where there are enough
 // columns, the last one overlapping the one before it; single samples otherwise.
@@ -437,11 +531,15 @@ void FilterRange(const Planes& in, std::uint16_t* rgbRow, int first, int last, c
         }
         return;
     }
+    const PairWeights pairs = MakePairWeights<kind>(weights);
+    const Interleave3<kind> interleave;
+    const std::uint16_t* const red = in.red;
+    const std::uint16_t* const green = in.green;
+    const std::uint16_t* const blue = in.blue;
     for (int x = first;; x += lanes) {
         if (x > last - lanes + 1) x = last - lanes + 1;
-        hn::StoreInterleaved3(FilterVector<kind>(in.red, x, weights),
-                              FilterVector<kind>(in.green, x, weights),
-                              FilterVector<kind>(in.blue, x, weights), du16, rgbRow + 3 * x);
+        interleave.Store(FilterVector<kind>(red, x, pairs), FilterVector<kind>(green, x, pairs),
+                         FilterVector<kind>(blue, x, pairs), rgbRow + 3 * x);
         if (x == last - lanes + 1) break;
     }
 }
@@ -475,7 +573,9 @@ void DemosaicRow(const std::uint16_t* bayer, std::size_t bayerStride, int width,
     if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || row < 0 || row >= height) return;
     thread_local std::vector<std::uint16_t> planeBuffer;
     const std::size_t planeSize = static_cast<std::size_t>(width);
-    if (planeBuffer.size() < 3 * planeSize) planeBuffer.resize(3 * planeSize);
+    // The filter's last vector of the last plane reads one sample past it (with weight 0).
+    constexpr std::size_t kReadPast = 8;
+    if (planeBuffer.size() < 3 * planeSize + kReadPast) planeBuffer.resize(3 * planeSize + kReadPast);
     const Planes planes{planeBuffer.data(), planeBuffer.data() + planeSize,
                         planeBuffer.data() + 2 * planeSize};
     const demosaic::BayerRows rows = demosaic::bayerRows(bayer, bayerStride, width, height, row);
