@@ -19,7 +19,9 @@
 #
 # Usage: bench/against_ffmpeg.sh [build dir]
 # Environment: FRAMES (96), NOISE (64, in 14-bit codes), ROUNDS (5),
-#              SIZES ("1920x1080 4096x2160"), PACKING (14 or 16).
+#              SIZES ("1920x1080 4096x2160"), PACKING (14 or 16),
+#              SIMD (the widest vector form raw2tvx may use, as --simd takes it:
+#              avx2 shows on a machine with AVX-512 what one without it runs).
 set -euo pipefail
 build=$(cd "${1:-build/release}" && pwd)
 frames=${FRAMES:-96}
@@ -27,6 +29,8 @@ noise=${NOISE:-64}
 rounds=${ROUNDS:-5}
 sizes=${SIZES:-1920x1080 4096x2160}
 packing=${PACKING:-14}
+simd=()
+[ -n "${SIMD:-}" ] && simd=("--simd=$SIMD")
 case "$packing" in 14 | 16) ;; *) echo "PACKING must be 14 or 16" >&2; exit 2 ;; esac
 work=$(mktemp -d "${TMPDIR:-/tmp}/raw2tvx-ffmpeg-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -68,7 +72,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 model=$(lscpu | sed -n 's/^Model name: *//p')
 avx512=$({ grep -o -w 'avx512[a-z0-9_]*' /proc/cpuinfo || true; } | sort -u | tr '\n' ' ')
 echo "machine: $model, $(nproc) cores; AVX-512: ${avx512:-none}"
-echo "$frames frames, ${packing}-bit packed clip, noise $noise, $rounds rounds taking turns"
+echo "$frames frames, ${packing}-bit packed clip, noise $noise, $rounds rounds taking turns${SIMD:+, raw2tvx --simd=$SIMD}"
 for size in $sizes; do
   width=${size%x*}
   height=${size#*x}
@@ -87,9 +91,9 @@ for size in $sizes; do
     read -r fps cpu < <(timed ffmpeg -nostdin -v error -f rawvideo -pix_fmt bayer_rggb16le -s "$size" \
       -i "$work/frames$size.raw" -pix_fmt rgb48le -f null -)
     theirs+=("$fps") theirsCpu+=("$cpu")
-    read -r fps cpu < <(cd "$work" && timed "$build/raw2tvx" "N$size.RAW" null.dpx -444 -d2)
+    read -r fps cpu < <(cd "$work" && timed "$build/raw2tvx" "N$size.RAW" null.dpx -444 -d2 "${simd[@]}")
     ours2+=("$fps") ours2Cpu+=("$cpu")
-    read -r fps cpu < <(cd "$work" && timed "$build/raw2tvx" "N$size.RAW" null.dpx -444)
+    read -r fps cpu < <(cd "$work" && timed "$build/raw2tvx" "N$size.RAW" null.dpx -444 "${simd[@]}")
     ours+=("$fps") oursCpu+=("$cpu")
   done
   rm -f "$clip" "$work/frames$size.raw"

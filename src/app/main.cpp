@@ -12,6 +12,7 @@
 #include "app/run/movie_module.h"
 #include "app/run/verify_run.h"
 #include "encode/metadata_tag_list.h"
+#include "platform/cpu_features.h"
 #include "platform/diagnostics.h"
 #include "platform/process.h"
 #include "platform/processors.h"
@@ -42,6 +43,9 @@ int main(int argc, char** argv) {
         }
         // The worker pool and the encoders size their threads by it.
         if (commandLine.options.threads > 0) platform::limitProcessors(commandLine.options.threads);
+        // Before any kernel picks its form.
+        if (commandLine.options.widestSimd >= 0)
+            platform::limitSimdForms(platform::kSimdForms[commandLine.options.widestSimd]);
         loadMovieComponentsWhenNeeded(console);
         if (commandLine.options.verify) return runVerify(commandLine, console);
         return runBatch(commandLine, tags, console);

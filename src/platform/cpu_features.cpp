@@ -1,14 +1,30 @@
 #include "platform/cpu_features.h"
 
+#include <atomic>
+
 namespace platform {
+
+namespace {
+
+std::atomic<SimdForm> widestAllowed{SimdForm::kAvx512};
+
+bool allowed(SimdForm form) {
+    return static_cast<int>(form) <= static_cast<int>(widestAllowed.load(std::memory_order_relaxed));
+}
+
+}  // namespace
 
 bool cpuSupportsAvx2() {
 #if defined(__x86_64__) || defined(__i386__)
     static const bool supported = __builtin_cpu_supports("avx2");
-    return supported;
+    return supported && allowed(SimdForm::kAvx2);
 #else
     return false;
 #endif
+}
+
+void limitSimdForms(SimdForm widest) {
+    widestAllowed.store(widest, std::memory_order_relaxed);
 }
 
 const char* simdFormName(SimdForm form) {
@@ -64,6 +80,7 @@ const char* firstMissing(SimdForm form) {
 const char* missingCpuFeature(SimdForm form) {
     static const char* const missing[] = {firstMissing(SimdForm::kScalar), firstMissing(SimdForm::kSse4),
                                           firstMissing(SimdForm::kAvx2), firstMissing(SimdForm::kAvx512)};
+    if (!allowed(form)) return "--simd";
     return missing[static_cast<int>(form)];
 }
 

@@ -2,7 +2,8 @@
 
 namespace platform {
 
-// True when the processor runs AVX2 instructions (and the system saves their registers).
+// True when the processor runs AVX2 instructions (and the system saves their registers),
+// and limitSimdForms allows them.
 bool cpuSupportsAvx2();
 
 // The instruction sets a vector kernel can be built for, from the plain scalar code up.
@@ -18,7 +19,13 @@ inline constexpr SimdForm kSimdForms[] = {SimdForm::kScalar, SimdForm::kSse4, Si
 const char* simdFormName(SimdForm form);
 
 // The first processor feature the form needs that this processor (or its system) lacks, as
-// the kernel names it ("avx512bw"), or nullptr when the form can run here.
+// the kernel names it ("avx512bw"), or nullptr when the form can run here. A form wider
+// than limitSimdForms allows answers "--simd".
 const char* missingCpuFeature(SimdForm form);
+
+// Keeps the vector kernels to forms up to widest from now on (the --simd option), as if the
+// processor had no wider ones. Only before the first kernel is picked: each kind of kernel
+// picks its form once.
+void limitSimdForms(SimdForm widest);
 
 }  // namespace platform

@@ -9,7 +9,10 @@ constexpr long long kMostThreads = 4096;
 // Frame and clip numbers stay well inside 64 bits whatever is added to them.
 constexpr long long kLargestNumber = 1'000'000'000'000LL;
 
-const std::array<LongOptionSpec, 9> kLongOptions = {{
+// The vector forms --simd names, narrowest first, as platform::kSimdForms orders them.
+constexpr const char* kSimdChoices[] = {"scalar", "sse4", "avx2", "avx512", nullptr};
+
+const std::array<LongOptionSpec, 10> kLongOptions = {{
     {"threads", LongOptionValue::Count, "N", "N threads at work (default: one a CPU the process may use)",
      [](RunOptions& options, long long number) {
          options.threads = static_cast<int>(number > kMostThreads ? kMostThreads : number);
@@ -36,6 +39,10 @@ const std::array<LongOptionSpec, 9> kLongOptions = {{
      [](RunOptions& options, long long) { options.skipExisting = true; }},
     {"no-clobber", LongOptionValue::None, nullptr, "refuse a run that would replace a file, before writing",
      [](RunOptions& options, long long) { options.noClobber = true; }},
+    {"simd", LongOptionValue::Choice, "FORM",
+     "vector kernels no wider than FORM: scalar, sse4, avx2 or avx512 (default: the widest the CPU runs)",
+     [](RunOptions& options, long long index) { options.widestSimd = static_cast<int>(index); },
+     kSimdChoices},
 }};
 
 std::string_view nameOf(std::string_view afterDashes) {
@@ -69,6 +76,19 @@ bool applyLongOption(const LongOptionSpec& option, std::string_view argument, Ru
     }
     const std::string_view value =
         equals == std::string_view::npos ? std::string_view{} : argument.substr(equals + 1);
+    if (option.value == LongOptionValue::Choice) {
+        std::string words;
+        for (long long index = 0; option.choices[index] != nullptr; ++index) {
+            if (value == option.choices[index]) {
+                option.apply(options, index);
+                return true;
+            }
+            words += std::string(words.empty() ? "" : ", ") + option.choices[index];
+        }
+        *failure = text + ": give --" + option.name + "=" + option.valueName + " with " + option.valueName +
+                   " one of " + words;
+        return false;
+    }
     long long number = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
     const long long least = option.value == LongOptionValue::Count ? 1 : 0;

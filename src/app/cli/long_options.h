@@ -15,6 +15,7 @@ enum class LongOptionValue {
     None,    // --name alone
     Count,   // --name=N, a whole number of 1 or more
     Number,  // --name=N, a whole number of 0 or more
+    Choice,  // --name=WORD, one of the row's choices
 };
 
 struct LongOptionSpec {
@@ -22,8 +23,9 @@ struct LongOptionSpec {
     LongOptionValue value;
     const char* valueName;  // "N", for the help line and messages
     const char* help;       // what it does, for the help text
-    // Sets the options from the value (its whole number for Count).
+    // Sets the options from the value (its whole number, or the index of the choice).
     void (*apply)(RunOptions& options, long long number);
+    const char* const* choices = nullptr;  // Choice: the words allowed, ending with nullptr
 };
 
 std::span<const LongOptionSpec> longOptionTable();

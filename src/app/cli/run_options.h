@@ -14,4 +14,5 @@ struct RunOptions {
     std::optional<std::int64_t> firstNumber;  // --first-number=N: the number of the run's first frame
     bool skipExisting = false;                // --skip-existing: pass over a clip whose outputs are all there
     bool noClobber = false;                   // --no-clobber: refuse a run that would replace a file
+    int widestSimd = -1;  // --simd=FORM: the widest vector form, as an index of platform::kSimdForms; -1: any
 };
