@@ -19,6 +19,7 @@ struct Outcome {
 struct Parsed {
     Outcome outcome;
     ConversionSettings settings;
+    RunOptions options;
     MetadataTagList tags;
     std::string printed;  // the echo of the tags
 };
@@ -32,6 +33,7 @@ Parsed parse(std::vector<std::string> arguments, const std::string& programPath 
     const CommandLine line = readCommandLine(static_cast<int>(argv.size()), argv.data());
     parsed.outcome = {line.ok(), line.failure};
     parsed.settings = line.settings;
+    parsed.options = line.options;
     testing::internal::CaptureStdout();
     Console console(false);
     addTagArguments(line.arguments, line.argumentsApplied, parsed.tags, console);
@@ -347,17 +349,26 @@ TEST(CommandLine, LongOptions) {
     const Parsed parsed = parse({"clip.RAW", "--threads=3", "--keep-going", "out.dpx"});
     EXPECT_TRUE(parsed.outcome.ok) << parsed.outcome.message;
     expectDefaultsExceptOutput(parsed.settings);
+    EXPECT_EQ(-1, parsed.options.widestSimd);
+    EXPECT_EQ(2, parse({"clip.RAW", "--simd=avx2", "out.dpx"}).options.widestSimd);
+    EXPECT_EQ(0, parse({"clip.RAW", "--simd=scalar", "out.dpx"}).options.widestSimd);
     const struct {
         const char* argument;
         const char* message;
     } refused[] = {
-        {"--", "--: unknown option; the options are --threads=N, --keep-going, --archive, --verify, --plan, --clip-index=K, --first-number=N, --skip-existing, --no-clobber"},
-        {"--thread=2", "--thread=2: unknown option; the options are --threads=N, --keep-going, --archive, --verify, --plan, --clip-index=K, --first-number=N, --skip-existing, --no-clobber"},
+        {"--",
+         "--: unknown option; the options are --threads=N, --keep-going, --archive, --verify, --plan, "
+         "--clip-index=K, --first-number=N, --skip-existing, --no-clobber, --simd=FORM"},
+        {"--thread=2",
+         "--thread=2: unknown option; the options are --threads=N, --keep-going, --archive, --verify, "
+         "--plan, --clip-index=K, --first-number=N, --skip-existing, --no-clobber, --simd=FORM"},
         {"--threads", "--threads: give --threads=N with N a whole number of 1 or more"},
         {"--threads=0", "--threads=0: give --threads=N with N a whole number of 1 or more"},
         {"--threads=2x", "--threads=2x: give --threads=N with N a whole number of 1 or more"},
         {"--threads=-1", "--threads=-1: give --threads=N with N a whole number of 1 or more"},
         {"--keep-going=yes", "--keep-going=yes: --keep-going takes no value"},
+        {"--simd", "--simd: give --simd=FORM with FORM one of scalar, sse4, avx2, avx512"},
+        {"--simd=AVX2", "--simd=AVX2: give --simd=FORM with FORM one of scalar, sse4, avx2, avx512"},
     };
     for (const auto& item : refused) {
         const Parsed bad = parse({"clip.RAW", item.argument, "out.dpx"});
