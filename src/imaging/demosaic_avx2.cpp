@@ -371,7 +371,8 @@ RAW2TVX_TARGET_AVX2 inline void storeInterleaved(std::uint16_t* rgb, __m128i red
 }
 
 // Writes 16 pixels from three planes of 16 samples each: the shuffles of storeInterleaved in
-// both halves at once, pixels 0 .. 7 from the low halves and 8 .. 15 from the high ones.
+// both halves at once, pixels 0 .. 7 from the low halves and 8 .. 15 from the high ones, each
+// half in the order filterPlane16 leaves it.
 RAW2TVX_TARGET_AVX2 inline void storeInterleaved16(std::uint16_t* rgb, __m256i red, __m256i green,
                                                    __m256i blue) {
     const __m256i planes[3] = {red, green, blue};
@@ -379,7 +380,7 @@ RAW2TVX_TARGET_AVX2 inline void storeInterleaved16(std::uint16_t* rgb, __m256i r
         __m256i packed = _mm256_setzero_si256();
         for (int plane = 0; plane < 3; ++plane) {
             const __m256i mask = _mm256_broadcastsi128_si256(_mm_load_si128(
-                reinterpret_cast<const __m128i*>(simd::kInterleaveShuffles.bytes[vector][plane])));
+                reinterpret_cast<const __m128i*>(simd::kPairOrderInterleaveShuffles.bytes[vector][plane])));
             packed = _mm256_or_si256(packed, _mm256_shuffle_epi8(planes[plane], mask));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(rgb + 8 * vector), _mm256_castsi256_si128(packed));
@@ -420,34 +421,43 @@ RAW2TVX_TARGET_AVX2 inline __m128i filterPlane(const std::uint16_t* plane, int x
 }
 
 // Sixteen filtered samples of one plane starting at x, from 16-bit products summed in pairs.
-// Each sample goes in less 32768, as a signed 16-bit value; the weights add up to 1 << shift,
-// so the sum is the unsigned one less 32768 << shift, and shifting it right (rounding down
-// either way) gives the unsigned result less 32768 exactly. The signed-to-unsigned pack then
-// clamps to 0 .. 65535.
+// A 32-bit lane k of the samples loaded from x + o holds the pair at x + o + 2k, so the even
+// pixels come from multiply-adds of the loads from x - 2, x and x + 2 (sharpening, with
+// weight pairs (-1, side), (centre, side) and (-1, 0); blurring: x - 1 and x + 1, with (1, 2)
+// and (1, 0)) and the odd ones from the loads one column on. Each sample goes in less
+// 32768, as a signed 16-bit value; the weights add up to 1 << shift, so the sum is the
+// unsigned one less 32768 << shift, and the arithmetic shift gives the unsigned result less
+// 32768 exactly. The signed saturating pack clamps it and flipping the top bit gives
+// 0 .. 65535, each 128-bit half holding its four even pixels and then its four odd ones.
 template <Kernel kind>
-RAW2TVX_TARGET_AVX2 inline __m256i filterPlane16(const std::uint16_t* plane, int x, __m256i sideWeights,
-                                                 __m256i centreWeight, __m128i shift) {
+RAW2TVX_TARGET_AVX2 inline __m256i filterPlane16(const std::uint16_t* plane, int x, __m256i before,
+                                                 __m256i middle, __m256i after, __m128i shift) {
     const __m256i bias = _mm256_set1_epi16(static_cast<short>(0x8000));
     const auto at = [plane, x](int offset) { return reinterpret_cast<const __m256i*>(plane + x + offset); };
-    const __m256i west1 = _mm256_xor_si256(_mm256_loadu_si256(at(-1)), bias);
-    const __m256i east1 = _mm256_xor_si256(_mm256_loadu_si256(at(1)), bias);
-    const __m256i centre = _mm256_xor_si256(_mm256_loadu_si256(at(0)), bias);
-    const __m256i zero = _mm256_setzero_si256();
-    __m256i low = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(west1, east1), sideWeights),
-                                   _mm256_madd_epi16(_mm256_unpacklo_epi16(centre, zero), centreWeight));
-    __m256i high = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(west1, east1), sideWeights),
-                                    _mm256_madd_epi16(_mm256_unpackhi_epi16(centre, zero), centreWeight));
-    if constexpr (kind == Kernel::kSharpen) {
-        const __m256i west2 = _mm256_xor_si256(_mm256_loadu_si256(at(-2)), bias);
-        const __m256i east2 = _mm256_xor_si256(_mm256_loadu_si256(at(2)), bias);
-        const __m256i minusOne = _mm256_set1_epi16(-1);
-        low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(west2, east2), minusOne));
-        high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(west2, east2), minusOne));
+    const __m256i* const from[6] = {at(-2), at(-1), at(0), at(1), at(2), at(3)};
+    __m256i loaded[6];
+    for (int k = kind == Kernel::kBlur ? 1 : 0; k < (kind == Kernel::kBlur ? 5 : 6); ++k)
+        loaded[k] = _mm256_xor_si256(_mm256_loadu_si256(from[k]), bias);
+    __m256i even, odd;
+    if constexpr (kind == Kernel::kBlur) {
+        even = _mm256_add_epi32(_mm256_madd_epi16(loaded[1], before), _mm256_madd_epi16(loaded[3], middle));
+        odd = _mm256_add_epi32(_mm256_madd_epi16(loaded[2], before), _mm256_madd_epi16(loaded[4], middle));
+    } else {
+        even = _mm256_add_epi32(
+            _mm256_add_epi32(_mm256_madd_epi16(loaded[0], before), _mm256_madd_epi16(loaded[2], middle)),
+            _mm256_madd_epi16(loaded[4], after));
+        odd = _mm256_add_epi32(
+            _mm256_add_epi32(_mm256_madd_epi16(loaded[1], before), _mm256_madd_epi16(loaded[3], middle)),
+            _mm256_madd_epi16(loaded[5], after));
     }
-    const __m256i offset = _mm256_set1_epi32(32768);
-    low = _mm256_add_epi32(_mm256_sra_epi32(low, shift), offset);
-    high = _mm256_add_epi32(_mm256_sra_epi32(high, shift), offset);
-    return _mm256_packus_epi32(low, high);
+    return _mm256_xor_si256(_mm256_packs_epi32(_mm256_sra_epi32(even, shift), _mm256_sra_epi32(odd, shift)),
+                            bias);
+}
+
+// Two 16-bit weights as one 32-bit lane, first in the low half, in every lane.
+RAW2TVX_TARGET_AVX2 inline __m256i weightPairs(int first, int second) {
+    return _mm256_set1_epi32(
+        static_cast<int>((static_cast<std::uint32_t>(second) << 16) | static_cast<std::uint16_t>(first)));
 }
 
 // Filters columns first .. last from the planes into the RGB row, 16 at a time where there
@@ -462,14 +472,14 @@ RAW2TVX_TARGET_AVX2 void filterRange(const Planes& in, std::uint16_t* rgbRow, in
     const bool sharpen = kind == Kernel::kSharpen;
     const __m128i shift = _mm_cvtsi32_si128(sharpen ? kShift[index] : 2);
     if (kind != Kernel::kCopy && last - first + 1 >= 16) {
-        const __m256i sideWeights = _mm256_set1_epi16(static_cast<short>(sharpen ? kSide[index] : 1));
-        const __m256i centreWeight = _mm256_set1_epi32(sharpen ? kCentre[index] : 2);
+        const __m256i before = sharpen ? weightPairs(-1, kSide[index]) : weightPairs(1, 2);
+        const __m256i middle = sharpen ? weightPairs(kCentre[index], kSide[index]) : weightPairs(1, 0);
+        const __m256i after = weightPairs(-1, 0);
         for (int x = first;; x += 16) {
             if (x > last - 15) x = last - 15;
-            storeInterleaved16(rgbRow + 3 * x,
-                               filterPlane16<kind>(in.red, x, sideWeights, centreWeight, shift),
-                               filterPlane16<kind>(in.green, x, sideWeights, centreWeight, shift),
-                               filterPlane16<kind>(in.blue, x, sideWeights, centreWeight, shift));
+            storeInterleaved16(rgbRow + 3 * x, filterPlane16<kind>(in.red, x, before, middle, after, shift),
+                               filterPlane16<kind>(in.green, x, before, middle, after, shift),
+                               filterPlane16<kind>(in.blue, x, before, middle, after, shift));
             if (x == last - 15) break;
         }
         return;
@@ -517,7 +527,9 @@ void demosaicRowAvx2(const std::uint16_t* bayer, std::size_t bayerStride, int wi
     if (width < kMinDemosaicWidth || height < kMinDemosaicHeight || row < 0 || row >= height) return;
     thread_local std::vector<std::uint16_t> planeBuffer;
     const std::size_t planeSize = static_cast<std::size_t>(width);
-    if (planeBuffer.size() < 3 * planeSize) planeBuffer.resize(3 * planeSize);
+    // The filter's last vector of the last plane reads one sample past it (with weight 0).
+    constexpr std::size_t kReadPast = 8;
+    if (planeBuffer.size() < 3 * planeSize + kReadPast) planeBuffer.resize(3 * planeSize + kReadPast);
     const Planes planes{planeBuffer.data(), planeBuffer.data() + planeSize,
                         planeBuffer.data() + 2 * planeSize};
     const demosaic::BayerRows rows = demosaic::bayerRows(bayer, bayerStride, width, height, row);

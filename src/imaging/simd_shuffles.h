@@ -12,17 +12,20 @@ struct PlaneShuffles {
 };
 
 // [output vector][source plane]: interleaved vector v = OR over planes of pshufb(plane, mask).
-constexpr PlaneShuffles makeInterleaveShuffles() {
+// With pairOrder the planes hold their pixels as a pack of two vectors of 32-bit lanes leaves
+// them: the even pixels 0, 2, 4, 6 first, then the odd ones.
+constexpr PlaneShuffles makeInterleaveShuffles(bool pairOrder = false) {
     PlaneShuffles masks{};
     for (auto& vector : masks.bytes)
         for (auto& plane : vector)
             for (auto& byte : plane) byte = -128;
     for (int word = 0; word < 24; ++word) {
         const int pixel = word / 3;
+        const int lane = pairOrder ? (pixel % 2 == 1 ? 4 : 0) + pixel / 2 : pixel;
         const int plane = word % 3;
         const int position = word % 8;
-        masks.bytes[word / 8][plane][2 * position] = static_cast<std::int8_t>(2 * pixel);
-        masks.bytes[word / 8][plane][2 * position + 1] = static_cast<std::int8_t>(2 * pixel + 1);
+        masks.bytes[word / 8][plane][2 * position] = static_cast<std::int8_t>(2 * lane);
+        masks.bytes[word / 8][plane][2 * position + 1] = static_cast<std::int8_t>(2 * lane + 1);
     }
     return masks;
 }
@@ -44,6 +47,7 @@ constexpr PlaneShuffles makeDeinterleaveShuffles() {
 }
 
 inline constexpr PlaneShuffles kInterleaveShuffles = makeInterleaveShuffles();
+inline constexpr PlaneShuffles kPairOrderInterleaveShuffles = makeInterleaveShuffles(true);
 inline constexpr PlaneShuffles kDeinterleaveShuffles = makeDeinterleaveShuffles();
 
 }  // namespace simd
