@@ -417,7 +417,6 @@ HWY_INLINE hn::Vec<DU16> FilterVector(const std::uint16_t* plane, int x, const P
         return hn::Xor(hn::LoadU(du16, plane + x), bias);
     } else {
         const hn::Repartition<std::int16_t, DU16> di16;
-        const hn::Repartition<std::uint8_t, DU16> du8;
         const DI di;
         const auto at = [&](int offset) { return hn::BitCast(di16, hn::LoadU(du16, plane + x + offset)); };
         VI unused = hn::Zero(di);
@@ -440,9 +439,9 @@ HWY_INLINE hn::Vec<DU16> FilterVector(const std::uint16_t* plane, int x, const P
                                                                      hn::ShiftRightSame(odd, shift)));
 #if HWY_TARGET <= HWY_AVX3
         // Interleave3 takes the samples as they lie.
-        (void)du8;
         return hn::Xor(narrowed, bias);
 #else
+        const hn::Repartition<std::uint8_t, DU16> du8;
         alignas(16) static constexpr std::uint8_t kColumnOrder[16] = {0, 1, 8,  9,  2, 3, 10, 11,
                                                                       4, 5, 12, 13, 6, 7, 14, 15};
         const auto ordered =

@@ -36,6 +36,21 @@ Samples separateJobs(const Samples& bayer, int width, int height, int mode, int 
     return rgb;
 }
 
+// A pool job of the kind over the frame, as debayer type 2 makes it (mode 1, post-filter
+// level 1), in bands or runs of rows rows; the Bayer rows are the width apart.
+PoolJob typeTwoJob(JobKind kind, const Samples& bayer, Samples& rgb, int width, int height, int rows) {
+    PoolJob job;
+    job.kind = kind;
+    job.source = bayer.data();
+    job.destination = rgb.data();
+    job.width = width;
+    job.height = height;
+    job.param1 = 1;
+    job.param2 = 1;
+    job.bandRows = rows;
+    return job;
+}
+
 // Every band of the frame, last band first, into a frame filled with fill.
 Samples bandsOf(const BandKernels& kernels, const Samples& bayer, int width, int height, int bandRows,
                 int mode, int level, bool toYuv422, std::uint16_t fill) {
@@ -186,16 +201,7 @@ TEST(DemosaicBand, PoolJobOfBandsEqualsTheSeparateJobs) {
     Samples rgb(expected.size(), 0);
     WorkerPool pool;
     createPool(pool, 3);
-    PoolJob job;
-    job.kind = kJobDemosaicBand;
-    job.source = bayer.data();
-    job.destination = rgb.data();
-    job.width = kWidth;
-    job.height = kHeight;
-    job.param1 = 1;
-    job.param2 = 1;
-    job.sourceStride = 0;  // the width
-    job.bandRows = 7;
+    PoolJob job = typeTwoJob(kJobDemosaicBand, bayer, rgb, kWidth, kHeight, 7);
     job.toYuv422 = true;
     runPoolJob(pool, job, demosaicBandCount(kHeight, 7));
     destroyPool(pool);
@@ -247,15 +253,7 @@ TEST(DemosaicShare, PoolJobEqualsTheSeparateJobs) {
     for (int frame = 0; frame < 30; ++frame) {
         const int runRows = 1 + frame % 4;
         Samples rgb(expected.size(), static_cast<std::uint16_t>(frame));
-        PoolJob job;
-        job.kind = kJobDemosaicShare;
-        job.source = bayer.data();
-        job.destination = rgb.data();
-        job.width = kWidth;
-        job.height = kHeight;
-        job.param1 = 1;
-        job.param2 = 1;
-        job.bandRows = runRows;
+        PoolJob job = typeTwoJob(kJobDemosaicShare, bayer, rgb, kWidth, kHeight, runRows);
         job.schedule = &schedule;
         schedule.reset(demosaicBandCount(kHeight, runRows), 4);
         runPoolJob(pool, job, 4);
