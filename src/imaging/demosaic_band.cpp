@@ -43,8 +43,7 @@ BandKernels vectorSourceBandKernels(platform::SimdForm form) {
 
 const BandKernels& bestBandKernels() {
     static const BandKernels kernels = [] {
-        if (platform::simdFormBuilt(platform::SimdForm::kAvx512) &&
-            platform::missingCpuFeature(platform::SimdForm::kAvx512) == nullptr)
+        if (platform::simdFormUsable(platform::SimdForm::kAvx512))
             return vectorSourceBandKernels(platform::SimdForm::kAvx512);
         return avx2KernelsAvailable() ? avx2BandKernels() : referenceBandKernels();
     }();

@@ -18,13 +18,6 @@ void runWorkItem(const PoolJob& job, int item) {
         case kJobToYuv422:
             if (job.destination && job.width >= 1) toYuv422Row(job.destination, job.width, item);
             break;
-        case kJobDemosaicBand:
-            if (job.source && job.destination)
-                demosaicBand(job.source,
-                             static_cast<std::size_t>(job.sourceStride > 0 ? job.sourceStride : job.width),
-                             job.width, job.height, item, job.bandRows, job.destination, job.param1,
-                             job.param2, job.toYuv422);
-            break;
         case kJobDemosaicShare:
             if (job.source && job.destination && job.schedule)
                 demosaicShare(*job.schedule, item, job.source,

@@ -6,10 +6,9 @@ enum JobKind : std::int32_t {
     kJobDemosaic = 0,
     kJobVerticalFilter = 1,
     kJobToYuv422 = 2,
-    // The three above in one: item n is band n of bandRows rows (demosaic_band.h).
-    kJobDemosaicBand = 3,
-    // The same, in runs of bandRows rows from the schedule: item n is thread n's share.
-    kJobDemosaicShare = 4,
+    // The three above in one, in runs of bandRows rows handed out by the schedule: item n is
+    // thread n's share (demosaic_band.h).
+    kJobDemosaicShare = 3,
 };
 
 class BandSchedule;
@@ -23,11 +22,11 @@ struct PoolJob {
     std::int32_t height = 0;
     std::int32_t param1 = 0;           // demosaic mode
     std::int32_t param2 = -1;          // post-filter level, -1 for none
-    std::int32_t sourceStride = 0;     // samples between Bayer rows of a band item; 0: the width
-    std::int32_t bandRows = 0;         // rows of one band item
-    bool toYuv422 = false;             // a band item also converts its rows to 4:2:2
+    std::int32_t sourceStride = 0;     // samples between Bayer rows of a share; 0: the width
+    std::int32_t bandRows = 0;         // rows of one run of a share
+    bool toYuv422 = false;             // a share also converts its rows to 4:2:2
     BandSchedule* schedule = nullptr;  // hands out the runs of a share job
 };
 
-// Does work item n of the job: a row pair, a 16-column strip, a row, a band or a share.
+// Does work item n of the job: a row pair, a 16-column strip, a row or a share.
 void runWorkItem(const PoolJob& job, int item);

@@ -9,6 +9,8 @@
 #endif
 #include <hwy/detect_targets.h>
 
+#include <initializer_list>
+
 #include "platform/cpu_features.h"
 
 namespace platform {
@@ -25,6 +27,19 @@ inline bool simdFormBuilt(SimdForm form) {
             return (HWY_TARGETS & HWY_AVX3) != 0;
     }
     return false;
+}
+
+// True when this build holds the form and the processor runs it (within --simd).
+inline bool simdFormUsable(SimdForm form) {
+    return simdFormBuilt(form) && missingCpuFeature(form) == nullptr;
+}
+
+// The first usable form of those given, in the order of preference given; the scalar form
+// when none is.
+inline SimdForm firstUsableSimdForm(std::initializer_list<SimdForm> preference) {
+    for (const SimdForm form : preference)
+        if (simdFormUsable(form)) return form;
+    return SimdForm::kScalar;
 }
 
 }  // namespace platform

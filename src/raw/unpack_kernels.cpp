@@ -42,12 +42,8 @@ UnpackKernels unpackKernels(platform::SimdForm form) {
 }
 
 platform::SimdForm bestUnpackForm() {
-    static const platform::SimdForm best = [] {
-        for (const platform::SimdForm form :
-             {platform::SimdForm::kAvx512, platform::SimdForm::kAvx2, platform::SimdForm::kSse4})
-            if (platform::simdFormBuilt(form) && platform::missingCpuFeature(form) == nullptr) return form;
-        return platform::SimdForm::kScalar;
-    }();
+    static const platform::SimdForm best = platform::firstUsableSimdForm(
+        {platform::SimdForm::kAvx512, platform::SimdForm::kAvx2, platform::SimdForm::kSse4});
     return best;
 }
 

@@ -192,8 +192,9 @@ TEST(VerticalFilterRow, VectorFormEqualsReferenceOnRandomRowsOfOddLengths) {
     }
 }
 
-// The band job on the pool finishes the frame like the separate jobs do.
-TEST(DemosaicBand, PoolJobOfBandsEqualsTheSeparateJobs) {
+// The share job on the pool, converting to 4:2:2 as it goes, finishes the frame like the
+// separate jobs do.
+TEST(DemosaicShare, PoolJobTo422EqualsTheSeparateJobs) {
     constexpr int kWidth = 96;
     constexpr int kHeight = 50;
     const Samples bayer = kernel_test::makeFrame(kernel_test::adversarialPatterns()[8], kWidth, kHeight, 4);
@@ -201,9 +202,12 @@ TEST(DemosaicBand, PoolJobOfBandsEqualsTheSeparateJobs) {
     Samples rgb(expected.size(), 0);
     WorkerPool pool;
     createPool(pool, 3);
-    PoolJob job = typeTwoJob(kJobDemosaicBand, bayer, rgb, kWidth, kHeight, 7);
+    BandSchedule schedule;
+    PoolJob job = typeTwoJob(kJobDemosaicShare, bayer, rgb, kWidth, kHeight, 7);
     job.toYuv422 = true;
-    runPoolJob(pool, job, demosaicBandCount(kHeight, 7));
+    job.schedule = &schedule;
+    schedule.reset(demosaicBandCount(kHeight, 7), 4);
+    runPoolJob(pool, job, 4);
     destroyPool(pool);
     EXPECT_EQ(expected, rgb);
 }
